@@ -1,0 +1,60 @@
+// The abstract data object: everything a data window shows or a data file
+// holds (a picture or a text) is one of these.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "ByteArchive.h"
+#include "Messages.h"
+
+namespace brelko {
+
+class CDeviceLine;
+class CData;
+class DrawSurface;
+
+// The pair of windows a transfer reports to: the status view first, the data
+// view second.
+struct TransferWindows {
+    WindowHandle status;
+    WindowHandle data;
+};
+
+// What a data object hands to its worker thread. The worker holds `data`, so
+// the object outlives its transfer even when its document is closed meanwhile.
+struct TransferContext {
+    CDeviceLine* line = nullptr;  // not owned; the status view keeps it alive
+    std::shared_ptr<CData> data;
+    WindowHandle dataView;
+    WindowHandle statusView;
+};
+
+class CData : public std::enable_shared_from_this<CData> {
+public:
+    virtual ~CData() = default;
+
+    // Load (archive loading) or store the content in the subclass's format.
+    // Failures are left in the archive's status.
+    virtual void Serialize(ByteArchive& ar) { (void)ar; }
+    // Draws the content into a surface at the current zoom settings.
+    virtual void Draw(DrawSurface& surface) = 0;
+    // Starts fetching the content from the vision system. False when the
+    // transfer could not be started.
+    virtual bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
+                              bool extraByte) = 0;
+    // Starts sending the content to the vision system.
+    virtual bool StartSend(CDeviceLine& line, const TransferWindows& windows, std::string command) {
+        (void)line, (void)windows, (void)command;
+        return false;
+    }
+
+    std::string m_strDescription;
+    int m_nZoom = 0;
+    int m_bNaturalScale = 0;
+    int m_bFitToWindow = 0;
+    int m_bValid = 0;
+};
+
+}  // namespace brelko

@@ -1,0 +1,60 @@
+// Resource ids: string, menu, dialog and command ids shared by every language.
+#pragma once
+
+namespace brelko {
+
+// Document strings of the five document kinds.
+constexpr unsigned IDR_MAINFRAME = 129;  // status window; also the main menu and accelerators
+constexpr unsigned IDR_TGATYPE = 131;
+constexpr unsigned IDR_MTXTYPE = 132;
+constexpr unsigned IDR_TXTTYPE = 133;
+constexpr unsigned IDR_ASCTYPE = 134;
+
+// Status window and dialog texts.
+constexpr unsigned IDS_SERVICE_DATA = 31447;
+constexpr unsigned IDS_BYTES_RECEIVED = 31448;
+constexpr unsigned IDS_OF_TOTAL = 31449;
+constexpr unsigned IDS_SENDING_DATA = 31450;
+constexpr unsigned IDS_BYTES_SENT = 31451;
+constexpr unsigned IDS_SELECT_LANGUAGE = 31452;
+constexpr unsigned IDS_WRONG_PORT = 31453;
+constexpr unsigned IDS_CANNOT_OPEN_PORT = 31454;
+constexpr unsigned IDS_CLEARING_BUFFER = 31455;
+constexpr unsigned IDS_PORT_OPEN = 31456;
+constexpr unsigned IDS_SECONDS_LEFT = 31457;
+constexpr unsigned IDS_NO_CONTACT = 31458;
+constexpr unsigned IDS_UNKNOWN_SYSTEM = 31459;
+constexpr unsigned IDS_RECEIVING_DATA = 31460;
+constexpr unsigned IDS_PORT_NOT_OPEN = 31461;
+constexpr unsigned IDS_PICTURE_ERROR = 31462;
+constexpr unsigned IDS_SEND_ERROR = 31463;
+constexpr unsigned IDS_RECEIVE_ERROR = 31464;
+constexpr unsigned IDS_COM_PORT = 31465;
+constexpr unsigned IDS_DATA_FOLDER = 31466;
+
+// Commands; their string is the status-bar prompt, "\n", the tooltip.
+constexpr unsigned ID_VIEW_STATUS = 32771;
+constexpr unsigned ID_ZOOM_IN = 32772;
+constexpr unsigned ID_ZOOM_OUT = 32773;
+constexpr unsigned ID_ZOOM_1TO1 = 32774;
+constexpr unsigned ID_ZOOM_FIT = 32775;
+constexpr unsigned ID_ZOOM_NATURAL = 32776;
+constexpr unsigned ID_GET_SETUP = 32777;
+constexpr unsigned ID_SEND_SETUP = 32778;
+constexpr unsigned ID_CONNECT = 32779;
+constexpr unsigned ID_GET_PICTURE = 32780;
+constexpr unsigned ID_GET_MENU = 32781;
+constexpr unsigned ID_GET_LANGUAGE = 32782;
+constexpr unsigned ID_SEND_LANGUAGE = 32783;
+constexpr unsigned ID_OPTIONS = 32796;
+
+// Framework strings.
+constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;     // "Ready"
+constexpr unsigned AFX_IDS_ALLFILTER = 61442;       // "All Files (*.*)"
+constexpr unsigned AFX_IDP_ASK_TO_SAVE = 61699;     // "Save changes to %1?"
+
+// Dialogs.
+constexpr unsigned IDD_ABOUTBOX = 100;
+constexpr unsigned IDD_OPTIONS = 135;
+
+}  // namespace brelko

@@ -1,0 +1,39 @@
+// The string table: every user-visible text by numeric id, in English and
+// Danish, built in; a language library loaded at run time replaces it.
+#pragma once
+
+#include <string>
+
+#include "ResourceIds.h"
+
+namespace brelko {
+
+enum class Language { English, Danish };
+
+// The text for an id, UTF-8. An id the current source does not hold gives an
+// empty string. Thread-safe.
+std::string LoadString(unsigned id);
+
+// Chooses the built-in table (used while no library is loaded).
+void SetBuiltinLanguage(Language language);
+Language BuiltinLanguage();
+// From the locale environment (LC_ALL, LC_MESSAGES, LANG): "da*" gives Danish.
+Language LanguageFromLocale();
+
+// Loads a language library by file name (relative names are looked up beside
+// the executable and in the installed resource folder). On success every
+// lookup comes from it from now on; a missing or malformed library is ignored
+// and false is returned, nothing else happens.
+bool LoadLanguageLibrary(const std::string& fileName);
+// Back to the built-in table (for tests).
+void UnloadLanguageLibrary();
+
+// The language selection of the settings file: Language/<n> names a display
+// name, Language/<display name> names the library file; loads it if it can.
+bool SelectLanguage(int languageNumber);
+
+// Replaces "%1" with the argument (as the Windows message formatter does for
+// the strings that carry it).
+std::string FormatPercent1(const std::string& text, const std::string& arg);
+
+}  // namespace brelko
