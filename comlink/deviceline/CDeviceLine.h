@@ -1,0 +1,75 @@
+// The program's one connection to the vision system: the configured port,
+// the link over it, the line-status helper, and the flags that record how far
+// a connection got. Offers the two primitives of the exchange: send a command
+// and check its echo, and read one reply line.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "COMLINK.h"
+
+namespace brelko {
+
+class CDeviceLine {
+public:
+    // Per-byte time-out of the echo and of reply lines.
+    static constexpr int BYTE_TIMEOUT_MS = 500;
+    static constexpr int RECEIVE_QUEUE = 4096;
+    static constexpr int TRANSMIT_QUEUE = 2048;
+
+    // Makes the port of Custom/Comport (default 1, minus 1), the link and the
+    // line-status helper. Checks nothing; m_bPortOpen stays 0 until Reopen.
+    CDeviceLine();
+    // Restores the handshake modes, then deletes the helper, link and port.
+    virtual ~CDeviceLine();
+    CDeviceLine(const CDeviceLine&) = delete;
+    CDeviceLine& operator=(const CDeviceLine&) = delete;
+
+    // Rebuilds port, link and helper from the current settings and selects
+    // RTS/CTS handshake. True on success; on failure m_bPortOpen and m_bReady
+    // are 0 and OpenFailureReason() says why when the system told us.
+    bool Reopen();
+    // Sends the command and a LF; true when the echo equals the command byte
+    // for byte, each byte within 500 ms.
+    bool SendCommand(const std::string& command);
+    // One reply line, with its LF if one came; stops after 500 ms of silence.
+    std::string ReadLine();
+    // The same into the caller's buffer, at most capacity - 1 bytes and a NUL.
+    // Returns a pointer to the NUL; nullptr without a buffer or capacity.
+    char* ReadLine(char* buffer, std::size_t capacity);
+
+    CPosixPort* Port() const { return m_pPort.get(); }
+    CCommLink* Link() const { return m_pLink.get(); }
+    CLineStatus* LineStatus() const { return m_pLineStatus.get(); }
+
+    // Why the port could not be opened, for the status window and the
+    // command line; empty when it opened (or failed without a system reason).
+    std::string OpenFailureReason() const;
+
+    // A cancel request, from any thread (a signal watcher, the GUI): while it
+    // stands, SendCommand and ReadLine return at once and every wait of the
+    // link ends with -802. Workers check CancelRequested() in their loops.
+    void RequestCancel() { m_bCancel.store(true); }
+    bool CancelRequested() const { return m_bCancel.load(); }
+    void ClearCancel() { m_bCancel.store(false); }
+
+    int m_bPortOpen = 0;
+    int m_bContact = 0;
+    int m_bRightPort = 0;
+    int m_bKnownSystem = 0;
+    int m_bReady = 0;
+
+private:
+    void MakeConnection();
+    void DropConnection();
+
+    std::unique_ptr<CPosixPort> m_pPort;
+    std::unique_ptr<CCommLink> m_pLink;
+    std::unique_ptr<CLineStatus> m_pLineStatus;
+    std::atomic<bool> m_bCancel{false};
+};
+
+}  // namespace brelko
