@@ -53,8 +53,38 @@ constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;     // "Ready"
 constexpr unsigned AFX_IDS_ALLFILTER = 61442;       // "All Files (*.*)"
 constexpr unsigned AFX_IDP_ASK_TO_SAVE = 61699;     // "Save changes to %1?"
 
+// Framework commands that the menu carries.
+constexpr unsigned ID_FILE_OPEN = 57601;
+constexpr unsigned ID_FILE_CLOSE = 57602;
+constexpr unsigned ID_FILE_SAVE = 57603;
+constexpr unsigned ID_FILE_SAVE_AS = 57604;
+constexpr unsigned ID_FILE_MRU_FILE1 = 57616;  // the recent-file list starts here
+constexpr unsigned ID_APP_ABOUT = 57664;
+constexpr unsigned ID_APP_EXIT = 57665;
+constexpr unsigned ID_NEXT_PANE = 57680;
+constexpr unsigned ID_PREV_PANE = 57681;
+constexpr unsigned ID_VIEW_TOOLBAR = 59392;
+constexpr unsigned ID_VIEW_STATUS_BAR = 59393;
+constexpr unsigned ID_INDICATOR_CTS = 59142;
+constexpr unsigned ID_INDICATOR_DTR = 59143;
+
 // Dialogs.
 constexpr unsigned IDD_ABOUTBOX = 100;
 constexpr unsigned IDD_OPTIONS = 135;
+
+// Dialog controls.
+constexpr unsigned IDOK = 1;
+constexpr unsigned IDCANCEL = 2;
+constexpr unsigned IDC_LANGUAGE_LIST = 1000;
+constexpr unsigned IDC_LANGUAGE_LABEL = 1004;
+constexpr unsigned IDC_PORT_LIST = 1013;
+constexpr unsigned IDC_PORT_LABEL = 1015;
+constexpr unsigned IDC_FOLDER_EDIT = 1016;
+constexpr unsigned IDC_FOLDER_LABEL = 1017;
+constexpr unsigned IDC_SERVICE_DATA = 1019;           // check box
+constexpr unsigned IDC_SERVICE_DATA_TEXT = 31447;     // the text beside it
+constexpr unsigned IDC_ABOUT_VERSION = 1020;          // "Brelko Version 1.3"
+constexpr unsigned IDC_ABOUT_LINE2 = 1021;
+constexpr unsigned IDC_ABOUT_LINE3 = 1022;
 
 }  // namespace brelko

@@ -8,8 +8,9 @@
 
 namespace brelko {
 
-// Starts fn on a new thread at once. Never blocks on the caller's side.
-void StartWorker(std::function<void()> fn);
+// Starts fn on a new thread at once. Never blocks on the caller's side. False
+// when the system could not make a thread (fn then never runs).
+bool StartWorker(std::function<void()> fn);
 // Workers started and not yet finished.
 std::size_t RunningWorkers();
 // Waits until every worker has finished; false when the time-out passed first.

@@ -1,0 +1,153 @@
+// Every user-visible text of the program, English and Danish. The texts are
+// the program's own: spelling, spaces and line feeds are as the users know
+// them and must stay so.
+#include "StringTables.h"
+
+#include "ResourceIds.h"
+
+namespace brelko::res {
+
+namespace {
+
+constexpr StringEntry kStrings[] = {
+    // Document strings: title, document name, new-document name, filter name,
+    // filter extension, file-type id, file-type name.
+    {IDR_MAINFRAME, "\nBrelko\nBrelko\n\n\nBrelko.Document\nBrelko Document",
+     "\nBrelko\nBrelko\n\n\nBrelko.Document\nBrelko Dokument"},
+    {IDR_TGATYPE, "\nTGA\nTGA\nPicture (*.tga)\n.tga\nTGABilled\nTGA Picture",
+     "\nTGA\n\nBillede (*.tga)\n.tga\nTGABilled\nTGA Billede"},
+    {IDR_MTXTYPE, "\nMTX\nMTX\nPicture(*.mtx)\n.mtx\nMTXBilled\nMTX Picture",
+     "\nMTX\n\nBillede (*.mtx)\n.mtx\nMTXBilled\nMTX Billede"},
+    {IDR_TXTTYPE, "\nTXT\nTXT\ntext-file (*.txt)\n.txt\ntxtfil\nText File",
+     "\nTXT\n\ntekst-fil (*.txt)\n.txt\ntxtfil\nTekst Fil"},
+    {IDR_ASCTYPE, "\nASC\nASC\nBackup-file (*.asc)\n.asc\nascfil\nBackup File",
+     "\nASC\n\nBackup-fil (*.asc)\n.asc\nascfil\nBackup Fil"},
+
+    // Options dialog, status window and transfer texts.
+    {IDS_SERVICE_DATA, "Include extra service data in backup\n(should not be used in normal backup)",
+     "Medtag ekstra Service Information i backup\n(Bør ikke anvendes til normal backup)"},
+    {IDS_BYTES_RECEIVED, "Bytes received: ", "Bytes modtaget: "},
+    {IDS_OF_TOTAL, "\nOf Total :    ", "\naf i alt :    "},
+    {IDS_SENDING_DATA, "Sending Data", "Sender data"},
+    {IDS_BYTES_SENT, "Bytes sent: ", "Bytes sendt: "},
+    {IDS_SELECT_LANGUAGE, "Select Language:", "Vælg sprog:"},
+    {IDS_WRONG_PORT, "Wrong com port selected on vision system", "Forkert port på vision system"},
+    {IDS_CANNOT_OPEN_PORT, "Unable to Open COM Port!", "Ikke istand til at åbne COM Porten!"},
+    {IDS_CLEARING_BUFFER, "Clearing System buffer", "Tømmer system buffer"},
+    {IDS_PORT_OPEN, "COM port %1 open", "COM port %1 åben"},
+    {IDS_SECONDS_LEFT, "\nSeconds left %d", "\nSekunder tilbage %d"},
+    {IDS_NO_CONTACT, "No contact to vision system. Choose correct COM port and check serial cable.",
+     "Ingen kontakt til vision system. Vælg korrekt COM port og chek seriel kabel."},
+    {IDS_UNKNOWN_SYSTEM, "Unknown vision system", "Ukendt vision system"},
+    {IDS_RECEIVING_DATA, "Recieving data", "Modtager data"},
+    {IDS_PORT_NOT_OPEN, "COM port %1 not open", "COM port %1 ikke åben"},
+    {IDS_PICTURE_ERROR, "Error receiving picture", "Fejl under hentning af billedet"},
+    {IDS_SEND_ERROR, "Error sending data!", "Fejl under sending af data!"},
+    {IDS_RECEIVE_ERROR, "Error recieving data!", "Fejl ved modtagelse af data!"},
+    {IDS_COM_PORT, "COM port", "COM port"},
+    {IDS_DATA_FOLDER, "Default data folder:", "Data bibliotek:"},
+
+    // Command prompts: status-bar prompt, line feed, tooltip.
+    {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
+    {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},
+    {ID_ZOOM_OUT, "Zoom out 2X\nZoom out", "Zoom ud 2X\nZoom ud"},
+    {ID_ZOOM_1TO1, "Show picture in original size\nOriginal size",
+     "Vis billede i original størrelse\nOriginal Størrelse"},
+    {ID_ZOOM_FIT, "Zoom to fit screen\nFit screen", "Zoom til skærmstørrelse\nTilpas skærm"},
+    {ID_ZOOM_NATURAL, "Show picture in screen format\nScreen format",
+     "skalér billedet til naturlig skala\nNaturlig skala"},
+    {ID_GET_SETUP, "Back up current vision settings to pc\nBack up",
+     "Hent opsætning fra Vision System\nHent Opsætning"},
+    {ID_SEND_SETUP, "restores settings to vision system\nRestore", "Send opsætning til Vision System\nSend Opsætning"},
+    {ID_CONNECT, "Connect to Vision System\nConnect", "Opret forbindelse til Vision system\nOpret Forbindelse"},
+    {ID_GET_PICTURE, "Receive screen dump from Vision System\nGet Picture",
+     "Hent skærm billede fra Vision System\nHent Billede"},
+    {ID_GET_MENU, "Receive all menu from Vision System\nGet Menu", "Hent menu opsætningen\nHent menu"},
+    {ID_GET_LANGUAGE, "Receive Language\nReceive Language", "Hent Sprog\nHent sprog"},
+    {ID_SEND_LANGUAGE, "Send language", "Sender en sprog fil til Vision Systemet\nSend Sprog"},
+    {ID_OPTIONS, "Change program options\nOptions", "Indstillinger\nIndstillinger"},
+
+    // Framework strings.
+    {AFX_IDS_IDLEMESSAGE, "Ready", "Klar"},
+    {AFX_IDS_ALLFILTER, "All Files (*.*)", "Alle Filer (*.*)"},
+    {AFX_IDP_ASK_TO_SAVE, "Save changes to %1?", "Gem ændringer i %1?"},
+};
+
+constexpr MenuEntry kMenus[] = {
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&File", "&Filer"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_FILE_OPEN, "&Open...\tCtrl+O", "Å&ben...\tCtrl+O"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_FILE_CLOSE, "&Close", "&Luk"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_FILE_SAVE, "&Save\tCtrl+S", "&Gem\tCtrl+S"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_FILE_SAVE_AS, "Save &As...", "Gem &Som..."},
+    {IDR_MAINFRAME, MenuKind::Separator, 0, "", ""},
+    {IDR_MAINFRAME, MenuKind::Item, ID_CONNECT, "&Connect", "&Opret Forbindelse"},
+    {IDR_MAINFRAME, MenuKind::Separator, 0, "", ""},
+    {IDR_MAINFRAME, MenuKind::Item, ID_FILE_MRU_FILE1, "Recent Files", "Foretrukne Filer"},
+    {IDR_MAINFRAME, MenuKind::Separator, 0, "", ""},
+    {IDR_MAINFRAME, MenuKind::Item, ID_APP_EXIT, "E&xit", "&Afslut"},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&View", "&Vis"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_VIEW_TOOLBAR, "&Toolbar", "&Værktøjslinie"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_VIEW_STATUS_BAR, "Status &Bar", "Status &Bar"},
+    {IDR_MAINFRAME, MenuKind::Separator, 0, "", ""},
+    {IDR_MAINFRAME, MenuKind::Item, ID_VIEW_STATUS, "&Status Window", "&Status Vindue"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_OPTIONS, "&Options...", "&Indstillinger..."},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&Get", "H&ent"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_GET_SETUP, "&Setup", "&Opsætning"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_GET_MENU, "&Menu", "&Menu"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_GET_LANGUAGE, "&Language", "&Sprog"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_GET_PICTURE, "Screen &Picture", "Skærm &billede"},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&Send", "&Send"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_SEND_SETUP, "&Setup", "&Opsætning"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_SEND_LANGUAGE, "&Language", "&Sprog"},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&Picture", "&Billede"},
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&Zoom", "&Zoom"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_ZOOM_IN, "&In 2X", "&Ind 2X"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_ZOOM_OUT, "&Out 2X", "&Ud 2X"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_ZOOM_1TO1, "&1:1", "&1:1"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_ZOOM_FIT, "&Fit Screen", "&Skærm"},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+    {IDR_MAINFRAME, MenuKind::Item, ID_ZOOM_NATURAL, "&Natural Scale", "&Skalér Naturlig"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_GET_PICTURE, "Get Screen &Picture", "Hent Skærm &Billede"},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+
+    {IDR_MAINFRAME, MenuKind::Popup, 0, "&Help", "&Hjælp"},
+    {IDR_MAINFRAME, MenuKind::Item, ID_APP_ABOUT, "&About Brelko...", "&Om Brelko..."},
+    {IDR_MAINFRAME, MenuKind::End, 0, "", ""},
+};
+
+constexpr DialogEntry kDialogs[] = {
+    {IDD_ABOUTBOX, 0, "Brelko", "Brelko"},
+    {IDD_ABOUTBOX, IDC_ABOUT_VERSION, "Brelko Version 1.3", "Brelko Version 1.3"},
+    {IDD_ABOUTBOX, IDC_ABOUT_LINE2, "Service tool for the vision system", "Serviceværktøj til vision systemet"},
+    {IDD_ABOUTBOX, IDC_ABOUT_LINE3, "Backups, language files and screen pictures over RS-232",
+     "Backup, sprogfiler og skærmbilleder over RS-232"},
+    {IDD_ABOUTBOX, IDOK, "OK", "OK"},
+
+    // The labels are filled from the string table when the dialog opens; the
+    // template's own texts are what shows before that.
+    {IDD_OPTIONS, 0, "Options", "Indstillinger"},
+    {IDD_OPTIONS, IDOK, "OK", "OK"},
+    {IDD_OPTIONS, IDCANCEL, "Cancel", "Annuller"},
+    {IDD_OPTIONS, IDC_LANGUAGE_LABEL, "Select Language:", "Vælg sprog:"},
+    {IDD_OPTIONS, IDC_PORT_LABEL, "COM port", "COM port"},
+    {IDD_OPTIONS, IDC_FOLDER_LABEL, "Default data folder:", "Data bibliotek:"},
+    {IDD_OPTIONS, IDC_SERVICE_DATA_TEXT,
+     "Include extra service data in backup\n(should not be used in normal backup)",
+     "Medtag ekstra Service Information i backup\n(Bør ikke anvendes til normal backup)"},
+};
+
+}  // namespace
+
+std::span<const StringEntry> BuiltinStrings() { return kStrings; }
+std::span<const MenuEntry> BuiltinMenus() { return kMenus; }
+std::span<const DialogEntry> BuiltinDialogs() { return kDialogs; }
+
+}  // namespace brelko::res
