@@ -1,0 +1,131 @@
+#include "CDeviceLine.h"
+
+#include <cstdio>
+
+#include "Profile.h"
+
+namespace brelko {
+
+namespace {
+
+int ConfiguredPortNumber() {
+    return Profile::GetInt("Custom", "Comport", 1) - 1;
+}
+
+}  // namespace
+
+CDeviceLine::CDeviceLine() {
+    MakeConnection();
+    m_pLineStatus = std::make_unique<CLineStatus>(m_pLink.get());
+}
+
+CDeviceLine::~CDeviceLine() {
+    DropConnection();
+}
+
+void CDeviceLine::MakeConnection() {
+    m_pPort = std::make_unique<CPosixPort>(ConfiguredPortNumber(), RECEIVE_QUEUE, TRANSMIT_QUEUE, 0);
+    m_pPort->SetCancelFlag(&m_bCancel);
+    m_pLink = std::make_unique<CCommLink>(m_pPort.get());
+    m_pLink->SetCancelFlag(&m_bCancel);
+}
+
+void CDeviceLine::DropConnection() {
+    if (m_pLineStatus) {
+        m_pLineStatus->Restore();
+        m_pLineStatus.reset();
+    }
+    m_pLink.reset();  // puts back the settings and modes it captured
+    m_pPort.reset();  // closes the device
+}
+
+bool CDeviceLine::Reopen() {
+    DropConnection();
+    MakeConnection();
+
+    std::uint16_t flags = 0;
+    if (m_pLink->CheckErrors(flags) != 0 || flags != 0) {
+        m_bPortOpen = 0;
+        m_bReady = 0;
+        return false;
+    }
+    m_pLineStatus = std::make_unique<CLineStatus>(m_pLink.get());
+
+    CPortSettings settings(m_pLink.get());
+    settings.SetBaud(9600);
+
+    int receiveMode = 0;
+    int transmitMode = 0;
+    m_pLineStatus->GetHandshaking(receiveMode, transmitMode);
+    const char* text = nullptr;
+    switch (receiveMode) {
+    case HANDSHAKE_NONE: text = "\nNo handshaking being used.\n"; break;
+    case HANDSHAKE_XONXOFF: text = "\nXONXOFF handshaking being used.\n"; break;
+    case HANDSHAKE_DTR: text = "\nDTR/DSR handshaking being used.\n"; break;
+    case HANDSHAKE_RTS: text = "\nRTS/CTS handshaking begin used.\n"; break;
+    default: break;
+    }
+    if (text) {
+        std::fputs(text, stdout);
+        std::fflush(stdout);
+    }
+
+    m_pLineStatus->SetHandshaking(HANDSHAKE_RTS, HANDSHAKE_CTS);
+    m_bPortOpen = 1;
+    settings.Restore();
+    return true;
+}
+
+bool CDeviceLine::SendCommand(const std::string& command) {
+    if (CancelRequested() || !m_pLink) return false;
+    m_pLink->PutLine(command.c_str());
+    // The vision system echoes the command before it answers it.
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+        if (c < 0) return false;  // time-out, cancel, or a vanished device
+        if (static_cast<unsigned char>(command[i]) != c) {
+            // Collect the rest of the echo as the device sends it, so that the
+            // reply that follows starts where the caller expects.
+            for (++i; i < command.size(); ++i) {
+                if (m_pLink->GetChar(BYTE_TIMEOUT_MS) < 0) break;
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CDeviceLine::ReadLine() {
+    std::string line;
+    if (CancelRequested() || !m_pLink) return line;
+    for (;;) {
+        int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+        if (c < 0) break;
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') break;
+    }
+    return line;
+}
+
+char* CDeviceLine::ReadLine(char* buffer, std::size_t capacity) {
+    if (!buffer || capacity == 0) return nullptr;
+    std::size_t stored = 0;
+    if (!CancelRequested() && m_pLink) {
+        // One byte of the buffer is kept for the NUL; a longer line is
+        // left for the next call.
+        while (stored + 1 < capacity) {
+            int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+            if (c < 0) break;
+            buffer[stored++] = static_cast<char>(c);
+            if (c == '\n') break;
+        }
+    }
+    buffer[stored] = '\0';
+    return buffer + stored;
+}
+
+std::string CDeviceLine::OpenFailureReason() const {
+    return m_pPort ? m_pPort->OpenFailureReason() : std::string();
+}
+
+}  // namespace brelko
