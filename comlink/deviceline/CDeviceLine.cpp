@@ -1,6 +1,7 @@
 #include "CDeviceLine.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "Profile.h"
 
@@ -10,6 +11,21 @@ namespace {
 
 int ConfiguredPortNumber() {
     return Profile::GetInt("Custom", "Comport", 1) - 1;
+}
+
+std::mutex g_factoryMutex;
+CDeviceLine::PortFactory g_portFactory;
+
+std::unique_ptr<CPosixPort> MakePort(int portNumber, int receiveSize, int transmitSize) {
+    CDeviceLine::PortFactory factory;
+    {
+        std::lock_guard lock(g_factoryMutex);
+        factory = g_portFactory;
+    }
+    if (factory) {
+        if (std::unique_ptr<CPosixPort> port = factory(portNumber, receiveSize, transmitSize)) return port;
+    }
+    return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
 }
 
 }  // namespace
@@ -24,7 +40,7 @@ CDeviceLine::~CDeviceLine() {
 }
 
 void CDeviceLine::MakeConnection() {
-    m_pPort = std::make_unique<CPosixPort>(ConfiguredPortNumber(), RECEIVE_QUEUE, TRANSMIT_QUEUE, 0);
+    m_pPort = MakePort(ConfiguredPortNumber(), RECEIVE_QUEUE, TRANSMIT_QUEUE);
     m_pPort->SetCancelFlag(&m_bCancel);
     m_pLink = std::make_unique<CCommLink>(m_pPort.get());
     m_pLink->SetCancelFlag(&m_bCancel);
@@ -122,6 +138,11 @@ char* CDeviceLine::ReadLine(char* buffer, std::size_t capacity) {
     }
     buffer[stored] = '\0';
     return buffer + stored;
+}
+
+void CDeviceLine::SetPortFactory(PortFactory factory) {
+    std::lock_guard lock(g_factoryMutex);
+    g_portFactory = std::move(factory);
 }
 
 std::string CDeviceLine::OpenFailureReason() const {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,12 @@ public:
     CPosixPort* Port() const { return m_pPort.get(); }
     CCommLink* Link() const { return m_pLink.get(); }
     CLineStatus* LineStatus() const { return m_pLineStatus.get(); }
+
+    // Makes the port of every later connection (construction and Reopen);
+    // an empty function goes back to CPosixPort. Tests put a port subclass
+    // under the line this way (injected line errors, modem lines, queues).
+    using PortFactory = std::function<std::unique_ptr<CPosixPort>(int portNumber, int receiveSize, int transmitSize)>;
+    static void SetPortFactory(PortFactory factory);
 
     // Why the port could not be opened, for the status window and the
     // command line; empty when it opened (or failed without a system reason).
