@@ -2,6 +2,7 @@
 // writer. The vision system (and its simulator) packs screen pictures this way.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +10,15 @@
 namespace brelko {
 
 // Compresses bytes into the block format that the decoder reads (method 2).
+// The stream never refers back before its own first byte.
 std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size);
+
+struct ArcEncodeOptions {
+    bool optimalParse = true;  // cost-based parse; false: lazy matching only
+    bool splitBlocks = true;   // choose block boundaries by their cost; false: blocks of the largest size
+    int maxChain = 256;        // hash-chain candidates tried per position
+};
+std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size, const ArcEncodeOptions& options);
 
 struct ArcWriteEntry {
     std::string name;                 // as stored: directories separated by '/'
