@@ -1,0 +1,106 @@
+// The buffer clearing: brings the vision system back to its idle prompt after
+// every transfer and before every identification.
+#include <algorithm>
+#include <cstring>
+
+#include "CDeviceLine.h"
+#include "CStatusView.h"
+#include "Clock.h"
+#include "Workers.h"
+
+namespace brelko {
+namespace {
+
+constexpr char kPrompt[] = "\r\n>";
+
+// Sleeps in short steps so that a cancel request cuts the wait short.
+void SleepUnlessCancelled(const CDeviceLine& line, int milliseconds) {
+    const std::uint32_t start = GetTickCount();
+    while (!line.CancelRequested()) {
+        const std::uint32_t passed = GetTickCount() - start;
+        if (passed >= static_cast<std::uint32_t>(milliseconds)) return;
+        Sleep(std::min<std::uint32_t>(50, milliseconds - passed));
+    }
+}
+
+// Reads until the line is quiet for one byte time-out; a line that never
+// falls quiet is given up after `limitMs`. Returns the bytes read.
+int Drain(CCommLink& link, const ClearingTimings& t) {
+    const std::uint32_t start = GetTickCount();
+    int count = 0;
+    while (link.GetChar(t.byteTimeoutMs) >= 0) {
+        ++count;
+        if (GetTickCount() - start >= static_cast<std::uint32_t>(t.drainLimitMs)) break;
+    }
+    return count;
+}
+
+}  // namespace
+
+int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
+    m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, STATE_CLEARING);
+    m_nFollowUp = static_cast<int>(followUp);
+    m_bCourse = true;
+    if (!StartWorker([this] { BufferClearingThread(this); })) {
+        // No thread: identify at once rather than stay busy forever.
+        m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE ? m_nFollowUp : STATE_IDENTIFY);
+    }
+    return 1;
+}
+
+int CStatusView::BufferClearingThread(CStatusView* view) {
+    CDeviceLine& line = *view->m_pLine;
+    const ClearingTimings t = view->m_timings;
+    const int followUp = view->m_nFollowUp == 0 ? STATE_IDENTIFY : view->m_nFollowUp;
+    const bool restored = followUp == STATE_IDENTIFY_AFTER_RESTORE;
+    const WindowHandle target = view->Handle();
+
+    if (CCommLink* link = line.Link()) {
+        int passesLeft = 2;
+        link->PurgeTransmit();
+        link->PurgeReceive(0);
+        Drain(*link, t);
+        if (restored && view->m_strProduct == "KALDspot") SleepUnlessCancelled(line, t.kaldspotRestartMs);
+
+        for (;;) {
+            // A pass: two line feeds; an idle system answers each with its prompt.
+            --passesLeft;
+            link->PutChar('\n');
+            link->PutChar('\n');
+            int answered = 0;
+            if (link->GetChar(t.byteTimeoutMs) >= 0) answered = 1 + Drain(*link, t);
+
+            if (answered < 4 && passesLeft == 0 && restored) {
+                // The last pass after a restore found a quiet line: the system
+                // restarts. Probe until it answers again.
+                if (link->GetChar(t.byteTimeoutMs) >= 0) continue;
+                bool back = false;
+                for (int round = 1; round <= t.restartRounds && !line.CancelRequested(); ++round) {
+                    SleepUnlessCancelled(line, t.restartRoundMs);
+                    link->PutChar('\n');
+                    if (link->GetChar(t.byteTimeoutMs) >= 0 && round < t.restartRounds) {
+                        back = true;
+                        break;
+                    }
+                }
+                if (back) continue;
+            }
+
+            // Prompt check: one more line feed must bring CR, LF, ">".
+            link->PutChar('\n');
+            char answer[4] = {};
+            const int got = link->Read(answer, 3, t.byteTimeoutMs);
+            if (got == 3 && std::memcmp(answer, kPrompt, 3) == 0) break;
+            if (passesLeft == 1) {
+                // The system may still wait for the end of a block.
+                line.SendCommand("\n[END]\n\n");
+                continue;
+            }
+            break;
+        }
+    }
+    target.Post(WM_EXCHANGE_STATE, 0, followUp);
+    return 0;
+}
+
+}  // namespace brelko

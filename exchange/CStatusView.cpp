@@ -1,0 +1,267 @@
+#include "CStatusView.h"
+
+#include "CData.h"
+#include "CDeviceLine.h"
+#include "Profile.h"
+#include "ProgressText.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+#include "VersionReply.h"
+#include "Workers.h"
+
+namespace brelko {
+
+void HeadlessStatusWindow::Invalidate(bool erase) {
+    ++m_nInvalidations;
+    if (erase) ++m_nErasing;
+    if (m_pView) m_pView->OnDraw();
+}
+
+CStatusView::CStatusView(PostQueue& queue, IStatusWindow& window)
+    : m_pLine(std::make_unique<CDeviceLine>()), m_window(window), m_wnd(queue, *this) {}
+
+CStatusView::~CStatusView() {
+    m_wnd.Close();
+    if (m_pLine) m_pLine->RequestCancel();
+    // Every worker of an exchange uses the line: none may outlive it.
+    JoinWorkers(std::chrono::milliseconds(10000));
+}
+
+void CStatusView::OnInitialUpdate() {
+    Connect();
+}
+
+// ---------------------------------------------------------------- refresh
+
+void CStatusView::SetLine(std::size_t index, std::string text) {
+    if (m_astrLines.size() <= index) m_astrLines.resize(index + 1);
+    m_astrLines[index] = std::move(text);
+}
+
+std::string CStatusView::ConnectionStateText() const {
+    const CDeviceLine& line = *m_pLine;
+    if (!line.m_bPortOpen) return LoadString(IDS_CANNOT_OPEN_PORT);
+    if (!line.m_bContact) return LoadString(IDS_NO_CONTACT);
+    if (!line.m_bRightPort) return LoadString(IDS_WRONG_PORT);
+    if (!line.m_bKnownSystem) return LoadString(IDS_UNKNOWN_SYSTEM);
+    return LoadString(AFX_IDS_IDLEMESSAGE);
+}
+
+void CStatusView::OnDraw() {
+    LayOut();
+    ActiveDocument document = m_window.GetActiveDocument();
+    if (!document.isDataDocument) m_strDocInfo.clear();
+    else if (document.data) m_strDocInfo = document.data->m_strDescription;
+
+    const std::string port = Profile::GetString("Custom", "Comport", "1");
+    std::string portLine = FormatPercent1(LoadString(m_pLine->m_bPortOpen ? IDS_PORT_OPEN : IDS_PORT_NOT_OPEN), port);
+    if (!m_bBusy) SetLine(3, ConnectionStateText());
+    SetLine(0, m_strVersionReply);
+    SetLine(1, std::move(portLine));
+    SetLine(2, m_strDocInfo);
+    SetLine(4, m_strProgress);
+
+    std::string text;
+    for (const std::string& line : m_astrLines) text += line + "\n\n";
+    m_window.SetStatusText(text);
+    if (m_astrLines.size() >= 4) m_window.SetMessagePane(m_astrLines[3]);
+}
+
+void CStatusView::LayOut() {
+    const Size client = m_window.GetClientAreaSize();
+    m_rcArea = Rect{0, 0, client.cx / 4, client.cy};
+    m_window.PlaceStatusFrame(m_rcArea);
+}
+
+Rect CStatusView::GetStatusArea() {
+    if (!m_window.IsVisible()) return Rect{};
+    const Size client = m_window.GetClientAreaSize();
+    return Rect{0, 0, client.cx / 4, client.cy};
+}
+
+// ---------------------------------------------------------------- connection
+
+void CStatusView::Connect() {
+    // While a course runs a worker may be using the port: never rebuild it.
+    if (IsExchangeRunning()) return;
+    m_pLine->ClearCancel();
+    if (!m_pLine->Reopen()) {
+        m_window.Invalidate(true);
+        return;
+    }
+    if (!IsCtsOn()) {
+        m_pLine->m_bContact = 0;
+        m_pLine->m_bRightPort = 0;
+        m_pLine->m_bKnownSystem = 0;
+        m_pLine->m_bReady = 0;
+        m_window.Invalidate(true);
+        return;
+    }
+    m_pLine->m_bContact = 1;
+    m_strProgress.clear();
+    BeginCourse();
+    StartBufferClearing(0, 0);
+}
+
+int CStatusView::QueryVersion() {
+    CDeviceLine& line = *m_pLine;
+    auto noEcho = [&] {
+        m_strVersionReply.clear();
+        line.m_bRightPort = 0;
+        line.m_bReady = 0;
+        return 0;
+    };
+    if (!line.SendCommand("GET VERSION")) return noEcho();
+    if (line.ReadLine().find('?') != std::string::npos) {
+        // Old firmware refuses the request: it knows only "VERSION".
+        line.ReadLine();
+        if (!line.SendCommand("VERSION")) return noEcho();
+        if (line.ReadLine().find('?') != std::string::npos) {
+            line.m_bKnownSystem = 0;
+            return 0;
+        }
+    }
+    line.m_bRightPort = 1;
+    line.m_bKnownSystem = 1;
+    line.m_bReady = 1;
+
+    m_strVersionReply = TrimTrailingSpace(line.ReadLine());
+    const VersionReply reply = ParseVersionReply(m_strVersionReply);
+    m_strProduct = reply.product;
+    m_strVersion = reply.version;
+    m_nVersion = reply.number;  // 0, matching no range, when there is no readable version
+    if (CCommLink* link = line.Link()) link->GetChar(m_timings.byteTimeoutMs);  // the prompt
+    return 1;
+}
+
+int CStatusView::IsCtsOn() {
+    if (!m_pLine->m_bPortOpen) return 0;
+    if (IsExchangeRunning()) return 1;  // a worker may be using the port
+    CLineStatus* status = m_pLine->LineStatus();
+    if (!status) return 0;
+    status->Refresh();
+    return status->Cts() == 1 ? 1 : 0;
+}
+
+int CStatusView::IsDtrOn() {
+    if (!m_pLine->m_bPortOpen) return 0;
+    if (IsExchangeRunning()) return 1;
+    CLineStatus* status = m_pLine->LineStatus();
+    if (!status) return 0;
+    status->Refresh();
+    return status->Dtr(-1) == 1 ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- courses
+
+void CStatusView::BeginCourse() {
+    m_pLine->ClearCancel();
+    m_outcome = CourseOutcome{};
+    m_bCourse = true;
+}
+
+void CStatusView::EndCourse() {
+    m_bCourse = false;
+    m_outcome.ready = m_pLine->m_bReady != 0;
+}
+
+void CStatusView::RequestCancel() {
+    if (m_pLine) m_pLine->RequestCancel();
+}
+
+bool CStatusView::WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeout) {
+    return loop.RunUntil([this] { return !IsExchangeRunning(); }, timeout);
+}
+
+// ---------------------------------------------------------------- messages
+
+void CStatusView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_BYTES_RECEIVED: OnBytesReceived(wParam, lParam); break;
+    case WM_BYTES_SENT: OnBytesSent(wParam, lParam); break;
+    case WM_EXCHANGE_STATE: OnExchangeState(wParam, lParam); break;
+    case WM_TRANSFER_DONE: OnTransferDone(wParam, lParam); break;
+    case WM_TRANSFER_ERROR: OnTransferError(wParam, lParam); break;
+    default: return;
+    }
+    m_window.Notify(ExchangeEvent{msg, wParam, lParam});
+}
+
+void CStatusView::OnBytesReceived(WPARAM count, LPARAM total) {
+    m_strProgress = FormatProgress(IDS_BYTES_RECEIVED, count, static_cast<std::uintptr_t>(total));
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
+    m_strProgress = FormatProgress(IDS_BYTES_SENT, count, static_cast<std::uintptr_t>(total));
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnTransferError(WPARAM which, LPARAM) {
+    m_strProgress = LoadString(which == 2 ? IDS_SEND_ERROR : IDS_RECEIVE_ERROR);
+    if (which == 2) m_outcome.sendFailed = true;
+    else m_outcome.receiveFailed = true;
+    if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnTransferDone(WPARAM wParam, LPARAM followUp) {
+    if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+    StartBufferClearing(wParam, followUp);
+}
+
+void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
+    std::string text;
+    switch (kind) {
+    case STATE_SENDING:
+        m_bBusy = 1;
+        text = LoadString(IDS_SENDING_DATA);
+        break;
+    case STATE_CLEARING:
+        m_bBusy = 1;
+        text = LoadString(IDS_CLEARING_BUFFER);
+        break;
+    case STATE_RECEIVING:
+        m_bBusy = 1;
+        text = LoadString(IDS_RECEIVING_DATA);
+        break;
+    case STATE_PICTURE_FAILED:
+        m_strProgress = LoadString(IDS_PICTURE_ERROR);
+        m_outcome.pictureFailed = true;
+        StartBufferClearing(0, 0);
+        text = LoadString(IDS_CLEARING_BUFFER);
+        break;
+    case STATE_IDENTIFY:
+    case STATE_IDENTIFY_AFTER_RESTORE:
+        // A cancel request ends with the transfer; identification runs.
+        if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+        m_pLine->ClearCancel();
+        QueryVersion();
+        m_bBusy = 0;
+        EndCourse();
+        break;
+    default:
+        break;
+    }
+    SetLine(3, std::move(text));
+    m_window.Invalidate(true);
+}
+
+// ---------------------------------------------------------------- request rules
+
+SystemIdentity CStatusView::Identity() const {
+    return SystemIdentity{m_strProduct, m_nVersion, m_bServiceData != 0};
+}
+
+int CStatusView::MatchModel(std::string_view token, int low, int high) const {
+    return brelko::MatchModel(Identity(), token, low, high);
+}
+std::string CStatusView::GetPictureCommand() const { return brelko::GetPictureCommand(Identity()); }
+std::string CStatusView::GetMenuCommand() const { return brelko::GetMenuCommand(Identity()); }
+std::string CStatusView::GetLanguageCommand() const { return brelko::GetLanguageCommand(Identity()); }
+std::string CStatusView::GetBackupCommand() const { return brelko::GetBackupCommand(Identity()); }
+std::string CStatusView::GetRestoreCommand() const { return brelko::GetRestoreCommand(Identity()); }
+int CStatusView::IsHexPictureSystem() const { return brelko::IsHexPictureSystem(Identity()); }
+int CStatusView::HasExtraPictureByte() const { return brelko::HasExtraPictureByte(Identity()); }
+
+}  // namespace brelko

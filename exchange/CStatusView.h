@@ -1,0 +1,152 @@
+// The status logic: owns the device line, connects, clears the vision
+// system's buffers and identifies it, keeps the connection state and shows it
+// with the progress of transfers as five text lines. Independent of any window
+// system: what it needs of a window goes through IStatusWindow, and it
+// receives the private messages of the workers as a MessageSink.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Messages.h"
+#include "RequestRules.h"
+#include "StatusWindow.h"
+
+namespace brelko {
+
+class CDeviceLine;
+
+// Follow-up kinds of the buffer clearing (and state kinds of WM_EXCHANGE_STATE).
+constexpr int STATE_SENDING = 1;
+constexpr int STATE_CLEARING = 2;
+constexpr int STATE_IDENTIFY = 3;
+constexpr int STATE_PICTURE_FAILED = 4;
+constexpr int STATE_RECEIVING = 5;
+constexpr int STATE_IDENTIFY_AFTER_RESTORE = 6;
+
+// The waits of the buffer clearing.
+struct ClearingTimings {
+    int byteTimeoutMs = 500;        // every wait for a byte
+    int kaldspotRestartMs = 3000;   // before probing a KALDspot after a restore
+    int restartRounds = 40;         // probes while a restored system restarts
+    int restartRoundMs = 500;       // pause before each probe
+    int drainLimitMs = 60000;       // a babbling line is drained no longer than this
+};
+
+// How the last course (transfer, clearing, identification) ended.
+struct CourseOutcome {
+    bool receiveFailed = false;  // 31464: line errors, silence, cancel or hang-up
+    bool sendFailed = false;     // 31463: stalled queue, cancel or hang-up
+    bool pictureFailed = false;  // 31462
+    bool cancelled = false;      // a cancel request was made during the course
+    bool ready = false;          // the system was identified at the end
+};
+
+class CStatusView : public MessageSink {
+public:
+    // Makes the device line (which opens the configured port) and registers
+    // itself with the queue of the user-interface thread.
+    CStatusView(PostQueue& queue, IStatusWindow& window);
+    // Cuts a running exchange short and waits for its worker, so that no
+    // worker outlives the line.
+    ~CStatusView() override;
+    CStatusView(const CStatusView&) = delete;
+    CStatusView& operator=(const CStatusView&) = delete;
+
+    // The framework's initial update: connects.
+    void OnInitialUpdate();
+    // Rebuilds the status lines and shows them (every invalidation ends here).
+    void OnDraw();
+
+    // Rebuilds the port and starts clearing and identification. Does nothing
+    // while an exchange runs.
+    void Connect();
+    // 1 when the system answered its version, else 0. User-interface thread.
+    int QueryVersion();
+    // Posts the clearing state and starts the clearing worker; always 1.
+    int StartBufferClearing(WPARAM wParam, LPARAM followUp);
+    static int BufferClearingThread(CStatusView* view);
+
+    int IsCtsOn();
+    int IsDtrOn();
+    Rect GetStatusArea();
+    void LayOut();
+
+    // The window that receives the workers' messages.
+    WindowHandle Handle() const { return m_wnd.Handle(); }
+    void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Handlers of the private messages.
+    void OnBytesReceived(WPARAM count, LPARAM total);
+    void OnBytesSent(WPARAM count, LPARAM total);
+    void OnExchangeState(WPARAM wParam, LPARAM kind);
+    void OnTransferDone(WPARAM wParam, LPARAM followUp);
+    void OnTransferError(WPARAM which, LPARAM lParam);
+
+    // The request rules over the current identification.
+    SystemIdentity Identity() const;
+    int MatchModel(std::string_view token, int low, int high) const;
+    std::string GetPictureCommand() const;
+    std::string GetMenuCommand() const;
+    std::string GetLanguageCommand() const;
+    std::string GetBackupCommand() const;
+    std::string GetRestoreCommand() const;
+    int IsHexPictureSystem() const;
+    int HasExtraPictureByte() const;
+
+    // The text of the connection state: the first unset flag, or "Ready".
+    std::string ConnectionStateText() const;
+    const std::vector<std::string>& Lines() const { return m_astrLines; }
+
+    // A course is everything from the start of a connect or a transfer to the
+    // identification after its buffer clearing. True while one runs (already
+    // before its first message is handled).
+    bool IsExchangeRunning() const { return m_bBusy != 0 || m_bCourse; }
+    // Marks the start of a course (the device commands call it before they
+    // start a transfer): clears an old cancel request and the outcome.
+    void BeginCourse();
+    // Forgets a course whose transfer did not start (nothing was sent).
+    void AbandonCourse() { m_bCourse = false; }
+    const CourseOutcome& LastOutcome() const { return m_outcome; }
+    // Asks the running transfer to stop; it ends within a second as a failed
+    // transfer, and clearing and identification follow. Any thread.
+    void RequestCancel();
+    // Runs the queue until the running course has ended (true) or the time-out
+    // passed (false). For plain event loops.
+    bool WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeout);
+
+    // How long a text reception waits without any byte.
+    void SetReceiveSilenceLimit(std::chrono::milliseconds limit) { m_receiveSilenceLimit = limit; }
+    std::chrono::milliseconds ReceiveSilenceLimit() const { return m_receiveSilenceLimit; }
+    void SetClearingTimings(const ClearingTimings& timings) { m_timings = timings; }
+    const ClearingTimings& Timings() const { return m_timings; }
+
+    std::unique_ptr<CDeviceLine> m_pLine;
+    int m_bBusy = 0;
+    Rect m_rcArea;
+    std::vector<std::string> m_astrLines;
+    std::string m_strProgress;
+    std::string m_strDocInfo;
+    int m_nFollowUp = 0;
+    int m_bServiceData = 0;
+    std::string m_strVersionReply;
+    std::string m_strProduct;
+    std::string m_strVersion;
+    int m_nVersion = 0;
+
+private:
+    void SetLine(std::size_t index, std::string text);
+    void EndCourse();
+
+    IStatusWindow& m_window;
+    bool m_bCourse = false;
+    CourseOutcome m_outcome;
+    ClearingTimings m_timings;
+    std::chrono::milliseconds m_receiveSilenceLimit{30000};
+    Window m_wnd;  // last: messages reach a complete object
+};
+
+}  // namespace brelko

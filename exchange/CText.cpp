@@ -1,0 +1,340 @@
+#include "CText.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "CDeviceLine.h"
+#include "Clock.h"
+#include "Strings.h"
+#include "Workers.h"
+
+namespace brelko {
+namespace {
+
+constexpr int kByteTimeoutMs = 500;
+constexpr unsigned char kPrompt = '>';
+
+// The text object behind a worker's context.
+std::shared_ptr<CText> TextOf(const TransferContext& ctx) {
+    return std::dynamic_pointer_cast<CText>(ctx.data);
+}
+
+// A negative result other than a time-out means the device is gone (hung up,
+// unplugged): no byte will ever come again.
+bool DeviceGone(int result) {
+    return result < 0 && result != LINK_TIMEOUT;
+}
+
+// After a failed echo: is it the line that failed rather than the system?
+bool LineGone(CCommLink* link) {
+    return link == nullptr || DeviceGone(link->GetChar(0));
+}
+
+}  // namespace
+
+CText::CText() {
+    m_strDescription = TypeName();
+}
+
+std::string CText::TypeName() {
+    std::string type = LoadString(IDR_TXTTYPE);
+    std::size_t lastField = type.rfind('\n');
+    return lastField == std::string::npos ? type : type.substr(lastField + 1);
+}
+
+void CText::SetDescription() {
+    char length[32];
+    std::snprintf(length, sizeof length, " %d Byte", static_cast<int>(m_strText.size()));
+    m_strDescription = TypeName() + length;
+}
+
+void CText::Serialize(ByteArchive& ar) {
+    std::lock_guard lock(m_mutex);
+    if (ar.IsLoading()) {
+        // Every byte of the file, zero bytes included: a backup must go back
+        // to the system as it came.
+        std::string text(static_cast<std::size_t>(ar.Remaining()), '\0');
+        text.resize(ar.Read(text.data(), text.size()));
+        if (!ar.Ok()) return;  // the archive says why; the text stays as it was
+        m_strText = std::move(text);
+    } else {
+        ar.Write(m_strText.data(), m_strText.size());
+    }
+    SetDescription();
+}
+
+void CText::Draw(DrawSurface& surface) {
+    (void)surface;  // the data view shows the text itself
+}
+
+std::string CText::GetText() const {
+    std::lock_guard lock(m_mutex);
+    return m_strText;
+}
+
+void CText::SetText(std::string text) {
+    std::lock_guard lock(m_mutex);
+    m_strText = std::move(text);
+}
+
+std::size_t CText::GetLength() const {
+    std::lock_guard lock(m_mutex);
+    return m_strText.size();
+}
+
+bool CText::Launch(int (*worker)(TransferContext)) {
+    std::shared_ptr<CData> self = weak_from_this().lock();
+    if (!self || m_bTransferring.exchange(true)) return false;
+    // The worker's copy keeps the object alive; the member must not hold it,
+    // or the object would own itself.
+    TransferContext ctx = m_ctx;
+    ctx.data = std::move(self);
+    if (!StartWorker([ctx = std::move(ctx), worker] { worker(ctx); })) {
+        m_bTransferring = false;
+        return false;
+    }
+    return true;
+}
+
+bool CText::CanStart() const {
+    return !weak_from_this().expired() && !m_bTransferring.load();
+}
+
+bool CText::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
+    (void)extraByte;
+    if (!CanStart()) return false;
+    m_ctx.line = &line;
+    m_ctx.data = nullptr;
+    m_ctx.dataView = windows.data;
+    m_ctx.statusView = windows.status;
+    line.SendCommand(command);  // a missing echo shows in what follows
+    windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
+    if (!Launch(&CText::TextReceiveThread)) {
+        // No thread: the request is out, so end the course as a failed reception.
+        windows.status.Post(WM_TRANSFER_ERROR, 1, 0);
+        windows.status.Post(WM_TRANSFER_DONE, 0, 0);
+    }
+    return true;
+}
+
+bool CText::StartSend(CDeviceLine& line, const TransferWindows& windows, std::string command) {
+    if (!CanStart()) return false;
+    m_ctx.line = &line;
+    m_ctx.data = nullptr;
+    m_ctx.dataView = windows.data;
+    m_ctx.statusView = windows.status;
+    int (*worker)(TransferContext) = nullptr;
+    if (!command.empty()) {
+        line.SendCommand(command);
+        m_strTerminator = "[END]";
+        worker = &CText::TextSendThread;
+    } else {
+        m_strTerminator.clear();
+        worker = &CText::LanguageSendThread;
+    }
+    if (!Launch(worker)) {
+        windows.status.Post(WM_TRANSFER_ERROR, 2, 0);
+        windows.status.Post(WM_TRANSFER_DONE, 0, command.empty() ? 0 : 6);
+        return true;
+    }
+    windows.status.Post(WM_EXCHANGE_STATE, 0, 1);
+    return true;
+}
+
+int CText::TextReceiveThread(TransferContext ctx) {
+    std::shared_ptr<CText> text = TextOf(ctx);
+    if (!text || !ctx.line) return 0;
+    CDeviceLine& line = *ctx.line;
+    CCommLink* link = line.Link();
+    const std::uint32_t silenceLimit = static_cast<std::uint32_t>(text->SilenceLimit().count());
+
+    std::unique_lock lock(text->m_mutex);
+    std::string& buffer = text->m_strText;
+    buffer.clear();
+    std::size_t capacity = kReceiveBufferSize;
+    buffer.reserve(capacity);
+
+    std::vector<char> lineBuffer(kLineBufferSize);
+    unsigned lines = 0;
+    bool failed = false;  // cancelled, silent too long, or the device is gone
+    bool prompt = false;
+    std::uint32_t lastByteTick = GetTickCount();
+    for (;;) {
+        lock.unlock();
+        if (++lines % 20 == 0) ctx.dataView.Post(WM_DATA_UPDATE, 0, 0);
+        if (line.CancelRequested() || link == nullptr) {
+            failed = true;
+            lock.lock();
+            break;
+        }
+        char* end = line.ReadLine(lineBuffer.data(), lineBuffer.size());
+        const std::size_t length = end ? static_cast<std::size_t>(end - lineBuffer.data()) : 0;
+
+        lock.lock();
+        if (length + buffer.size() + 1 >= capacity) {
+            capacity += kReceiveBufferGrowth;
+            buffer.reserve(capacity);
+        }
+        buffer.append(lineBuffer.data(), length);
+        ctx.statusView.Post(WM_BYTES_RECEIVED, buffer.size(), 0);
+
+        const int next = link->GetChar(kByteTimeoutMs);
+        if (next >= 0) buffer.push_back(static_cast<char>(next));
+
+        const std::uint32_t now = GetTickCount();
+        if (length > 0 || next >= 0) lastByteTick = now;
+        if (!buffer.empty() && static_cast<unsigned char>(buffer.back()) == kPrompt) {
+            prompt = true;
+            break;
+        }
+        if (DeviceGone(next) || now - lastByteTick >= silenceLimit) {
+            failed = true;
+            break;
+        }
+    }
+    if (prompt) buffer.pop_back();  // the prompt is not part of the text
+    std::uint16_t flags = 0;
+    if (link) link->CheckErrors(flags);  // only the line-error flags count
+    const std::size_t received = buffer.size();
+    lock.unlock();
+
+    ctx.dataView.Post(WM_DATA_UPDATE, 0, 2);
+    ctx.statusView.Post(WM_BYTES_RECEIVED, received, 0);
+    if (flags != 0 || failed) ctx.statusView.Post(WM_TRANSFER_ERROR, 1, 0);
+    text->m_bTransferring = false;
+    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+    return 0;
+}
+
+int CText::TextSendThread(TransferContext ctx) {
+    std::shared_ptr<CText> text = TextOf(ctx);
+    if (!text || !ctx.line) return 0;
+    CDeviceLine& line = *ctx.line;
+    CCommLink* link = line.Link();
+
+    std::size_t count = 0;
+    {
+        std::lock_guard lock(text->m_mutex);
+        const std::string& terminator = text->m_strTerminator;
+        std::size_t at = terminator.empty() ? std::string::npos : text->m_strText.find(terminator);
+        count = at == std::string::npos ? text->m_strText.size() : at + terminator.size();
+    }
+
+    bool error = link == nullptr;
+    std::size_t sent = 0;
+    if (!error) {
+        CommBufferStatus status;
+        link->GetBufferStatus(status);
+        const int halfQueue = status.txSize / 2;
+
+        for (std::size_t i = 0; i < count && !error; ++i) {
+            char byte = 0;
+            {
+                std::lock_guard lock(text->m_mutex);
+                if (i >= text->m_strText.size()) {  // the text was replaced meanwhile
+                    error = true;
+                    break;
+                }
+                byte = text->m_strText[i];
+            }
+            for (int waits = 0; !error && link->TxCount() > halfQueue;) {
+                if (++waits > kMaxSendWaits || line.CancelRequested()) error = true;
+                else Sleep(kSendPollMs);
+            }
+            for (int refusals = 0; !error;) {
+                if (line.CancelRequested()) {
+                    error = true;
+                    break;
+                }
+                const int result = link->PutChar(static_cast<unsigned char>(byte));
+                if (result == 0) break;
+                if (result != LINK_BUFFER_FULL || ++refusals > kMaxSendWaits) error = true;
+                else Sleep(kSendPollMs);
+            }
+            if (error) break;
+            sent = i + 1;
+            if (i % 100 == 0) ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(count));
+        }
+
+        if (!error) {
+            // The closing line feed, then the queue must drain: half a 10 ms
+            // poll per queued byte leaves room for a 9600 baud line (about
+            // 1 ms a byte), and a few polls more for a queue of a byte or two.
+            const int result = link->PutChar('\n');
+            if (result != 0) error = true;
+            const int queued = link->TxCount();
+            const int allowed = queued / 2 + 5;
+            for (int waits = 0; !error && link->TxCount() > 0;) {
+                if (++waits > allowed || line.CancelRequested()) error = true;
+                else Sleep(kSendPollMs);
+            }
+        }
+    }
+
+    ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
+    ctx.statusView.Post(WM_BYTES_SENT, sent, static_cast<LPARAM>(count));
+    if (error) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, 0);
+    text->m_bTransferring = false;
+    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 6);
+    return 0;
+}
+
+int CText::LanguageSendThread(TransferContext ctx) {
+    std::shared_ptr<CText> text = TextOf(ctx);
+    if (!text || !ctx.line) return 0;
+    CDeviceLine& line = *ctx.line;
+    CCommLink* link = line.Link();
+
+    std::size_t n = text->GetLength();
+    std::size_t i = 0;
+    bool failed = link == nullptr;
+    while (i < n && !failed) {
+        if (line.CancelRequested()) {
+            failed = true;
+            break;
+        }
+        std::string request;
+        {
+            std::lock_guard lock(text->m_mutex);
+            const std::string& all = text->m_strText;
+            std::size_t end = i;
+            while (end < all.size() && end < n && all[end] != '\n' && all[end] != '\r') ++end;
+            request.assign(all, i, end - i);
+            i = end + 1;  // over the line and its one end byte
+        }
+        if (i > n) i = n;  // a last line without a line end
+        if (request.empty()) continue;  // between the CR and LF of a pair
+
+        if (!line.SendCommand(request)) {
+            // A failed echo skips the line, unless the line itself is gone.
+            if (line.CancelRequested() || LineGone(link)) failed = true;
+            continue;
+        }
+        char answer[4] = {};
+        const int got = link->ReadUntil(answer, 3, kPrompt, kByteTimeoutMs);
+        ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
+        if (got >= 3 && answer[2] == '?') {
+            // Refused: drain what the system says about it, but not forever.
+            const std::uint32_t start = GetTickCount();
+            while (link->GetChar(kByteTimeoutMs) >= 0 && GetTickCount() - start < 10000) {
+            }
+        }
+    }
+
+    if (!failed) {
+        line.SendCommand("GET VERSION");
+        line.ReadLine();
+        line.ReadLine();
+        link->GetChar(kByteTimeoutMs);
+        // Only a complete sending is stored: after a cancel or a lost line the
+        // system keeps its old texts.
+        if (!line.SendCommand("SAVE LANGUAGE") && (line.CancelRequested() || LineGone(link))) failed = true;
+    }
+    ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
+    if (failed) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, 0);
+    text->m_bTransferring = false;
+    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+    return 0;
+}
+
+}  // namespace brelko

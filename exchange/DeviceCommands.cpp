@@ -1,0 +1,71 @@
+#include "DeviceCommands.h"
+
+#include "CDeviceLine.h"
+#include "CStatusView.h"
+#include "CText.h"
+
+namespace brelko {
+namespace {
+
+CommandStart CheckLine(const CStatusView& view) {
+    if (view.IsExchangeRunning()) return CommandStart::Busy;
+    if (!view.m_pLine->m_bReady) return CommandStart::NotReady;
+    return CommandStart::Started;
+}
+
+template <typename Starter>
+CommandStart Run(CStatusView& view, Starter start) {
+    CommandStart state = CheckLine(view);
+    if (state != CommandStart::Started) return state;
+    view.BeginCourse();
+    if (start()) return CommandStart::Started;
+    // Nothing went out and no message will come.
+    view.AbandonCourse();
+    return CommandStart::NotStarted;
+}
+
+TransferWindows Pair(const CStatusView& view, WindowHandle dataView) {
+    return TransferWindows{view.Handle(), dataView};
+}
+
+CommandStart Receive(CStatusView& view, CText& text, WindowHandle dataView, const std::string& request) {
+    return Run(view, [&] {
+        text.SetSilenceLimit(view.ReceiveSilenceLimit());
+        return text.StartReceive(*view.m_pLine, Pair(view, dataView), request, false);
+    });
+}
+
+}  // namespace
+
+PictureRequest GetPictureRequest(const CStatusView& view) {
+    return PictureRequest{view.GetPictureCommand(), view.HasExtraPictureByte() != 0};
+}
+
+CommandStart FetchBackup(CStatusView& view, CText& text, WindowHandle dataView) {
+    return Receive(view, text, dataView, view.GetBackupCommand());
+}
+
+CommandStart FetchMenus(CStatusView& view, CText& text, WindowHandle dataView) {
+    return Receive(view, text, dataView, view.GetMenuCommand());
+}
+
+CommandStart FetchLanguage(CStatusView& view, CText& text, WindowHandle dataView) {
+    return Receive(view, text, dataView, view.GetLanguageCommand());
+}
+
+CommandStart FetchPicture(CStatusView& view, CData& picture, WindowHandle dataView) {
+    return Run(view, [&] {
+        const PictureRequest request = GetPictureRequest(view);
+        return picture.StartReceive(*view.m_pLine, Pair(view, dataView), request.command, request.extraByte);
+    });
+}
+
+CommandStart SendBackup(CStatusView& view, CText& text, WindowHandle dataView) {
+    return Run(view, [&] { return text.StartSend(*view.m_pLine, Pair(view, dataView), view.GetRestoreCommand()); });
+}
+
+CommandStart SendLanguage(CStatusView& view, CText& text, WindowHandle dataView) {
+    return Run(view, [&] { return text.StartSend(*view.m_pLine, Pair(view, dataView), std::string()); });
+}
+
+}  // namespace brelko

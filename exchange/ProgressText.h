@@ -1,0 +1,26 @@
+// The progress and state texts of the status window, built from the string
+// table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace brelko {
+
+// Bytes per second that the seconds-left estimate assumes.
+constexpr std::uint64_t kAssumedBytesPerSecond = 1066;
+
+// "<first text>%06d", and when total is not 0 the total ("\nOf Total :    "
+// %06d) and the seconds left ("\nSeconds left %d"). `firstId` is the text of
+// the count: bytes received or bytes sent.
+std::string FormatProgress(unsigned firstId, std::uint64_t count, std::uint64_t total);
+
+// Seconds left for the rest of a transfer; 0 once the count has reached the
+// total (never a wrapped, huge value).
+std::uint64_t SecondsLeft(std::uint64_t count, std::uint64_t total);
+
+// Replaces the first "%d" of a table text with a number. Translated texts
+// are never used as printf formats.
+std::string ReplaceNumber(const std::string& text, long long number);
+
+}  // namespace brelko
