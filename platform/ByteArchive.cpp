@@ -197,7 +197,8 @@ bool ByteArchive::Commit() {
         // Already committed (or closed after a failure).
         return Ok();
     }
-    bool ok = FlushBuffer();
+    // A store that failed or was refused on the way is never put in place.
+    bool ok = Ok() && FlushBuffer();
     if (ok && ::fsync(m_fd) != 0) {
         Fail(Status::IoError, "cannot write the file: " + fileutil::ErrorMessage(errno));
         ok = false;

@@ -160,6 +160,10 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* er
                 *error = "text without its closing quote";
                 return false;
             }
+            if (!ValidUtf8(token.text)) {
+                *error = "text that is not UTF-8";
+                return false;
+            }
             if (i < line.size() && !IsSpace(line[i])) {
                 *error = "text followed by other characters";
                 return false;
@@ -415,11 +419,6 @@ bool ParseLanguageLibrary(std::string_view text, ResourceSet* out, std::string* 
     if (!headerSeen) return fail("the file is empty");
     if (!closeMenu()) return fail("a popup is not closed with end");
     if (!CheckComplete(set, error)) return false;
-    for (const auto& [id, s] : set.strings)
-        if (!ValidUtf8(s)) {
-            *error = "string " + std::to_string(id) + " is not UTF-8";
-            return false;
-        }
     *out = std::move(set);
     return true;
 }
