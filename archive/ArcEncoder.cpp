@@ -95,7 +95,7 @@ LzSymbol MatchSymbol(int length, int distance)
     return {static_cast<std::uint16_t>(length + 256 - kMinMatch), static_cast<std::uint16_t>(distance - 1)};
 }
 
-constexpr int kMaxCandidates = 12;
+constexpr int kMaxCandidates = 32;
 constexpr int kNiceLength = 128;  // a match this long is taken without looking inside it
 
 // A far match of three bytes costs more than three literals.
@@ -211,7 +211,7 @@ void OptimalParse(const std::uint8_t* data, std::size_t begin, std::size_t end,
 void CostBasedParse(const std::uint8_t* data, std::size_t size, int maxChain, std::vector<LzSymbol>& out)
 {
     constexpr std::size_t kSegment = 1 << 16;
-    constexpr int kPasses = 2;
+    constexpr int kPasses = 4;
     // First estimate of the costs: the lazy parse of the whole input.
     std::vector<LzSymbol> lazy;
     LazyParse(data, size, maxChain, lazy);

@@ -1,0 +1,352 @@
+#include "ArcToolkit.h"
+
+#include "ArcCrc32.h"
+#include "ArcDecoder.h"
+#include "ArcWildcard.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <new>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace brelko {
+
+namespace {
+
+constexpr int kBufferSize = 2048;
+constexpr int kCopyChunk = 512;
+constexpr std::size_t kMaxPath = 259;
+constexpr auto kOpenWait = std::chrono::seconds(10);
+
+struct Request {
+    std::string spec;
+    std::string destination;
+};
+
+// The process-wide state of the toolkit.
+struct Toolkit {
+    std::mutex mutex;
+    std::condition_variable closed;
+    bool open = false;
+    bool keepPaths = false;
+    bool buffered = false;
+    std::thread::id owner;
+    std::FILE* archive = nullptr;
+    std::string archiveName;
+    std::FILE* work = nullptr;
+    std::string workName;
+    std::vector<Request> requests;
+    std::vector<ArcExtraction> results;
+    CArcDecoder decoder;
+    std::uint8_t chunk[arc::kDictionarySize];
+    char archiveBuffer[kBufferSize];
+    char workBuffer[kBufferSize];
+    char outputBuffer[kBufferSize];
+};
+
+Toolkit& State()
+{
+    static Toolkit toolkit;
+    return toolkit;
+}
+
+// An archive open on another thread is not ours to touch.
+bool OtherThreadOwns(const Toolkit& t) { return t.open && t.owner != std::this_thread::get_id(); }
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void CloseFiles(Toolkit& t)
+{
+    if (t.archive)
+        std::fclose(t.archive);
+    if (t.work)
+        std::fclose(t.work);
+    t.archive = t.work = nullptr;
+    if (!t.workName.empty())
+        ::unlink(t.workName.c_str());
+    struct stat st;
+    if (!t.archiveName.empty() && ::stat(t.archiveName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(t.archiveName.c_str());
+    t.archiveName.clear();
+    t.workName.clear();
+}
+
+// Specification and entry name in the form they are compared in.
+bool RequestMatches(const Request& r, const char* entryName, bool keepPaths)
+{
+    std::string spec = r.spec;
+    for (char& c : spec)
+        if (c == '/')
+            c = '\\';
+    std::size_t from = 0;
+    if (spec.size() >= 2 && std::isalpha(static_cast<unsigned char>(spec[0])) && spec[1] == ':')
+        from = 2;
+    while (from < spec.size() && (spec[from] == '.' || spec[from] == '\\'))
+        ++from;
+    spec.erase(0, from);
+    if (keepPaths)
+        return ArcWildMatch(spec.c_str(), entryName);
+    return ArcWildMatch(ArcFileNamePart(spec.c_str()), ArcFileNamePart(entryName));
+}
+
+// The name the entry is written under, below the destination; empty when the
+// name would leave the destination folder or names no file.
+std::string RelativeOutputName(const char* entryName, bool keepPaths)
+{
+    const std::string name = keepPaths ? entryName : ArcFileNamePart(entryName);
+    const std::string file = ArcFileNamePart(name.c_str());
+    if (file.empty() || file == "." || file == "..")
+        return {};
+    if (keepPaths) {
+        if (name[0] == '\\' || name.find(':') != std::string::npos)
+            return {};  // absolute, or on a drive
+        std::size_t start = 0;
+        while (start <= name.size()) {
+            std::size_t end = name.find('\\', start);
+            if (end == std::string::npos)
+                end = name.size();
+            if (name.compare(start, end - start, "..") == 0)
+                return {};
+            start = end + 1;
+        }
+    }
+    std::string out = name;
+    for (char& c : out)
+        if (c == '\\')
+            c = '/';
+    return out;
+}
+
+void MakeDirectories(const std::string& path)
+{
+    const std::string dir = DirectoryOf(path);
+    struct stat st;
+    if (dir == "." || ::stat(dir.c_str(), &st) == 0)
+        return;
+    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
+        ::mkdir(path.substr(0, at).c_str(), 0777);
+}
+
+// Copies or decodes the entry's stored data into its output stream.
+ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
+{
+    std::uint32_t crc = 0xFFFFFFFF;
+    ArcStatus status = kArcOk;
+    if (e.m_nMethod == arc::kMethodStored) {
+        std::uint8_t buffer[kCopyChunk];
+        // Never past the entry's own stored bytes.
+        std::uint32_t left = std::min(e.m_nOriginalSize, e.m_nStoredSize);
+        while (left > 0) {
+            const std::size_t got = std::fread(buffer, 1, std::min<std::uint32_t>(left, kCopyChunk), e.m_pInput);
+            if (got == 0)
+                break;
+            if (std::fwrite(buffer, 1, got, e.m_pOutput) != got)
+                status = kArcWriteError;
+            crc = ArcCrcUpdate(crc, buffer, got);
+            left -= static_cast<std::uint32_t>(got);
+        }
+    } else if (e.m_nMethod == arc::kMethodCompressed) {
+        // The chunk buffer is the dictionary, which starts zero-filled.
+        std::memset(t.chunk, 0, sizeof t.chunk);
+        CArcFileSource source(e.m_pInput);
+        t.decoder.Start(&source, e.m_nStoredSize, &crc);
+        std::uint32_t left = e.m_nOriginalSize;
+        while (left > 0) {
+            const int n = static_cast<int>(std::min<std::uint32_t>(left, arc::kDictionarySize));
+            if (t.decoder.Decode(n, t.chunk) != kArcOk)
+                return kArcCorruptData;
+            if (std::fwrite(t.chunk, 1, static_cast<std::size_t>(n), e.m_pOutput) != static_cast<std::size_t>(n))
+                status = kArcWriteError;
+            left -= static_cast<std::uint32_t>(n);
+        }
+    } else {
+        return kArcUnknownMethod;
+    }
+    if (status == kArcOk && ~crc != e.m_nCrc)
+        status = kArcCrcError;
+    return status;
+}
+
+void ApplyModeAndTime(const std::string& path, const ArcEntry& e)
+{
+    // Permission bits only (no set-id bits from an archive), and always
+    // readable by the owner so that the caller can load what it extracted.
+    ::chmod(path.c_str(), static_cast<mode_t>((e.m_nMode & 0777) | 0400));
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(e.m_nTime);
+    times[0].tv_nsec = times[1].tv_nsec = 0;
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+ArcExtraction ExtractTo(Toolkit& t, ArcEntry& e, const Request& r)
+{
+    ArcExtraction result{e.m_szName, {}, kArcOk};
+    const std::string relative = RelativeOutputName(e.m_szName, t.keepPaths);
+    if (relative.empty()) {
+        result.status = kArcUnsafeName;
+        return result;
+    }
+    std::string path = r.destination + relative;
+    if (path.size() > kMaxPath)
+        path.resize(kMaxPath);
+    MakeDirectories(path);
+    e.m_pOutput = std::fopen(path.c_str(), "wb");
+    if (!e.m_pOutput) {
+        result.status = kArcNoStream;
+        return result;
+    }
+    if (t.buffered)
+        std::setvbuf(e.m_pOutput, t.outputBuffer, _IOFBF, kBufferSize);
+    result.path = path;
+    result.status = ExtractEntry(t, e);
+    if (std::fclose(e.m_pOutput) != 0 && result.status == kArcOk)
+        result.status = kArcWriteError;
+    e.m_pOutput = nullptr;
+    ApplyModeAndTime(path, e);
+    return result;
+}
+
+}  // namespace
+
+ArcStatus ArcOpen(const char* name, int flags)
+{
+    Toolkit& t = State();
+    std::unique_lock lock(t.mutex);
+    if (t.open && t.owner == std::this_thread::get_id())
+        return kArcAlreadyOpen;
+    if (!t.closed.wait_for(lock, kOpenWait, [&] { return !t.open; }))
+        return kArcAlreadyOpen;
+    std::string path = name ? name : "";
+    while (!path.empty() && path.back() == ' ')
+        path.pop_back();
+    if (path.find('.') == std::string::npos)
+        path += ".arq";
+    // File names keep their case here: this file system tells case apart.
+    std::FILE* archive = std::fopen(path.c_str(), "r+b");
+    if (!archive && errno == ENOENT)
+        archive = std::fopen(path.c_str(), "w+b");
+    if (!archive)
+        return kArcNoStream;
+    t.archive = archive;
+    t.archiveName = path;
+    t.keepPaths = (flags & kArcKeepPaths) != 0;
+    t.buffered = (flags & kArcBuffered) != 0;
+    if (t.buffered)
+        std::setvbuf(t.archive, t.archiveBuffer, _IOFBF, kBufferSize);
+    t.open = true;
+    t.owner = std::this_thread::get_id();
+    // The work file: a unique name in the archive's own directory.
+    std::string workName = DirectoryOf(path) + "/arqXXXXXX";
+    const int fd = ::mkstemp(workName.data());
+    if (fd >= 0) {
+        t.workName = workName;
+        t.work = ::fdopen(fd, "wb");
+        if (!t.work)
+            ::close(fd);
+    }
+    if (!t.work) {
+        CloseFiles(t);
+        t.open = false;
+        t.closed.notify_all();
+        return kArcNoWorkFile;
+    }
+    if (t.buffered)
+        std::setvbuf(t.work, t.workBuffer, _IOFBF, kBufferSize);
+    return kArcOk;
+}
+
+ArcStatus ArcAddRequest(const char* spec, const char* destination)
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    if (OtherThreadOwns(t))
+        return kArcAlreadyOpen;
+    if (!spec || !ArcSpecIsValid(spec))
+        return kArcBadSpec;
+    try {
+        Request r{spec, destination ? destination : ""};
+        for (char& c : r.destination)
+            if (c == '\\')
+                c = '/';
+        if (!r.destination.empty() && r.destination.back() != '/' && r.destination.back() != ':')
+            r.destination += '/';
+        t.requests.push_back(std::move(r));
+    } catch (const std::bad_alloc&) {
+        return kArcNoMemory;
+    }
+    return kArcOk;
+}
+
+ArcStatus ArcProcess()
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    if (OtherThreadOwns(t))
+        return kArcAlreadyOpen;
+    t.results.clear();
+    if (!t.open || !t.archive)
+        return kArcNoStream;
+    std::rewind(t.archive);
+    for (;;) {
+        ArcEntry e;
+        e.m_pInput = t.archive;
+        if (ArcReadHeader(e) < 0)
+            break;
+        const long dataStart = std::ftell(t.archive);
+        for (const Request& r : t.requests) {
+            if (RequestMatches(r, e.m_szName, t.keepPaths)) {
+                t.results.push_back(ExtractTo(t, e, r));
+                break;
+            }
+        }
+        // The next header follows the stored data, whatever the extraction read.
+        if (dataStart < 0 || std::fseek(t.archive, dataStart + static_cast<long>(e.m_nStoredSize), SEEK_SET) != 0)
+            break;
+    }
+    return kArcOk;
+}
+
+ArcStatus ArcClose()
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    if (OtherThreadOwns(t))
+        return kArcAlreadyOpen;
+    CloseFiles(t);
+    t.requests.clear();
+    t.keepPaths = t.buffered = false;
+    t.open = false;
+    t.owner = std::thread::id();
+    t.closed.notify_all();
+    return kArcOk;
+}
+
+std::vector<ArcExtraction> ArcLastExtractions()
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    return t.results;
+}
+
+std::string ArcWorkFileName()
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    return t.workName;
+}
+
+}  // namespace brelko
