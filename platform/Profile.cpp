@@ -95,8 +95,11 @@ Parsed Parse(const std::string& content) {
         bool cr = end > pos && content[end - 1] == '\r';
         if (cr) --end;
         if (first && nl != std::string::npos) parsed.crlf = cr;
+        std::string_view text = std::string_view(content).substr(pos, end - pos);
+        // A byte-order mark that editors put in front is not part of the first line.
+        if (first && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
         first = false;
-        parsed.entries.push_back({ParseLine(std::string_view(content).substr(pos, end - pos)), pos, end, next});
+        parsed.entries.push_back({ParseLine(text), pos, end, next});
         pos = next;
     }
     return parsed;

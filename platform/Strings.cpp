@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 
 #include "FileUtil.h"
 #include "LanguageLibrary.h"
@@ -92,7 +93,9 @@ Language LanguageFromLocale() {
 
 bool LoadLanguageLibrary(const std::string& fileName) {
     std::string path = FindLanguageLibrary(fileName);
-    if (path.empty()) return false;
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kMaxLibrarySize)
+        return false;
     std::string text;
     int err = 0;
     if (!fileutil::ReadWholeFile(path, &text, &err) || text.size() > kMaxLibrarySize) return false;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "LanguageLibrary.h"
 #include "Profile.h"
 #include "Resources.h"
@@ -127,6 +130,9 @@ TEST_F(LanguageLibraryTest, MissingOrMalformedLibrariesAreIgnored) {
         EXPECT_FALSE(LoadLanguageLibrary(dir.File("bad.lng"))) << c.what;
         EXPECT_EQ(LoadString(AFX_IDS_IDLEMESSAGE), "Marked ready") << c.what;
     }
+    // A good library padded far beyond any real one: refused before it is read.
+    WriteFile(dir.File("big.lng"), good + std::string(5 * 1024 * 1024, '\n'));
+    EXPECT_FALSE(LoadLanguageLibrary(dir.File("big.lng")));
     EXPECT_FALSE(LoadLanguageLibrary(dir.File("missing.lng")));
     EXPECT_FALSE(LoadLanguageLibrary(dir.Path()));  // a folder
     EXPECT_FALSE(LoadLanguageLibrary(""));
@@ -165,6 +171,27 @@ TEST_F(LanguageLibraryTest, EscapesRoundTrip) {
     std::string error;
     ASSERT_TRUE(ParseLanguageLibrary(text, &parsed, &error)) << error;
     EXPECT_EQ(parsed, set);
+}
+
+TEST_F(LanguageLibraryTest, LookupsFromWorkersWhileTheLibraryChanges) {
+    WriteFile(dir.File("marked.lng"), MarkedEnglish());
+    std::atomic<bool> stop{false};
+    std::atomic<int> odd{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 2; ++t)
+        readers.emplace_back([&] {
+            while (!stop) {
+                std::string text = LoadString(AFX_IDS_IDLEMESSAGE);
+                if (text != "Ready" && text != "Klar" && text != "Marked ready") ++odd;
+            }
+        });
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_TRUE(LoadLanguageLibrary(i % 2 ? kShipped + "danish.lng" : dir.File("marked.lng")));
+        if (i % 5 == 0) UnloadLanguageLibrary();
+    }
+    stop = true;
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(odd.load(), 0);
 }
 
 class SelectLanguageTest : public LanguageLibraryTest {

@@ -143,6 +143,13 @@ TEST_F(ProfileTest, WritingKeepsCrLfAndAMissingLastLineEnd) {
     EXPECT_EQ(ini.GetInt("Custom", "Comport", 0), 1);
 }
 
+TEST_F(ProfileTest, AByteOrderMarkIsNoPartOfTheFirstSection) {
+    WriteFile(path, "\xEF\xBB\xBF[Custom]\r\nComport=2\r\n");
+    EXPECT_EQ(ini.GetInt("Custom", "Comport", 1), 2);
+    ASSERT_TRUE(ini.WriteInt("Custom", "Status", 1));
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Custom]\r\nComport=2\r\nStatus=1\r\n");
+}
+
 TEST_F(ProfileTest, TextThatWouldBreakTheFileIsRefused) {
     WriteFile(path, "[Custom]\nComport=1\n");
     EXPECT_FALSE(ini.WriteString("Custom", "Directory", "two\nlines"));
