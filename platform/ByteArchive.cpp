@@ -124,6 +124,11 @@ bool ByteArchive::ReadExact(void* buffer, std::size_t n) {
 }
 
 std::uint8_t ByteArchive::ReadU8() {
+    // Most reads are served from the buffer; the general path handles the rest.
+    if (m_status == Status::Ok && m_mode == Mode::Load && m_pos < m_end) {
+        ++m_consumed;
+        return m_bytes[m_pos++];
+    }
     std::uint8_t b[1] = {0};
     return ReadExact(b, 1) ? b[0] : 0;
 }
@@ -177,7 +182,13 @@ void ByteArchive::Write(const void* data, std::size_t n) {
     }
 }
 
-void ByteArchive::WriteU8(std::uint8_t v) { Write(&v, 1); }
+void ByteArchive::WriteU8(std::uint8_t v) {
+    if (m_status == Status::Ok && m_mode == Mode::Store && !m_memory && m_fd >= 0 && m_pos < m_bytes.size()) {
+        m_bytes[m_pos++] = v;
+        return;
+    }
+    Write(&v, 1);
+}
 
 void ByteArchive::WriteU16(std::uint16_t v) {
     std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ResourceIds.h"
+#include "Resources.h"  // menus and dialog texts from the same source
 
 namespace brelko {
 
