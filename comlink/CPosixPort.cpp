@@ -150,15 +150,15 @@ int CPosixPort::WriteConfig() {
     }
     ::cfmakeraw(&tio);
     speed_t speed = B0;
-    tcflag_t size = 0;
+    tcflag_t size = CS8;
+    const bool sizeOk = m_config.ByteSize >= 5 && m_config.ByteSize <= 8;
     switch (m_config.ByteSize) {
     case 5: size = CS5; break;
     case 6: size = CS6; break;
     case 7: size = CS7; break;
-    case 8: size = CS8; break;
     default: break;
     }
-    if (!SpeedFor(m_config.BaudRate, speed) || size == 0 || m_config.Parity > 4) {
+    if (!SpeedFor(m_config.BaudRate, speed) || !sizeOk || m_config.Parity > 4) {
         m_nLastSystemError = EINVAL;
         return LINK_GENERAL_ERROR;
     }

@@ -169,13 +169,13 @@ int CPosixPort::Open() {
     m_nSavedEventMask = m_nEventMask;
     m_nEventMask = 0;
 
-    // The driver's flags that the open leaves alone.
+    // The driver's parity check stays as it was. XON/XOFF starts off: a
+    // fresh tty here has IXON on, which would swallow 0x11 and 0x13 from
+    // binary data before anyone asked for flow control.
     termios tio {};
-    if (::tcgetattr(m_fd, &tio) == 0) {
-        m_config.fParity = (tio.c_iflag & INPCK) ? 1 : 0;
-        m_config.fOutX = (tio.c_iflag & IXON) ? 1 : 0;
-        m_config.fInX = (tio.c_iflag & IXOFF) ? 1 : 0;
-    }
+    if (::tcgetattr(m_fd, &tio) == 0) m_config.fParity = (tio.c_iflag & INPCK) ? 1 : 0;
+    m_config.fOutX = 0;
+    m_config.fInX = 0;
     m_config.BaudRate = 19200;
     m_config.ByteSize = 8;
     m_config.Parity = 0;
