@@ -108,13 +108,14 @@ long SimLine::Read(std::uint8_t* buffer, std::size_t capacity) {
         if (::ioctl(master_, FIONREAD, &available) != 0) return -1;
         if (available <= 0) {
             if (!WaitFor(POLLIN, -1)) return woken_ ? 0 : -1;
+            // Bytes that come to an idle line start arriving now, one per byte
+            // time. (Bytes that waited while the system was busy came meanwhile.)
+            inClock_ = std::max(inClock_, Clock::now() - byteTime_);
             continue;
         }
         std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(available), capacity);
         if (byteTime_.count() > 0) {
-            // The line delivers one byte per byte time; an idle line has one ready.
             const auto now = Clock::now();
-            if (inClock_ < now - byteTime_) inClock_ = now - byteTime_;
             want = std::min(want, kChunk);
             const auto carried = static_cast<std::size_t>((now - inClock_) / byteTime_);
             if (carried < want) {
