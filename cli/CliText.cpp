@@ -1,0 +1,110 @@
+#include "CliText.h"
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "Strings.h"
+
+namespace brelko::cli {
+
+namespace {
+
+struct Entry {
+    Text id;
+    const char* english;
+    const char* danish;
+};
+
+// Keep in the order of the enumeration: the lookup checks it.
+constexpr Entry kTexts[] = {
+    {Text::ExitOk, "success", "udført"},
+    {Text::ExitFailure, "other failure", "anden fejl"},
+    {Text::ExitUsage, "usage error (bad command line)", "forkert kommandolinje"},
+    {Text::ExitPortOpen, "the port cannot be opened", "porten kan ikke åbnes"},
+    {Text::ExitNoContact, "no contact to the vision system (CTS off)", "ingen kontakt til vision system (CTS slukket)"},
+    {Text::ExitWrongPort, "wrong port: the vision system does not answer", "forkert port: vision system svarer ikke"},
+    {Text::ExitUnknownSystem, "unknown vision system", "ukendt vision system"},
+    {Text::ExitReceiveError, "reception error", "fejl ved modtagelse"},
+    {Text::ExitSendError, "sending error", "fejl ved afsendelse"},
+    {Text::ExitChecksumError, "checksum error (the picture is saved all the same)",
+     "kontrolsumsfejl (billedet er gemt alligevel)"},
+    {Text::ExitBadFile, "bad input file", "ugyldig inddatafil"},
+    {Text::ExitWriteError, "the output file cannot be written", "uddatafilen kan ikke skrives"},
+    {Text::ExitCancelled, "cancelled (Ctrl+C)", "afbrudt (Ctrl+C)"},
+    {Text::LabelPort, "Port:", "Port:"},
+    {Text::LabelProduct, "Product:", "Produkt:"},
+    {Text::LabelVersion, "Version:", "Version:"},
+    {Text::LabelVersionNumber, "Version number:", "Versionsnummer:"},
+    {Text::LabelState, "State:", "Tilstand:"},
+    {Text::Saved, "Saved %1 (%2 bytes)", "Gemt %1 (%2 bytes)"},
+    {Text::KeptWithErrors, "Warning: %1 was saved, but the reception had line errors; check it before you rely on it",
+     "Advarsel: %1 er gemt, men modtagelsen havde linjefejl; kontroller den før brug"},
+    {Text::ChecksumSaved, "Checksum error! The picture was saved all the same: %1",
+     "Checksum error! Billedet er gemt alligevel: %1"},
+    {Text::Cancelled, "Cancelled", "Afbrudt"},
+    {Text::CannotRead, "Cannot read %1: %2", "Kan ikke læse %1: %2"},
+    {Text::CannotWrite, "Cannot write %1: %2", "Kan ikke skrive %1: %2"},
+    {Text::UnknownFileType, "%1: unknown file type (use .mtx, .tga or .png)",
+     "%1: ukendt filtype (brug .mtx, .tga eller .png)"},
+    {Text::NoPngSupport, "PNG support is not built into this program", "PNG er ikke indbygget i dette program"},
+    {Text::NoSerialDevices, "No serial devices found", "Ingen serielle enheder fundet"},
+    {Text::Sent, "Sent %1 bytes", "Sendt %1 bytes"},
+    {Text::LanguageSent, "Language file sent (%1 bytes) and saved on the vision system",
+     "Sprogfil sendt (%1 bytes) og gemt på vision system"},
+    {Text::Converted, "Converted %1 to %2", "Konverteret %1 til %2"},
+    {Text::Extracted, "Extracted %1", "Udpakket %1"},
+    {Text::ArchiveEmpty, "The archive holds no files", "Arkivet indeholder ingen filer"},
+    {Text::ArchiveError, "%1: %2", "%1: %2"},
+    {Text::On, "on", "til"},
+    {Text::Off, "off", "fra"},
+    {Text::LineStates, "Line states:", "Linjetilstande:"},
+    {Text::UnknownPreset, "Unknown simulator preset %1 (known: %2)", "Ukendt simulator-forvalg %1 (kendte: %2)"},
+    {Text::NoDevice, "%1 is not a terminal device", "%1 er ikke en terminalenhed"},
+    {Text::Configured, "configured", "valgt"},
+    {Text::NotReady, "The vision system is not ready", "Vision system er ikke klar"},
+    {Text::NotAFile, "%1 is not a regular file", "%1 er ikke en almindelig fil"},
+    {Text::SimulatorFailed, "The simulator cannot start: %1", "Simulatoren kan ikke starte: %1"},
+    {Text::Waiting, "Waiting for the vision system", "Venter på vision system"},
+    {Text::Missing, "(missing)", "(mangler)"},
+    {Text::EmptyFile, "the file is empty", "filen er tom"},
+    {Text::WrongFileKind, "%1: the file name must end in %2", "%1: filnavnet skal ende på %2"},
+    {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
+};
+
+constexpr bool InEnumOrder() {
+    for (std::size_t i = 0; i < std::size(kTexts); ++i)
+        if (static_cast<std::size_t>(kTexts[i].id) != i) return false;
+    return true;
+}
+static_assert(InEnumOrder(), "kTexts must follow the order of enum Text");
+
+}  // namespace
+
+std::string CliText(Text id) {
+    const auto index = static_cast<std::size_t>(id);
+    if (index >= std::size(kTexts)) return {};
+    const Entry& entry = kTexts[index];
+    return BuiltinLanguage() == Language::Danish ? entry.danish : entry.english;
+}
+
+std::string Format(const std::string& pattern, std::initializer_list<std::string> args) {
+    const std::vector<std::string> values(args);
+    std::string out;
+    out.reserve(pattern.size() + 32);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+            const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (n < values.size()) {
+                out += values[n];
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace brelko::cli

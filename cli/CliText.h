@@ -1,0 +1,67 @@
+// Texts that only the command-line tool shows, in English and Danish. Texts the
+// status window also shows come from the program's string table (LoadString).
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace brelko::cli {
+
+enum class Text {
+    ExitOk,
+    ExitFailure,
+    ExitUsage,
+    ExitPortOpen,
+    ExitNoContact,
+    ExitWrongPort,
+    ExitUnknownSystem,
+    ExitReceiveError,
+    ExitSendError,
+    ExitChecksumError,
+    ExitBadFile,
+    ExitWriteError,
+    ExitCancelled,
+    LabelPort,
+    LabelProduct,
+    LabelVersion,
+    LabelVersionNumber,
+    LabelState,
+    Saved,              // %1 file, %2 bytes
+    KeptWithErrors,     // %1 file
+    ChecksumSaved,      // %1 file
+    Cancelled,
+    CannotRead,         // %1 file, %2 reason
+    CannotWrite,        // %1 file, %2 reason
+    UnknownFileType,    // %1 file
+    NoPngSupport,
+    NoSerialDevices,
+    Sent,               // %1 bytes
+    LanguageSent,       // %1 lines
+    Converted,          // %1 in, %2 out
+    Extracted,          // %1 file
+    ArchiveEmpty,
+    ArchiveError,       // %1 archive, %2 reason
+    On,
+    Off,
+    LineStates,
+    UnknownPreset,      // %1 preset, %2 list
+    NoDevice,           // %1 device path
+    Configured,
+    NotReady,
+    NotAFile,           // %1 path
+    SimulatorFailed,    // %1 reason
+    Waiting,
+    Missing,
+    EmptyFile,
+    WrongFileKind,      // %1 file, %2 extension
+    SavedPicture,       // %1 file, %2 description
+};
+
+// The text in the language of the built-in string table (Danish or English).
+std::string CliText(Text id);
+
+// Replaces %1, %2, ... (up to %9) with the arguments, in one pass, so an
+// argument that itself holds "%2" is left alone.
+std::string Format(const std::string& pattern, std::initializer_list<std::string> args);
+
+}  // namespace brelko::cli

@@ -1,0 +1,41 @@
+// convert IN OUT: between MTX, Targa and PNG, through the picture classes.
+#include "CliText.h"
+#include "Commands.h"
+#include "PictureFiles.h"
+#include "SimOptions.h"
+#include "SimulatorRunner.h"
+
+namespace brelko::cli {
+
+ExitStatus RunConvert(Console& console, const std::string& in, const std::string& out) {
+    for (const std::string* name : {&in, &out}) {
+        const PictureKind kind = PictureKindOf(*name);
+        if (kind == PictureKind::Unknown) {
+            console.Error(Format(CliText(Text::UnknownFileType), {*name}));
+            return ExitStatus::Usage;
+        }
+        if (kind == PictureKind::Png && !PngSupported()) {
+            console.Error(CliText(Text::NoPngSupport));
+            return ExitStatus::Usage;
+        }
+    }
+    Picture picture;
+    std::string error;
+    if (!LoadPicture(in, &picture, &error)) {
+        console.Error(Format(CliText(Text::CannotRead), {in, error}));
+        return ExitStatus::BadFile;
+    }
+    if (!SavePicture(picture, out, &error)) {
+        console.Error(Format(CliText(Text::CannotWrite), {out, error}));
+        return ExitStatus::WriteError;
+    }
+    console.Info(Format(CliText(Text::Converted), {in, out}));
+    return ExitStatus::Ok;
+}
+
+std::string SimulatorHelp() {
+    return "Simulator presets (--simulate=PRESET):\n" + SimulatorPresetHelp() +
+           "Simulator fault switches (--sim-fault NAME[=VALUE]):\n" + SimFaultHelp();
+}
+
+}  // namespace brelko::cli

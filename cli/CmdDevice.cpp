@@ -1,0 +1,382 @@
+// The device commands: each connects and identifies the system through the
+// status logic, starts its transfer through the shared device commands, waits
+// for the course to end (transfer, buffer clearing, identification) and
+// reports the outcome. No request is built here.
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "AtomicFile.h"
+#include "ByteArchive.h"
+#include "CDeviceLine.h"
+#include "CMTX.h"
+#include "CStatusView.h"
+#include "CText.h"
+#include "CliText.h"
+#include "Commands.h"
+#include "DeviceCommands.h"
+#include "DeviceSession.h"
+#include "PictureFiles.h"
+#include "PictureReceiver.h"
+#include "SignalWatcher.h"
+#include "Strings.h"
+
+namespace brelko::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Progress and state changes of the status view, shown on standard error.
+class CliStatusWindow : public HeadlessStatusWindow {
+public:
+    explicit CliStatusWindow(Console& console) : m_console(console) {}
+
+    // States are shown from the start of a transfer on; the connection's own
+    // clearing before it is no news.
+    void ShowStates() { m_bShowStates = true; }
+
+    void Notify(const ExchangeEvent& event) override {
+        ProgressReporter& progress = m_console.Progress();
+        switch (event.message) {
+        case WM_BYTES_RECEIVED:
+            progress.Update(Direction::Receiving, event.wParam, static_cast<std::uintptr_t>(event.lParam));
+            break;
+        case WM_BYTES_SENT:
+            progress.Update(Direction::Sending, event.wParam, static_cast<std::uintptr_t>(event.lParam));
+            break;
+        case WM_EXCHANGE_STATE:
+            if (!m_bShowStates) break;
+            if (event.lParam == STATE_RECEIVING) progress.State(LoadString(IDS_RECEIVING_DATA));
+            if (event.lParam == STATE_SENDING) progress.State(LoadString(IDS_SENDING_DATA));
+            if (event.lParam == STATE_CLEARING || event.lParam == STATE_PICTURE_FAILED)
+                progress.State(LoadString(IDS_CLEARING_BUFFER));
+            break;
+        case WM_TRANSFER_DONE:
+        case WM_TRANSFER_ERROR:
+            progress.Finish();
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    Console& m_console;
+    bool m_bShowStates = false;
+};
+
+LineState StateOf(const CDeviceLine& line) {
+    return LineState{line.m_bPortOpen != 0, line.m_bContact != 0, line.m_bRightPort != 0, line.m_bKnownSystem != 0,
+                     line.m_bReady != 0};
+}
+
+// One connection for one command: the status logic on a plain event loop,
+// Ctrl+C wired to its cancel request.
+class Connection {
+public:
+    Connection(const GlobalOptions& options, Console& console)
+        : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
+
+    ~Connection() {
+        // The status view cuts a running exchange short and waits for its
+        // worker; the device line then restores the port's handshake.
+        m_watcher.reset();
+        m_view.reset();
+    }
+
+    // Connects and identifies. Reports a failure itself.
+    ExitStatus Open() {
+        if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
+        m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
+        m_window.Attach(m_view.get());
+        if (m_options.timeout)
+            m_view->SetReceiveSilenceLimit(std::chrono::milliseconds(static_cast<long long>(*m_options.timeout * 1000)));
+        m_watcher = std::make_unique<SignalWatcher>([this](int) {
+            m_view->RequestCancel();
+            m_loop.Wake();
+        });
+        WithoutStdout([&] { m_view->OnInitialUpdate(); });
+        if (!Wait()) return Cancelled();
+        return ExitStatusForState(StateOf(*m_view->m_pLine));
+    }
+
+    // The line on standard error for a connection that is not ready.
+    void ReportNotReady() {
+        if (!m_view) return;  // the session failed before: already reported
+        const CDeviceLine& line = *m_view->m_pLine;
+        if (!line.m_bPortOpen)
+            m_console.Error(m_session.OpenFailureText(line));
+        else
+            m_console.Error(m_view->ConnectionStateText() + " (" + m_session.PortLabel() + ")");
+    }
+
+    // Waits for the running course; false when it was cancelled.
+    bool Wait() {
+        auto cancelledAt = std::chrono::steady_clock::time_point{};
+        while (!m_view->WaitForCourse(m_loop, 200ms)) {
+            if (m_watcher->Received() == 0) continue;
+            // A cancelled transfer ends within a second; the clearing after it
+            // may take longer, but the user asked to stop.
+            const auto now = std::chrono::steady_clock::now();
+            if (cancelledAt == std::chrono::steady_clock::time_point{}) cancelledAt = now;
+            if (now - cancelledAt > 5s) break;
+        }
+        m_console.Progress().Finish();
+        return m_watcher->Received() == 0 && !m_view->LastOutcome().cancelled;
+    }
+
+    ExitStatus Cancelled() {
+        m_console.Error(CliText(Text::Cancelled));
+        return ExitStatus::Cancelled;
+    }
+
+    // Starts a transfer through the shared device commands and waits for the
+    // course; reports a start failure itself.
+    template <typename Start>
+    ExitStatus Run(Start start) {
+        m_window.ShowStates();
+        switch (start(*m_view)) {
+        case CommandStart::Started:
+            break;
+        case CommandStart::NotReady:
+            ReportNotReady();
+            return ExitStatusForState(StateOf(*m_view->m_pLine));
+        case CommandStart::Busy:
+        case CommandStart::NotStarted:
+            m_console.Error(CliText(Text::NotReady));
+            return ExitStatus::Failure;
+        }
+        if (!Wait()) return Cancelled();
+        return ExitStatus::Ok;
+    }
+
+    // After a transfer: a system that did not come back is worth a warning.
+    void WarnIfNotReady() {
+        if (!m_view->LastOutcome().ready)
+            m_console.Error(CliText(Text::NotReady) + ": " + m_view->ConnectionStateText());
+    }
+
+    CStatusView& View() { return *m_view; }
+    DeviceSession& Session() { return m_session; }
+
+private:
+    const GlobalOptions& m_options;
+    Console& m_console;
+    DeviceSession m_session;
+    EventLoop m_loop;
+    CliStatusWindow m_window;
+    std::unique_ptr<CStatusView> m_view;
+    std::unique_ptr<SignalWatcher> m_watcher;
+};
+
+std::string Padded(const std::string& label, std::size_t width) {
+    // Labels are ASCII in both languages, so bytes count as columns.
+    return label + std::string(width > label.size() ? width - label.size() : 0, ' ');
+}
+
+bool HasSuffix(const std::string& path, const char* suffix) {
+    const std::string s = suffix;
+    if (path.size() < s.size()) return false;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - s.size() + i])) != s[i]) return false;
+    return true;
+}
+
+// Loads a text file as the document does: its bytes up to the first zero byte.
+std::shared_ptr<CText> LoadText(Console& console, const std::string& path) {
+    std::string error;
+    auto archive = ByteArchive::OpenFile(path, ByteArchive::Mode::Load, &error);
+    if (!archive) {
+        console.Error(Format(CliText(Text::CannotRead), {path, error}));
+        return nullptr;
+    }
+    auto text = CText::Create();
+    text->Serialize(*archive);
+    if (!archive->Ok()) {
+        console.Error(Format(CliText(Text::CannotRead), {path, archive->ErrorText()}));
+        return nullptr;
+    }
+    if (text->GetLength() == 0) {
+        // Sending nothing would still make the system restart or store an
+        // empty language: refuse.
+        console.Error(Format(CliText(Text::CannotRead), {path, CliText(Text::EmptyFile)}));
+        return nullptr;
+    }
+    return text;
+}
+
+// A text reception into `file`: backups, menus and languages.
+template <typename Fetch>
+ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std::string& file, bool isBackup,
+                       Fetch fetch) {
+    // The target's folder must take the file before anything moves on the line.
+    AtomicFile output;
+    std::string error;
+    if (!output.Open(file, &error)) {
+        console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+        return ExitStatus::WriteError;
+    }
+    Connection connection(options, console);
+    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
+        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
+        return opened;
+    }
+    auto text = CText::Create();
+    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return fetch(view, *text); });
+        ran != ExitStatus::Ok)
+        return ran;
+
+    const CourseOutcome& outcome = connection.View().LastOutcome();
+    // A failed reception of menus or languages is not saved; a backup is saved
+    // all the same, with a warning, as the windowed program does.
+    if (outcome.receiveFailed && !isBackup) {
+        console.Error(LoadString(IDS_RECEIVE_ERROR));
+        return ExitStatus::ReceiveError;
+    }
+    auto archive = ByteArchive::ToMemory(file);
+    text->Serialize(*archive);
+    const auto& bytes = archive->Bytes();
+    if (!output.Write(bytes.data(), bytes.size(), &error) || !output.Commit(&error)) {
+        console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+        return ExitStatus::WriteError;
+    }
+    if (outcome.receiveFailed) {
+        console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(Text::KeptWithErrors), {file}));
+        return ExitStatus::ReceiveError;
+    }
+    console.Info(Format(CliText(Text::Saved), {file, std::to_string(bytes.size())}));
+    connection.WarnIfNotReady();
+    return ExitStatus::Ok;
+}
+
+template <typename Send>
+ExitStatus SendText(const GlobalOptions& options, Console& console, const std::string& file, const char* suffix,
+                    Text doneText, Send send) {
+    if (!HasSuffix(file, suffix)) {
+        console.Error(Format(CliText(Text::WrongFileKind), {file, suffix}));
+        return ExitStatus::BadFile;
+    }
+    auto text = LoadText(console, file);
+    if (!text) return ExitStatus::BadFile;
+    Connection connection(options, console);
+    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
+        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
+        return opened;
+    }
+    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return send(view, *text); });
+        ran != ExitStatus::Ok)
+        return ran;
+    if (connection.View().LastOutcome().sendFailed) {
+        console.Error(LoadString(IDS_SEND_ERROR));
+        return ExitStatus::SendError;
+    }
+    console.Info(Format(CliText(doneText), {std::to_string(text->GetLength())}));
+    connection.WarnIfNotReady();
+    return ExitStatus::Ok;
+}
+
+}  // namespace
+
+ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
+    Connection connection(options, console);
+    const ExitStatus status = connection.Open();
+    if (status == ExitStatus::Cancelled) return status;
+    if (status == ExitStatus::Usage || status == ExitStatus::Failure) return status;
+    CStatusView& view = connection.View();
+    const std::size_t width = 17;
+    console.Result(Padded(CliText(Text::LabelPort), width) + connection.Session().PortLabel());
+    if (status == ExitStatus::Ok) {
+        console.Result(Padded(CliText(Text::LabelProduct), width) + view.m_strProduct);
+        console.Result(Padded(CliText(Text::LabelVersion), width) + view.m_strVersion);
+        console.Result(Padded(CliText(Text::LabelVersionNumber), width) + std::to_string(view.m_nVersion));
+    }
+    console.Result(Padded(CliText(Text::LabelState), width) + view.ConnectionStateText());
+    if (status != ExitStatus::Ok) connection.ReportNotReady();
+    return status;
+}
+
+ExitStatus RunBackup(const GlobalOptions& options, Console& console, const std::string& file, bool serviceData) {
+    return ReceiveText(options, console, file, true, [&](CStatusView& view, CText& text) {
+        view.m_bServiceData = serviceData ? 1 : 0;
+        return FetchBackup(view, text);
+    });
+}
+
+ExitStatus RunGetMenu(const GlobalOptions& options, Console& console, const std::string& file) {
+    return ReceiveText(options, console, file, false,
+                       [](CStatusView& view, CText& text) { return FetchMenus(view, text); });
+}
+
+ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const std::string& file) {
+    return ReceiveText(options, console, file, false,
+                       [](CStatusView& view, CText& text) { return FetchLanguage(view, text); });
+}
+
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file) {
+    return SendText(options, console, file, ".asc", Text::Sent,
+                    [](CStatusView& view, CText& text) { return SendBackup(view, text); });
+}
+
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file) {
+    return SendText(options, console, file, ".txt", Text::LanguageSent,
+                    [](CStatusView& view, CText& text) { return SendLanguage(view, text); });
+}
+
+ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file) {
+    const PictureKind kind = PictureKindOf(file);
+    if (kind == PictureKind::Unknown) {
+        console.Error(Format(CliText(Text::UnknownFileType), {file}));
+        return ExitStatus::Usage;
+    }
+    if (kind == PictureKind::Png && !PngSupported()) {
+        console.Error(CliText(Text::NoPngSupport));
+        return ExitStatus::Usage;
+    }
+    {
+        // The target's folder must take the file before anything moves on the line.
+        AtomicFile probe;
+        std::string error;
+        if (!probe.Open(file, &error)) {
+            console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+            return ExitStatus::WriteError;
+        }
+    }
+    std::atomic<bool> checksumError{false};
+    SetChecksumErrorHook([&](const std::string&) { checksumError = true; });
+    struct HookReset {
+        ~HookReset() { SetChecksumErrorHook(nullptr); }
+    } hookReset;
+
+    Connection connection(options, console);
+    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
+        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
+        return opened;
+    }
+    auto mtx = std::make_shared<CMTX>();
+    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return FetchPicture(view, *mtx); });
+        ran != ExitStatus::Ok)
+        return ran;
+    if (connection.View().LastOutcome().pictureFailed || !mtx->m_bValid) {
+        console.Error(LoadString(IDS_PICTURE_ERROR));
+        return ExitStatus::ReceiveError;
+    }
+    Picture picture;
+    picture.mtx = mtx;
+    std::string error;
+    if (!SavePicture(picture, file, &error)) {
+        console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+        return ExitStatus::WriteError;
+    }
+    if (checksumError) {
+        console.Error(Format(CliText(Text::ChecksumSaved), {file}));
+        return ExitStatus::ChecksumError;
+    }
+    console.Info(Format(CliText(Text::SavedPicture), {file, mtx->m_strDescription}));
+    connection.WarnIfNotReady();
+    return ExitStatus::Ok;
+}
+
+}  // namespace brelko::cli

@@ -1,0 +1,54 @@
+// ports and port-status: which serial devices there are, and what one of them
+// looks like from here (for diagnosing cables).
+#include <string>
+
+#include "CDeviceLine.h"
+#include "CliText.h"
+#include "Commands.h"
+#include "DeviceSession.h"
+#include "Profile.h"
+#include "SerialPorts.h"
+
+namespace brelko::cli {
+
+ExitStatus RunPorts(const GlobalOptions& options, Console& console) {
+    (void)options;
+    const auto devices = ScanSerialDevices(SettingsComResolver());
+    const int configured = Profile::GetInt("Custom", "Comport", 1);
+    console.Result(DescribeSerialDevices(devices, configured));
+    return ExitStatus::Ok;
+}
+
+ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
+    DeviceSession session(options, console);
+    if (const ExitStatus prepared = session.Prepare(); prepared != ExitStatus::Ok) return prepared;
+
+    CDeviceLine line;
+    if (!WithoutStdout([&] { return line.Reopen(); })) {
+        console.Error(session.OpenFailureText(line));
+        return ExitStatus::PortOpen;
+    }
+    console.Result(CliText(Text::LabelPort) + " " + session.PortLabel());
+    line.Port()->DumpStatus([&](const char* text) {
+        console.Result(text);
+        return 0;
+    });
+    struct Named {
+        const char* name;
+        int line;
+    };
+    constexpr Named kLines[] = {
+        {"CTS", LINE_CTS}, {"DSR", LINE_DSR}, {"CD", LINE_CD}, {"DTR", LINE_DTR}, {"RTS", LINE_RTS},
+    };
+    line.Port()->UpdateStatus();
+    std::string states = CliText(Text::LineStates);
+    for (const Named& named : kLines) {
+        const int value = line.Port()->Line(named.line, -1);
+        states += std::string("  ") + named.name + " " +
+                  (value < 0 ? "?" : CliText(value != 0 ? Text::On : Text::Off));
+    }
+    console.Result(states);
+    return ExitStatus::Ok;
+}
+
+}  // namespace brelko::cli

@@ -1,0 +1,35 @@
+// The commands of brelko-cli. Each returns the exit status it ends with and
+// reports through the console; none throws.
+#pragma once
+
+#include <string>
+
+#include "Console.h"
+#include "ExitStatus.h"
+#include "Options.h"
+
+namespace brelko::cli {
+
+// Serial devices of this machine with their COM numbers.
+ExitStatus RunPorts(const GlobalOptions& options, Console& console);
+// Opens the configured port and prints its six-line status dump and line states.
+ExitStatus RunPortStatus(const GlobalOptions& options, Console& console);
+
+// Device commands: connect, identify, run the transfer, clear and identify again.
+ExitStatus RunIdentify(const GlobalOptions& options, Console& console);
+ExitStatus RunBackup(const GlobalOptions& options, Console& console, const std::string& file, bool serviceData);
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunGetMenu(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file);
+
+// Files only.
+ExitStatus RunConvert(Console& console, const std::string& in, const std::string& out);
+ExitStatus RunArcList(Console& console, const std::string& archive);
+ExitStatus RunArcExtract(Console& console, const std::string& archive, const std::string& destination);
+
+// The simulator presets and fault switches, for --help.
+std::string SimulatorHelp();
+
+}  // namespace brelko::cli

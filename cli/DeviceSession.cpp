@@ -1,0 +1,86 @@
+#include "DeviceSession.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "CDeviceLine.h"
+#include "CliText.h"
+#include "Profile.h"
+#include "SimulatorRunner.h"
+#include "Strings.h"
+
+namespace brelko::cli {
+
+StdoutSilencer::StdoutSilencer() {
+    std::fflush(stdout);
+    m_saved = dup(STDOUT_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        dup2(null, STDOUT_FILENO);
+        close(null);
+    }
+}
+
+StdoutSilencer::~StdoutSilencer() {
+    std::fflush(stdout);
+    if (m_saved >= 0) {
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+    }
+}
+
+DeviceSession::DeviceSession(const GlobalOptions& options, Console& console)
+    : m_options(options), m_console(console) {}
+
+DeviceSession::~DeviceSession() {
+    m_simulator.reset();
+    CPosixPort::SetDeviceOverride({});
+}
+
+ExitStatus DeviceSession::Prepare() {
+    if (m_options.simulate) {
+        std::string error;
+        m_simulator = SimulatorRunner::Start(m_options, &error);
+        if (!m_simulator) {
+            m_console.Error(Format(CliText(Text::SimulatorFailed), {error}));
+            return error.rfind("--sim-fault", 0) == 0 || error.find("preset") != std::string::npos
+                       ? ExitStatus::Usage
+                       : ExitStatus::Failure;
+        }
+        m_device = m_simulator->DevicePath();
+    } else if (!m_options.device.empty()) {
+        m_device = m_options.device;
+    } else if (m_options.port) {
+        m_comNumber = *m_options.port;
+        m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
+    } else {
+        m_comNumber = Profile::GetInt("Custom", "Comport", 1);
+        CPosixPort::SetDeviceOverride({});
+        m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
+        return ExitStatus::Ok;  // the device line reads the settings itself
+    }
+    // Every port number opens this device from now on, whatever Custom/Comport says.
+    CPosixPort::SetDeviceOverride(m_device);
+    return ExitStatus::Ok;
+}
+
+std::string DeviceSession::DevicePath() const { return m_device; }
+
+std::string DeviceSession::PortLabel() const {
+    if (m_simulator) return m_simulator->Label();
+    if (m_comNumber != 0) return "COM" + std::to_string(m_comNumber) + " (" + m_device + ")";
+    return m_device;
+}
+
+std::string DeviceSession::OpenFailureText(const CDeviceLine& line) const {
+    // The reason names the device itself; a COM number is worth adding.
+    const std::string reason = line.OpenFailureReason();
+    std::string text = LoadString(IDS_CANNOT_OPEN_PORT) + " ";
+    if (reason.empty()) return text + PortLabel();
+    if (m_comNumber != 0) text += "COM" + std::to_string(m_comNumber) + ": ";
+    return text + reason;
+}
+
+}  // namespace brelko::cli

@@ -1,0 +1,73 @@
+// The connection a device command runs over: the port the options choose
+// (--device, --port, the settings file, or the in-process simulator), the
+// device line on it, and Ctrl+C wired to the line's cancel request.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Console.h"
+#include "ExitStatus.h"
+#include "Options.h"
+
+namespace brelko {
+class CDeviceLine;
+}
+
+namespace brelko::cli {
+
+class SimulatorRunner;
+
+class DeviceSession {
+public:
+    DeviceSession(const GlobalOptions& options, Console& console);
+    ~DeviceSession();  // stops the simulator, clears the device override
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    // Starts the simulator when asked and points the port at the device the
+    // options name. Reports a failure itself and returns its status.
+    ExitStatus Prepare();
+
+    // "COM3 (/dev/ttyS2)", "/dev/ttyUSB0" or "simulator tz410-3.2.E (/dev/pts/7)".
+    std::string PortLabel() const;
+    // The device that will be opened.
+    std::string DevicePath() const;
+
+    // "Unable to Open COM Port!: <the system's reason>", for a failed Reopen.
+    std::string OpenFailureText(const CDeviceLine& line) const;
+
+    SimulatorRunner* Simulator() const { return m_simulator.get(); }
+
+private:
+    const GlobalOptions& m_options;
+    Console& m_console;
+    std::unique_ptr<SimulatorRunner> m_simulator;
+    std::string m_device;
+    int m_comNumber = 0;
+};
+
+// Runs `fn` with standard output sent to /dev/null: the device line's Reopen
+// writes its handshake diagnostic there, which would mix with the results.
+template <typename Fn>
+auto WithoutStdout(Fn&& fn) -> decltype(fn());
+
+// Implementation detail of WithoutStdout.
+class StdoutSilencer {
+public:
+    StdoutSilencer();
+    ~StdoutSilencer();
+    StdoutSilencer(const StdoutSilencer&) = delete;
+    StdoutSilencer& operator=(const StdoutSilencer&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+template <typename Fn>
+auto WithoutStdout(Fn&& fn) -> decltype(fn()) {
+    StdoutSilencer silencer;
+    return fn();
+}
+
+}  // namespace brelko::cli

@@ -1,0 +1,35 @@
+// The options every command shares, as the command line gave them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brelko::cli {
+
+struct GlobalOptions {
+    std::optional<int> port;             // --port N: COM number
+    std::string device;                  // --device PATH: any tty
+    std::string ini;                     // --ini FILE
+    std::optional<std::string> simulate; // --simulate[=PRESET]
+    std::vector<std::string> simFaults;  // --sim-fault NAME[=VALUE]
+    std::string simPicture;              // --sim-picture FILE.mtx
+    std::string simForm;                 // --sim-form raw|archive
+    int simBits = 0;                     // --sim-bits 8|16
+    long simBaud = 0;                    // --sim-baud N (0: as fast as the pty goes)
+    double simRestart = 3;               // --sim-restart SECONDS
+    std::optional<double> timeout;       // --timeout SECONDS: reception silence limit
+    std::string lang;                    // --lang en|da
+    bool quiet = false;
+};
+
+// The arguments with a bare "--simulate" made "--simulate=<default preset>":
+// the option takes its preset only as "--simulate=PRESET", so that
+// "--simulate identify" keeps identify as the command.
+std::vector<std::string> NormaliseArguments(int argc, const char* const* argv);
+
+// The value of "--name VALUE" or "--name=VALUE" before the command line is
+// parsed in full (the language and the settings file are needed for --help).
+std::optional<std::string> PeekOption(const std::vector<std::string>& args, const std::string& name);
+
+}  // namespace brelko::cli

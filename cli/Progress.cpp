@@ -1,0 +1,115 @@
+#include "Progress.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "ProgressText.h"
+#include "ResourceIds.h"
+
+namespace brelko::cli {
+
+namespace {
+
+// The status window shows these texts on separate lines; here they share one.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "  ";
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ProgressText(Direction direction, std::uint64_t bytes, std::uint64_t total) {
+    const unsigned label = direction == Direction::Receiving ? IDS_BYTES_RECEIVED : IDS_BYTES_SENT;
+    return OneLine(FormatProgress(label, bytes, total));
+}
+
+std::string ProgressBar(std::uint64_t bytes, std::uint64_t total, int width) {
+    if (total == 0 || width <= 0) return {};
+    const std::uint64_t done = std::min(bytes, total);
+    const auto filled = static_cast<int>(done * static_cast<std::uint64_t>(width) / total);
+    const auto percent = static_cast<int>(done * 100 / total);
+    std::string bar = "[";
+    bar.append(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(width - filled), '.');
+    bar += "] ";
+    char pct[8];
+    std::snprintf(pct, sizeof pct, "%3d%%", percent);
+    return bar + pct;
+}
+
+ProgressReporter::Mode ProgressReporter::ModeFor(std::FILE* out, bool quiet) {
+    if (quiet || out == nullptr) return Mode::Off;
+    return isatty(fileno(out)) ? Mode::Bar : Mode::Lines;
+}
+
+ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milliseconds lineInterval)
+    : m_out(out), m_mode(mode), m_lineInterval(lineInterval) {}
+
+ProgressReporter::~ProgressReporter() { Finish(); }
+
+void ProgressReporter::PrintLine(const std::string& text) {
+    std::fputs(text.c_str(), m_out);
+    std::fputc('\n', m_out);
+    std::fflush(m_out);
+}
+
+void ProgressReporter::State(const std::string& text) {
+    if (m_mode == Mode::Off || text.empty() || text == m_lastState) return;
+    Finish();
+    m_lastState = text;
+    PrintLine(text);
+}
+
+void ProgressReporter::Update(Direction direction, std::uint64_t bytes, std::uint64_t total) {
+    if (m_mode == Mode::Off) return;
+    m_direction = direction;
+    m_bytes = bytes;
+    m_total = total;
+    if (m_mode == Mode::Bar) {
+        std::string line = ProgressText(direction, bytes, total);
+        const std::string bar = ProgressBar(bytes, total, 24);
+        if (!bar.empty()) line += "  " + bar;
+        // \r and erase-to-end: the bar redraws in place however long it was.
+        std::fprintf(m_out, "\r%s\033[K", line.c_str());
+        std::fflush(m_out);
+        m_barShown = true;
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (m_lastLine.time_since_epoch().count() == 0 || now - m_lastLine >= m_lineInterval) {
+        m_lastLine = now;
+        m_pending = false;
+        PrintLine(ProgressText(direction, bytes, total));
+    } else {
+        m_pending = true;
+    }
+}
+
+void ProgressReporter::Finish() {
+    if (m_mode == Mode::Bar && m_barShown) {
+        std::fputc('\n', m_out);
+        std::fflush(m_out);
+        m_barShown = false;
+    } else if (m_mode == Mode::Lines && m_pending) {
+        m_pending = false;
+        PrintLine(ProgressText(m_direction, m_bytes, m_total));
+    }
+    m_lastLine = {};
+}
+
+void ProgressReporter::Interrupt() {
+    if (m_mode == Mode::Bar && m_barShown) {
+        std::fputs("\r\033[K", m_out);
+        std::fflush(m_out);
+        m_barShown = false;
+    }
+}
+
+}  // namespace brelko::cli

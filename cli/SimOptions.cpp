@@ -1,0 +1,93 @@
+#include "SimOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace brelko::cli {
+
+namespace {
+
+bool ParseCount(const std::string& text, long& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 0) return false;
+    value = v;
+    return true;
+}
+
+struct FaultSwitch {
+    const char* name;
+    const char* value;
+    const char* help;
+    enum { Count, Flag, Text } kind;
+};
+
+constexpr FaultSwitch kSwitches[] = {
+    {"request", "=TEXT", "the faults below apply only to requests starting with TEXT", FaultSwitch::Text},
+    {"silent-after", "=N", "fall silent after N reply bytes", FaultSwitch::Count},
+    {"drop-byte", "=N", "leave out reply byte N", FaultSwitch::Count},
+    {"corrupt-byte", "=N", "corrupt reply byte N", FaultSwitch::Count},
+    {"wrong-checksum", "", "send a wrong picture checksum", FaultSwitch::Flag},
+    {"wrong-echo", "", "echo requests wrongly", FaultSwitch::Flag},
+    {"noise", "=N", "N bytes of line noise before each prompt", FaultSwitch::Count},
+    {"no-prompt", "", "never send the prompt", FaultSwitch::Flag},
+    {"hang-up-after", "=N", "hang up after N reply bytes", FaultSwitch::Count},
+};
+
+}  // namespace
+
+bool ApplySimFault(const std::string& text, SimFaults& faults, std::string* error) {
+    const auto eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const bool hasValue = eq != std::string::npos;
+    const std::string value = hasValue ? text.substr(eq + 1) : std::string();
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "--sim-fault " + text + ": " + why;
+        return false;
+    };
+    for (const FaultSwitch& s : kSwitches) {
+        if (name != s.name) continue;
+        long count = 0;
+        if (s.kind == FaultSwitch::Flag && hasValue) return fail("takes no value");
+        if (s.kind == FaultSwitch::Count && !ParseCount(value, count)) return fail("needs a count, =N");
+        if (s.kind == FaultSwitch::Text && value.empty()) return fail("needs a text, =TEXT");
+        if (name == "request") faults.request = value;
+        else if (name == "silent-after") faults.silentAfter = count;
+        else if (name == "drop-byte") faults.dropByteAt = count;
+        else if (name == "corrupt-byte") faults.corruptByteAt = count;
+        else if (name == "wrong-checksum") faults.wrongChecksum = true;
+        else if (name == "wrong-echo") faults.wrongEcho = true;
+        else if (name == "noise") faults.noiseBytes = static_cast<int>(count);
+        else if (name == "no-prompt") faults.noPrompt = true;
+        else if (name == "hang-up-after") faults.hangUpAfter = count;
+        return true;
+    }
+    return fail("unknown fault switch");
+}
+
+bool MakeSimConfig(const GlobalOptions& options, SimConfig& config, std::string* error) {
+    config = SimConfig{};
+    if (options.simulate && !options.simulate->empty()) config.preset = *options.simulate;
+    config.baudRate = options.simBaud;
+    config.restartSilence = std::chrono::milliseconds(static_cast<long long>(options.simRestart * 1000));
+    config.pictureFile = options.simPicture;
+    config.pictureBits = options.simBits;
+    if (options.simForm == "raw") config.pictureForm = PictureForm::Raw;
+    if (options.simForm == "archive") config.pictureForm = PictureForm::Archive;
+    for (const std::string& fault : options.simFaults)
+        if (!ApplySimFault(fault, config.faults, error)) return false;
+    return true;
+}
+
+std::string SimFaultHelp() {
+    std::string out;
+    for (const FaultSwitch& s : kSwitches) {
+        const std::string left = std::string(s.name) + s.value;
+        out += "  " + left + std::string(left.size() < 20 ? 20 - left.size() : 1, ' ') + s.help + "\n";
+    }
+    return out;
+}
+
+}  // namespace brelko::cli

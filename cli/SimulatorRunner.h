@@ -1,0 +1,27 @@
+// The simulated vision system inside this process, on a pseudo-terminal, for
+// --simulate: the device commands then run end to end without hardware.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Options.h"
+
+namespace brelko::cli {
+
+class SimulatorRunner {
+public:
+    // Starts the simulator the options describe; null with a reason.
+    static std::unique_ptr<SimulatorRunner> Start(const GlobalOptions& options, std::string* error);
+    virtual ~SimulatorRunner() = default;
+
+    // The terminal device the device line opens.
+    virtual std::string DevicePath() const = 0;
+    // "simulator tz410-3.2.E (/dev/pts/7)".
+    virtual std::string Label() const = 0;
+};
+
+// The presets with their descriptions, for --help.
+std::string SimulatorPresetHelp();
+
+}  // namespace brelko::cli

@@ -1,0 +1,139 @@
+// brelko-cli: every device command of Brelko without a display, for scheduled
+// backups and quick checks over SSH. The commands run through the same core
+// as the windowed program and read the same settings file.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CliText.h"
+#include "Commands.h"
+#include "Console.h"
+#include "ExitStatus.h"
+#include "Options.h"
+#include "Profile.h"
+#include "Strings.h"
+
+#ifndef BRELKO_VERSION
+#define BRELKO_VERSION "0"
+#endif
+
+using namespace brelko;
+using namespace brelko::cli;
+
+namespace {
+
+// The settings file and the language are needed before the command line is
+// parsed in full: --help shows the exit statuses in the user's language.
+void SetUpEnvironment(const std::vector<std::string>& args) {
+    const auto ini = PeekOption(args, "--ini");
+    Profile::SetPath(ini ? *ini : Profile::DefaultPath(Profile::ExecutablePath()));
+    const auto lang = PeekOption(args, "--lang");
+    if (lang && (*lang == "da" || *lang == "en"))
+        SetBuiltinLanguage(*lang == "da" ? Language::Danish : Language::English);
+    else
+        SetBuiltinLanguage(LanguageFromLocale());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args = NormaliseArguments(argc, argv);
+    SetUpEnvironment(args);
+
+    GlobalOptions options;
+    CLI::App app{"brelko-cli: Brelko's device commands on the command line"};
+    app.name("brelko-cli");
+    app.fallthrough();
+    app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("brelko-cli ") + BRELKO_VERSION);
+    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp());
+
+    app.add_option("--port", options.port, "COM number of the vision system's port (default: Custom/Comport)")
+        ->check(CLI::Range(1, 256));
+    app.add_option("--device", options.device, "Use this tty device instead of a COM number");
+    app.add_option("--ini", options.ini, "Settings file (default: beside the program)");
+    app.add_option("--simulate", options.simulate,
+                   "Run the built-in simulator and use it; --simulate=PRESET picks a preset");
+    app.add_option("--sim-fault", options.simFaults, "Fault switch of the simulator, NAME or NAME=VALUE (repeatable)");
+    app.add_option("--sim-picture", options.simPicture, "MTX file the simulator sends as its screen picture")
+        ->check(CLI::ExistingFile);
+    app.add_option("--sim-form", options.simForm, "How the simulator sends its picture: raw or archive")
+        ->check(CLI::IsMember({"raw", "archive"}));
+    app.add_option("--sim-bits", options.simBits, "Bits per pixel of the simulator's picture: 8 or 16")
+        ->check(CLI::IsMember({8, 16}));
+    app.add_option("--sim-baud", options.simBaud, "Line speed of the simulator (default 0: as fast as it goes)")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--sim-restart", options.simRestart, "Seconds the simulator stays silent after a restore")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--timeout", options.timeout, "Seconds of silence after which a reception gives up (default 30)")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
+        ->check(CLI::IsMember({"en", "da"}));
+    app.add_flag("-q,--quiet", options.quiet, "No progress and no reports; failures are still shown");
+    app.get_option("--port")->excludes(app.get_option("--device"));
+    app.get_option("--simulate")->excludes(app.get_option("--port"))->excludes(app.get_option("--device"));
+
+    std::string file, in, out, archive, destination = ".";
+    bool serviceData = false;
+
+    auto* identify = app.add_subcommand("identify", "Connect and identify the vision system");
+    auto* backup = app.add_subcommand("backup", "Back up the vision system's settings to FILE.asc");
+    backup->add_option("FILE", file, "Backup file (.asc)")->required();
+    backup->add_flag("--service-data", serviceData, "Include extra service data (KALDspot)");
+    auto* restore = app.add_subcommand("restore", "Restore the settings from FILE.asc");
+    restore->add_option("FILE", file, "Backup file (.asc)")->required();
+    auto* getMenu = app.add_subcommand("get-menu", "Fetch the menu texts into FILE.txt");
+    getMenu->add_option("FILE", file, "Text file (.txt)")->required();
+    auto* getLanguage = app.add_subcommand("get-language", "Fetch the language texts into FILE.txt");
+    getLanguage->add_option("FILE", file, "Text file (.txt)")->required();
+    auto* sendLanguage = app.add_subcommand("send-language", "Send a language file FILE.txt");
+    sendLanguage->add_option("FILE", file, "Text file (.txt)")->required();
+    auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (.mtx, .tga or .png)");
+    getPicture->add_option("FILE", file, "Picture file")->required();
+    auto* convert = app.add_subcommand("convert", "Convert a picture between .mtx, .tga and .png");
+    convert->add_option("IN", in, "Input picture")->required();
+    convert->add_option("OUT", out, "Output picture")->required();
+    auto* arc = app.add_subcommand("arc", "List or extract an .arq archive");
+    arc->require_subcommand(1);
+    auto* arcList = arc->add_subcommand("list", "List the files of ARCHIVE");
+    arcList->add_option("ARCHIVE", archive, "Archive")->required();
+    auto* arcExtract = arc->add_subcommand("extract", "Extract ARCHIVE into DEST (default: here)");
+    arcExtract->add_option("ARCHIVE", archive, "Archive")->required();
+    arcExtract->add_option("DEST", destination, "Destination folder")->check(CLI::ExistingDirectory);
+    auto* portStatus = app.add_subcommand("port-status", "Print the port's status dump and line states");
+    auto* ports = app.add_subcommand("ports", "List the serial devices and their COM numbers");
+
+    std::vector<const char*> argvNormalised;
+    for (const std::string& arg : args) argvNormalised.push_back(arg.c_str());
+    try {
+        app.parse(static_cast<int>(argvNormalised.size()), argvNormalised.data());
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "brelko-cli: %s\n", e.what());
+        std::fprintf(stderr, "Run brelko-cli --help for the options.\n");
+        return ToInt(ExitStatus::Usage);
+    }
+
+    Console console(stdout, stderr, options.quiet);
+    ExitStatus status = ExitStatus::Failure;
+    if (identify->parsed()) status = RunIdentify(options, console);
+    else if (backup->parsed()) status = RunBackup(options, console, file, serviceData);
+    else if (restore->parsed()) status = RunRestore(options, console, file);
+    else if (getMenu->parsed()) status = RunGetMenu(options, console, file);
+    else if (getLanguage->parsed()) status = RunGetLanguage(options, console, file);
+    else if (sendLanguage->parsed()) status = RunSendLanguage(options, console, file);
+    else if (getPicture->parsed()) status = RunGetPicture(options, console, file);
+    else if (convert->parsed()) status = RunConvert(console, in, out);
+    else if (arcList->parsed()) status = RunArcList(console, archive);
+    else if (arcExtract->parsed()) status = RunArcExtract(console, archive, destination);
+    else if (portStatus->parsed()) status = RunPortStatus(options, console);
+    else if (ports->parsed()) status = RunPorts(options, console);
+    return ToInt(status);
+}

@@ -1,0 +1,261 @@
+// Every device command of brelko-cli end to end against the simulator, with
+// its presets, picture forms and fault switches.
+#include <gtest/gtest.h>
+
+#include "CliRunner.h"
+#include "PictureFiles.h"
+#include "TestFiles.h"
+
+using namespace brelko::cli;
+
+namespace {
+
+// The simulator at full pty speed and without the restart pause, in English.
+std::vector<std::string> Sim(const std::string& preset, std::vector<std::string> more) {
+    std::vector<std::string> args = {"--lang", "en", "--simulate=" + preset, "--sim-restart", "0"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+RgbImage LoadRendered(const std::string& path) {
+    Picture picture;
+    std::string error;
+    EXPECT_TRUE(LoadPicture(path, &picture, &error)) << path << ": " << error;
+    return RenderPicture(picture);
+}
+
+}  // namespace
+
+TEST(IdentifyTest, EachPresetReportsItsProductAndVersion) {
+    struct Case {
+        const char* preset;
+        const char* product;
+        const char* version;
+        const char* number;
+    };
+    const Case cases[] = {
+        {"tz410-3.2.E", "TZ410", "3.2.E", "302010"},
+        {"tz220-2.11.A", "TZ220", "2.11.A", "211014"},
+        {"kaldspot-1.7.A", "KALDspot", "1.7.A", "107008"},
+        {"tz410-old", "TZ410", "1.0.F", "100007"},  // answers only "VERSION"
+        {"unknown", "QX300", "5.0.B", "500007"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunCli(Sim(c.preset, {"identify"}));
+        EXPECT_EQ(0, r.status) << c.preset << ": " << r.err;
+        EXPECT_TRUE(Contains(r.out, std::string("Product:         ") + c.product)) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("Version:         ") + c.version)) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("Version number:  ") + c.number)) << r.out;
+        EXPECT_TRUE(Contains(r.out, "State:           Ready")) << r.out;
+        EXPECT_TRUE(Contains(r.out, std::string("simulator ") + c.preset)) << r.out;
+    }
+}
+
+TEST(IdentifyTest, StateLineInDanish) {
+    const CliResult r = RunCli({"--lang", "da", "--simulate", "identify"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Tilstand:        Klar")) << r.out;
+}
+
+TEST(IdentifyTest, FailuresHaveTheirOwnStatusAndOneLine) {
+    // No such device: the system's reason is named.
+    const CliResult missing = RunCli({"--lang", "en", "--device", "/dev/brelko-missing", "identify"});
+    EXPECT_EQ(3, missing.status);
+    EXPECT_TRUE(Contains(missing.err, "Unable to Open COM Port!")) << missing.err;
+    EXPECT_TRUE(Contains(missing.out, "State:           Unable to Open COM Port!")) << missing.out;
+
+    // The echo comes back wrong: the system does not answer on this port.
+    const CliResult echo = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "wrong-echo", "identify"}));
+    EXPECT_EQ(5, echo.status) << echo.err;
+    EXPECT_TRUE(Contains(echo.err, "Wrong com port selected on vision system")) << echo.err;
+    EXPECT_EQ(1, std::count(echo.err.begin(), echo.err.end(), '\n')) << echo.err;
+
+    const CliResult danish = RunCli({"--lang", "da", "--device", "/dev/brelko-missing", "identify"});
+    EXPECT_EQ(3, danish.status);
+    EXPECT_TRUE(Contains(danish.err, "Ikke istand til at åbne COM Porten!")) << danish.err;
+}
+
+TEST(BackupTest, BackupRestoreBackupGivesTheSameBytes) {
+    TestDir dir;
+    const CliResult first = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("a.asc")}));
+    ASSERT_EQ(0, first.status) << first.err;
+    const std::string saved = Slurp(dir.File("a.asc"));
+    EXPECT_TRUE(Contains(saved, "[END]")) << saved.substr(0, 200);
+    EXPECT_TRUE(Contains(first.out, "Saved " + dir.File("a.asc"))) << first.out;
+    // Progress went to standard error as plain lines (not a terminal).
+    EXPECT_TRUE(Contains(first.err, "Recieving data")) << first.err;
+    EXPECT_TRUE(Contains(first.err, "Bytes received: ")) << first.err;
+    EXPECT_FALSE(Contains(first.err, "\r")) << first.err;
+
+    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("a.asc")}));
+    EXPECT_EQ(0, restore.status) << restore.err;
+    EXPECT_TRUE(Contains(restore.err, "Sending Data")) << restore.err;
+    EXPECT_TRUE(Contains(restore.err, "Bytes sent: ")) << restore.err;
+    EXPECT_EQ(1u, dir.Entries());
+}
+
+TEST(BackupTest, QuietBackupPrintsNothing) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz220-4.1.A", {"-q", "backup", dir.File("q.asc")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_FALSE(Slurp(dir.File("q.asc")).empty());
+}
+
+TEST(BackupTest, ServiceDataAddsTheLearnedPart) {
+    TestDir dir;
+    ASSERT_EQ(0, RunCli(Sim("kaldspot-1.7.A", {"backup", dir.File("plain.asc")})).status);
+    const CliResult learn = RunCli(Sim("kaldspot-1.7.A", {"backup", "--service-data", dir.File("learn.asc")}));
+    ASSERT_EQ(0, learn.status) << learn.err;
+    EXPECT_GT(Slurp(dir.File("learn.asc")).size(), Slurp(dir.File("plain.asc")).size());
+}
+
+TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=GET ALL",
+                                                   "--sim-fault", "silent-after=200", "backup", dir.File("s.asc")}));
+    EXPECT_EQ(7, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Warning: " + dir.File("s.asc"))) << r.err;
+    // The bytes that came are kept (the reply's first 200, and the echo's line end).
+    const std::size_t kept = Slurp(dir.File("s.asc")).size();
+    EXPECT_GE(kept, 200u);
+    EXPECT_LE(kept, 202u);
+}
+
+TEST(BackupTest, ASilentSystemLeavesNoMenuFile) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=GET MENUS",
+                                                   "--sim-fault", "silent-after=50", "get-menu", dir.File("m.txt")}));
+    EXPECT_EQ(7, r.status) << r.err;
+    EXPECT_EQ(0u, dir.Entries());
+}
+
+TEST(BackupTest, CtrlCCancelsCleanlyAndLeavesNoFile) {
+    TestDir dir;
+    CliRun run;
+    // At 9600 baud the backup takes seconds: time enough to interrupt it.
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "9600", "backup", dir.File("c.asc")});
+    run.signalWhen = "Bytes received: ";
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSent) << r.err;
+    EXPECT_EQ(130, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Cancelled")) << r.err;
+    EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
+}
+
+TEST(BackupTest, UnwritableTargetFailsBeforeTheTransfer) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("no/folder/x.asc")}));
+    EXPECT_EQ(11, r.status);
+    EXPECT_TRUE(Contains(r.err, "Cannot write")) << r.err;
+    EXPECT_FALSE(Contains(r.err, "Recieving data")) << r.err;
+}
+
+TEST(TextTest, MenusAndLanguagesOfEachProduct) {
+    TestDir dir;
+    for (const char* preset : {"tz410-3.2.E", "tz220-2.11.A", "kaldspot-1.7.A", "tz410-old"}) {
+        const std::string menu = dir.File(std::string(preset) + "-menu.txt");
+        const std::string language = dir.File(std::string(preset) + "-language.txt");
+        const CliResult m = RunCli(Sim(preset, {"get-menu", menu}));
+        EXPECT_EQ(0, m.status) << preset << ": " << m.err;
+        const CliResult l = RunCli(Sim(preset, {"get-language", language}));
+        EXPECT_EQ(0, l.status) << preset << ": " << l.err;
+        // A refused request would have brought back only "?".
+        EXPECT_GT(Slurp(menu).size(), 20u) << preset;
+        EXPECT_GT(Slurp(language).size(), 20u) << preset;
+        EXPECT_FALSE(Contains(Slurp(menu), "??")) << preset;
+    }
+}
+
+TEST(TextTest, SendLanguageSendsEveryLine) {
+    TestDir dir;
+    ASSERT_EQ(0, RunCli(Sim("tz410-3.2.E", {"get-language", dir.File("lang.txt")})).status);
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("lang.txt")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Language file sent")) << r.out;
+    EXPECT_TRUE(Contains(r.err, "Bytes sent: ")) << r.err;
+}
+
+TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
+    TestDir dir;
+    Put(dir.File("empty.asc"), "");
+    Put(dir.File("backup.txt"), "SETTING 1\n[END]\n");
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"restore", dir.File("missing.asc")}, "No such file"},
+        {{"restore", dir.File("empty.asc")}, "empty"},
+        {{"restore", dir.File("backup.txt")}, ".asc"},
+        {{"send-language", dir.File("missing.txt")}, "No such file"},
+        {{"send-language", dir.path}, "Cannot read"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunCli(Sim("tz410-3.2.E", c.args));
+        EXPECT_EQ(10, r.status) << c.args[1] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Sending Data")) << r.err;
+    }
+}
+
+TEST(PictureTest, EveryFormAndFileKind) {
+    TestDir dir;
+    struct Case {
+        std::vector<std::string> sim;
+        const char* file;
+    };
+    const Case cases[] = {
+        {{"--simulate=tz410-3.2.E", "--sim-form", "raw", "--sim-bits", "8"}, "raw8.mtx"},
+        {{"--simulate=tz410-3.2.D", "--sim-form", "raw", "--sim-bits", "16"}, "raw16.tga"},
+        {{"--simulate=tz220-2.11.A", "--sim-form", "archive"}, "archived-extra-byte.png"},
+        {{"--simulate=kaldspot-1.7.A"}, "hex.mtx"},
+        {{"--simulate=tz220-4.1.A", "--sim-form", "archive", "--sim-bits", "16"}, "archived16.mtx"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--lang", "en", "--sim-restart", "0"};
+        args.insert(args.end(), c.sim.begin(), c.sim.end());
+        args.push_back("get-picture");
+        args.push_back(dir.File(c.file));
+        const CliResult r = RunCli(args);
+        ASSERT_EQ(0, r.status) << c.file << ": " << r.err;
+        EXPECT_TRUE(Contains(r.out, "Saved")) << r.out;
+        const RgbImage image = LoadRendered(dir.File(c.file));
+        EXPECT_GT(image.width, 0) << c.file;
+        EXPECT_GT(image.height, 0) << c.file;
+    }
+}
+
+TEST(PictureTest, ChecksumErrorSavesThePictureAndSaysSo) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "wrong-checksum", "get-picture", dir.File("c.mtx")}));
+    EXPECT_EQ(9, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Checksum error!")) << r.err;
+    EXPECT_GT(LoadRendered(dir.File("c.mtx")).width, 0);
+}
+
+TEST(PictureTest, BrokenReceptionsLeaveNoFile) {
+    TestDir dir;
+    const std::vector<std::vector<std::string>> faults = {
+        {"--sim-fault", "request=GET PICTURE", "--sim-fault", "silent-after=300"},
+        {"--sim-fault", "request=GET PICTURE", "--sim-fault", "hang-up-after=300"},
+    };
+    for (const auto& fault : faults) {
+        std::vector<std::string> more = fault;
+        more.push_back("get-picture");
+        more.push_back(dir.File("broken.png"));
+        const CliResult r = RunCli(Sim("tz410-3.2.E", more));
+        EXPECT_EQ(7, r.status) << fault[3] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "Error receiving picture")) << r.err;
+        EXPECT_EQ(0u, dir.Entries()) << fault[3];
+    }
+}
+
+TEST(PictureTest, UnknownTargetKindIsAUsageError) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"get-picture", dir.File("shot.bmp")}));
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ(0u, dir.Entries());
+}

@@ -1,0 +1,119 @@
+// brelko-cli as a user runs it: options, usage errors, file commands.
+#include <gtest/gtest.h>
+
+#include "AtomicFile.h"
+#include "CliRunner.h"
+#include "PictureFiles.h"
+#include "SimPicture.h"
+#include "TestFiles.h"
+
+using namespace brelko;
+using namespace brelko::cli;
+
+TEST(ProgramTest, HelpShowsCommandsExitStatusesAndSimulatorChoices) {
+    const CliResult r = RunCli({"--help", "--lang", "en"});
+    EXPECT_EQ(0, r.status) << r.err;
+    for (const char* part : {"identify", "backup", "get-picture", "port-status", "ports", "--simulate", "--timeout",
+                             "Exit statuses:", "  130  cancelled", "    3  the port cannot be opened",
+                             "tz410-3.2.E", "kaldspot-1.7.A", "wrong-checksum", "hang-up-after"})
+        EXPECT_TRUE(Contains(r.out, part)) << part;
+}
+
+TEST(ProgramTest, HelpFollowsTheLanguage) {
+    const CliResult r = RunCli({"--lang", "da", "--help"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_TRUE(Contains(r.out, "afbrudt (Ctrl+C)"));
+}
+
+TEST(ProgramTest, VersionIsPrinted) {
+    const CliResult r = RunCli({"--version"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_TRUE(Contains(r.out, "brelko-cli "));
+}
+
+TEST(ProgramTest, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"no-such-command"},
+        {"backup"},
+        {"identify", "--port", "0"},
+        {"identify", "--lang", "fr"},
+        {"identify", "--port", "2", "--device", "/dev/null"},
+        {"identify", "--timeout", "-1"},
+        {"--simulate=no-such-preset", "identify"},
+        {"--simulate", "--sim-fault", "no-such-fault", "identify"},
+        {"arc", "list"},
+        {"convert", "a.mtx"},
+    };
+    for (const auto& args : cases) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(2, r.status) << (args.empty() ? "" : args[0]) << ": " << r.err;
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+TEST(ProgramTest, ConvertBetweenAllThreeFormats) {
+    TestDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(dir.File("in.mtx"), MakeScreenPicture(8, 80, 60, "CONVERT"), &error));
+    const CliResult toPng = RunCli({"--lang", "en", "convert", dir.File("in.mtx"), dir.File("out.png")});
+    ASSERT_EQ(0, toPng.status) << toPng.err;
+    EXPECT_TRUE(Contains(toPng.out, "Converted"));
+    const CliResult toTga = RunCli({"-q", "convert", dir.File("out.png"), dir.File("out.tga")});
+    ASSERT_EQ(0, toTga.status) << toTga.err;
+    EXPECT_TRUE(toTga.out.empty());
+    const CliResult toMtx = RunCli({"convert", dir.File("out.tga"), dir.File("back.mtx")});
+    ASSERT_EQ(0, toMtx.status) << toMtx.err;
+
+    Picture a, b;
+    ASSERT_TRUE(LoadPicture(dir.File("in.mtx"), &a, &error)) << error;
+    ASSERT_TRUE(LoadPicture(dir.File("back.mtx"), &b, &error)) << error;
+    EXPECT_EQ(RenderPicture(a).pixels, RenderPicture(b).pixels);
+}
+
+TEST(ProgramTest, ConvertRefusesBadInputAndKeepsTheTarget) {
+    TestDir dir;
+    Put(dir.File("bad.mtx"), "not a picture at all");
+    Put(dir.File("target.png"), "keep me");
+    const CliResult bad = RunCli({"--lang", "en", "convert", dir.File("bad.mtx"), dir.File("target.png")});
+    EXPECT_EQ(10, bad.status);
+    EXPECT_TRUE(Contains(bad.err, "Cannot read")) << bad.err;
+    EXPECT_EQ("keep me", Slurp(dir.File("target.png")));
+
+    const CliResult missing = RunCli({"convert", dir.File("missing.tga"), dir.File("x.png")});
+    EXPECT_EQ(10, missing.status);
+    const CliResult kind = RunCli({"convert", dir.File("bad.mtx"), dir.File("x.bmp")});
+    EXPECT_EQ(2, kind.status);
+    EXPECT_EQ(2u, dir.Entries());
+
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(dir.File("ok.mtx"), MakeScreenPicture(16, 32, 32, "X"), &error));
+    const CliResult noFolder = RunCli({"convert", dir.File("ok.mtx"), dir.File("no/folder/x.png")});
+    EXPECT_EQ(11, noFolder.status);
+}
+
+TEST(ProgramTest, PortsListsWithoutFailing) {
+    const CliResult r = RunCli({"--lang", "en", "ports"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_FALSE(r.out.empty());
+}
+
+TEST(ProgramTest, PortStatusOfAMissingDeviceSaysWhy) {
+    const CliResult r = RunCli({"--lang", "en", "--device", "/dev/brelko-no-such-tty", "port-status"});
+    EXPECT_EQ(3, r.status);
+    EXPECT_TRUE(Contains(r.err, "Unable to Open COM Port!")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "/dev/brelko-no-such-tty")) << r.err;
+    EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+}
+
+TEST(ProgramTest, PortStatusShowsTheDumpAndTheLines) {
+    const CliResult r = RunCli({"--lang", "en", "--simulate", "port-status"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Port type: MS Win32  BaudRate: 9600    ByteSize: 8  Parity: 0")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "StopBits: 0  fBinary: 1  fRtsControl: 2")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "RX sz/ct:")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "CTS on  DSR on  CD on  DTR on  RTS on")) << r.out;
+    // Nothing of the port's handshake diagnostic mixes into the results.
+    EXPECT_FALSE(Contains(r.out, "handshaking")) << r.out;
+}
