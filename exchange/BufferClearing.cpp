@@ -38,6 +38,9 @@ int Drain(CCommLink& link, const ClearingTimings& t) {
 }  // namespace
 
 int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
+    // A cancel request belongs to the transfer that has ended; the clearing
+    // that brings the system back runs in full unless it is cancelled itself.
+    m_pLine->ClearCancel();
     m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, STATE_CLEARING);
     m_nFollowUp = static_cast<int>(followUp);
     m_bCourse = true;

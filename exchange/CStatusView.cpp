@@ -233,8 +233,7 @@ void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
         break;
     case STATE_IDENTIFY:
     case STATE_IDENTIFY_AFTER_RESTORE:
-        // A cancel request ends with the transfer; identification runs.
-        if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+        // A cancel that cut the clearing short does not stop the identification.
         m_pLine->ClearCancel();
         QueryVersion();
         m_bBusy = 0;

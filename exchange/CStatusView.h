@@ -112,7 +112,8 @@ public:
     void AbandonCourse() { m_bCourse = false; }
     const CourseOutcome& LastOutcome() const { return m_outcome; }
     // Asks the running transfer to stop; it ends within a second as a failed
-    // transfer, and clearing and identification follow. Any thread.
+    // transfer, and clearing and identification follow. A request during the
+    // clearing cuts its waits short. Any thread.
     void RequestCancel();
     // Runs the queue until the running course has ended (true) or the time-out
     // passed (false). For plain event loops.

@@ -89,7 +89,9 @@ bool CText::Launch(int (*worker)(TransferContext)) {
     // or the object would own itself.
     TransferContext ctx = m_ctx;
     ctx.data = std::move(self);
-    if (!StartWorker([ctx = std::move(ctx), worker] { worker(ctx); })) {
+    // The context moves into the worker's parameter, so the object is let go
+    // as soon as the worker returns.
+    if (!StartWorker([ctx = std::move(ctx), worker]() mutable { worker(std::move(ctx)); })) {
         m_bTransferring = false;
         return false;
     }
@@ -193,8 +195,10 @@ int CText::TextReceiveThread(TransferContext ctx) {
         }
     }
     if (prompt) buffer.pop_back();  // the prompt is not part of the text
+    // Only the line-error flags count; a recorded link error is taken first,
+    // or it would hide them.
     std::uint16_t flags = 0;
-    if (link) link->CheckErrors(flags);  // only the line-error flags count
+    if (link && link->CheckErrors(flags) != 0) link->CheckErrors(flags);
     const std::size_t received = buffer.size();
     lock.unlock();
 

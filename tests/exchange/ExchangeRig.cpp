@@ -1,0 +1,132 @@
+#include "ExchangeRig.h"
+
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "Profile.h"
+#include "Workers.h"
+
+namespace brelko::test {
+
+int FaultyPort::GetBufferStatus(CommBufferStatus& status, int selector) {
+    int result = CPosixPort::GetBufferStatus(status, selector);
+    if (m_faults.transmitStalled) status.txCount = status.txSize;  // nothing leaves the queue
+    return result;
+}
+
+bool FaultyPort::QueryLineErrorCounters(LineErrorCounters& counters) {
+    counters = LineErrorCounters{};
+    counters.parity = m_faults.parityErrors;
+    return true;
+}
+
+bool FaultyPort::QueryModemLines(int& bits) {
+    bits = TIOCM_DSR | TIOCM_CD | TIOCM_DTR | TIOCM_RTS;
+    if (!m_faults.ctsOff) bits |= TIOCM_CTS;
+    return true;
+}
+
+void RecordingWindow::Notify(const ExchangeEvent& event) {
+    Seen s{event.message, event.wParam, event.lParam, {}, {}};
+    if (view) {
+        s.progress = view->m_strProgress;
+        if (view->Lines().size() > 3) s.stateLine = view->Lines()[3];
+    }
+    seen.push_back(std::move(s));
+    if (onEvent) onEvent(event);
+}
+
+ClearingTimings FastTimings() {
+    ClearingTimings t;
+    t.drainLimitMs = 20000;
+    return t;
+}
+
+SimConfig Preset(const std::string& name) {
+    SimConfig config;
+    config.preset = name;
+    config.baudRate = 0;
+    config.restartSilence = std::chrono::milliseconds(200);
+    return config;
+}
+
+ExchangeRig::ExchangeRig() {
+    char folder[] = "/tmp/brelko-exchange-XXXXXX";
+    if (!mkdtemp(folder)) ADD_FAILURE() << "no temporary folder";
+    m_folder = folder;
+    const std::string ini = m_folder + "/brelko.ini";
+    std::ofstream(ini) << "[Custom]\nComport=1\n";
+    Profile::SetPath(ini);
+    CDeviceLine::SetPortFactory([this](int portNumber, int receiveSize, int transmitSize) {
+        return std::make_unique<FaultyPort>(portNumber, receiveSize, transmitSize, faults);
+    });
+    dataWindow = std::make_unique<Window>(loop, dataSink);
+}
+
+ExchangeRig::~ExchangeRig() {
+    view.reset();  // cancels and joins its workers
+    JoinWorkers(std::chrono::seconds(10));
+    CDeviceLine::SetPortFactory(nullptr);
+    CPosixPort::SetDeviceOverride("");
+    if (sim) sim->Stop();
+    std::remove((m_folder + "/brelko.ini").c_str());
+    ::rmdir(m_folder.c_str());
+}
+
+void ExchangeRig::MakeView() {
+    view = std::make_unique<CStatusView>(loop, window);
+    window.Attach(view.get());
+    window.view = view.get();
+    view->SetClearingTimings(FastTimings());
+}
+
+void ExchangeRig::Start(SimConfig config) {
+    sim = std::make_unique<VisionSimulator>(std::move(config));
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    CPosixPort::SetDeviceOverride(sim->DevicePath());
+    MakeView();
+}
+
+void ExchangeRig::StartOn(const std::string& devicePath) {
+    CPosixPort::SetDeviceOverride(devicePath);
+    MakeView();
+}
+
+bool ExchangeRig::Wait(std::chrono::milliseconds timeout) {
+    return view->WaitForCourse(loop, timeout);
+}
+
+bool ExchangeRig::Connect() {
+    view->Connect();
+    return Wait();
+}
+
+std::shared_ptr<CText> ExchangeRig::Backup() {
+    auto text = CText::Create();
+    EXPECT_EQ(FetchBackup(*view, *text, dataWindow->Handle()), CommandStart::Started);
+    EXPECT_TRUE(Wait());
+    return text;
+}
+
+std::shared_ptr<CText> ExchangeRig::Restore(const std::string& content) {
+    auto text = CText::Create();
+    text->SetText(content);
+    EXPECT_EQ(SendBackup(*view, *text, dataWindow->Handle()), CommandStart::Started);
+    EXPECT_TRUE(Wait());
+    return text;
+}
+
+std::vector<Seen> ExchangeRig::SeenSince(std::size_t first) const {
+    return std::vector<Seen>(window.seen.begin() + static_cast<long>(first), window.seen.end());
+}
+
+std::string ExchangeRig::StateLine() const {
+    return view->Lines().size() > 3 ? view->Lines()[3] : std::string();
+}
+
+}  // namespace brelko::test

@@ -1,0 +1,110 @@
+// A status view connected to an in-process simulated vision system over a
+// real pseudo-terminal, with every message it handles recorded.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CDeviceLine.h"
+#include "CStatusView.h"
+#include "CText.h"
+#include "DeviceCommands.h"
+#include "Messages.h"
+#include "SimConfig.h"
+#include "StatusWindow.h"
+#include "VisionSimulator.h"
+
+namespace brelko::test {
+
+// Faults a pty cannot show, switched on from the test.
+struct PortFaults {
+    std::atomic<bool> ctsOff{false};
+    std::atomic<bool> transmitStalled{false};
+    std::atomic<unsigned> parityErrors{0};  // the driver's parity error counter
+};
+
+// A tty port whose modem lines, error counters and transmit queue the test
+// controls.
+class FaultyPort : public CPosixPort {
+public:
+    FaultyPort(int portNumber, int receiveSize, int transmitSize, PortFaults& faults)
+        : CPosixPort(portNumber, receiveSize, transmitSize, 0), m_faults(faults) {}
+    int GetBufferStatus(CommBufferStatus& status, int selector) override;
+
+protected:
+    bool QueryLineErrorCounters(LineErrorCounters& counters) override;
+    bool QueryModemLines(int& bits) override;
+
+private:
+    PortFaults& m_faults;
+};
+
+// One message as the status view or the data view handled it, with the
+// progress text the status view showed after it.
+struct Seen {
+    unsigned message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::string progress;
+    std::string stateLine;
+};
+
+class RecordingWindow : public HeadlessStatusWindow {
+public:
+    void Notify(const ExchangeEvent& event) override;
+    CStatusView* view = nullptr;
+    std::vector<Seen> seen;
+    std::function<void(const ExchangeEvent&)> onEvent;
+};
+
+class DataViewRecorder : public MessageSink {
+public:
+    void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override {
+        seen.push_back(Seen{msg, wParam, lParam, {}, {}});
+    }
+    std::vector<Seen> seen;
+};
+
+class ExchangeRig {
+public:
+    // A settings file in a temporary folder, COM1 on the simulator's device.
+    ExchangeRig();
+    ~ExchangeRig();
+
+    // Starts the simulator (baud 0 and a short restart silence unless the
+    // configuration says otherwise) and makes the status view.
+    void Start(SimConfig config);
+    // Makes the status view on a device path without a simulator.
+    void StartOn(const std::string& devicePath);
+    // Connects and waits for clearing and identification.
+    bool Connect();
+    bool Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+    // A full course of a text command; the text object and what happened.
+    std::shared_ptr<CText> Backup();
+    std::shared_ptr<CText> Restore(const std::string& text);
+
+    std::vector<Seen> SeenSince(std::size_t first) const;
+    std::string StateLine() const;
+
+    EventLoop loop;
+    RecordingWindow window;
+    DataViewRecorder dataSink;
+    std::unique_ptr<Window> dataWindow;
+    std::unique_ptr<VisionSimulator> sim;
+    std::unique_ptr<CStatusView> view;
+    PortFaults faults;
+
+private:
+    void MakeView();
+    std::string m_folder;
+};
+
+// Short clearing waits for tests; the logic is the same.
+ClearingTimings FastTimings();
+SimConfig Preset(const std::string& name);
+
+}  // namespace brelko::test

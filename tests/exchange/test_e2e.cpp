@@ -1,0 +1,446 @@
+// Every device command end to end: a status view on a real pseudo-terminal,
+// the simulated vision system on the far end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "ExchangeRig.h"
+#include "ResourceIds.h"
+#include "Workers.h"
+#include "Strings.h"
+
+namespace brelko::test {
+namespace {
+
+class Exchange : public ::testing::Test {
+protected:
+    void SetUp() override { SetBuiltinLanguage(Language::English); }
+
+    // After a transfer: its end, the clearing state and the identification.
+    void ExpectClearingAndIdentification(std::size_t from, LPARAM followUp, LPARAM identifyKind) {
+        std::vector<Seen> seen = rig.SeenSince(from);
+        auto done = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.message == WM_TRANSFER_DONE; });
+        ASSERT_NE(done, seen.end());
+        EXPECT_EQ(done->lParam, followUp);
+        auto clearing = std::find_if(done, seen.end(), [](const Seen& s) {
+            return s.message == WM_EXCHANGE_STATE && s.lParam == STATE_CLEARING;
+        });
+        ASSERT_NE(clearing, seen.end());
+        EXPECT_EQ(clearing->stateLine, "Clearing System buffer");
+        auto identified = std::find_if(clearing, seen.end(), [&](const Seen& s) {
+            return s.message == WM_EXCHANGE_STATE && s.lParam == identifyKind;
+        });
+        ASSERT_NE(identified, seen.end());
+        EXPECT_EQ(identified + 1, seen.end()) << "the identification ends the course";
+    }
+
+    ExchangeRig rig;
+};
+
+// ------------------------------------------------------------ per preset
+
+struct PresetCase {
+    const char* preset;
+    const char* product;
+    const char* version;
+    int number;
+    const char* backup;
+};
+
+class EveryPreset : public Exchange, public ::testing::WithParamInterface<PresetCase> {};
+
+TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
+    const PresetCase& c = GetParam();
+    rig.Start(Preset(c.preset));
+    ASSERT_TRUE(rig.Connect());
+    EXPECT_EQ(rig.StateLine(), "Ready");
+    EXPECT_EQ(rig.window.m_strPane, "Ready");
+    EXPECT_EQ(rig.view->Lines()[0], rig.sim->VersionLine());
+    EXPECT_EQ(rig.view->Lines()[1], "COM port 1 open");
+    EXPECT_EQ(rig.view->m_strProduct, c.product);
+    EXPECT_EQ(rig.view->m_strVersion, c.version);
+    EXPECT_EQ(rig.view->m_nVersion, c.number);
+    EXPECT_EQ(rig.view->GetBackupCommand(), c.backup);
+    EXPECT_TRUE(rig.view->LastOutcome().ready);
+    ASSERT_GE(rig.window.seen.size(), 2u);
+    EXPECT_EQ(rig.window.seen.front().lParam, STATE_CLEARING);
+    EXPECT_EQ(rig.window.seen.back().lParam, STATE_IDENTIFY);
+
+    // The words the rules choose are the ones this firmware knows: a refusal
+    // would come back as " ??".
+    auto menus = CText::Create();
+    std::size_t from = rig.window.seen.size();
+    ASSERT_EQ(FetchMenus(*rig.view, *menus, rig.dataWindow->Handle()), CommandStart::Started);
+    ASSERT_TRUE(rig.Wait());
+    EXPECT_GT(menus->GetLength(), 100u);
+    EXPECT_EQ(menus->GetText().find("??"), std::string::npos);
+    EXPECT_FALSE(rig.view->LastOutcome().receiveFailed);
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+
+    auto language = CText::Create();
+    from = rig.window.seen.size();
+    ASSERT_EQ(FetchLanguage(*rig.view, *language, rig.dataWindow->Handle()), CommandStart::Started);
+    ASSERT_TRUE(rig.Wait());
+    EXPECT_NE(language->GetText().find("\r\nLANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\n"), std::string::npos);
+    EXPECT_EQ(language->GetText().find("??"), std::string::npos);
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presets, EveryPreset,
+    ::testing::Values(PresetCase{"tz410-3.2.E", "TZ410", "3.2.E", 302010, "UPLOAD"},
+                      PresetCase{"tz410-3.2.D", "TZ410", "3.2.D", 302009, "UPLOAD"},
+                      PresetCase{"tz220-2.11.A", "TZ220", "2.11.A", 211014, "UPLOAD"},
+                      PresetCase{"tz220-4.1.A", "TZ220", "4.1.A", 401006, "UPLOAD"},
+                      PresetCase{"kaldspot-1.7.A", "KALDspot", "1.7.A", 107009, "GET ALL"},
+                      // Refuses "GET VERSION": identified through "VERSION".
+                      PresetCase{"tz410-old", "TZ410", "1.0.F", 100007, "GET ALL"},
+                      // No rule knows it: the oldest words.
+                      PresetCase{"unknown", "QX300", "5.0.B", 500007, "GET ALL"}),
+    [](const ::testing::TestParamInfo<PresetCase>& info) {
+        std::string name = info.param.preset;
+        std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        return name;
+    });
+
+// ------------------------------------------------------------ connection failures
+
+TEST_F(Exchange, NoCtsMeansNoContactAndClearsTheIdentification) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+    ASSERT_EQ(rig.StateLine(), "Ready");
+    const std::string versionLine = rig.view->Lines()[0];
+
+    rig.faults.ctsOff = true;
+    EXPECT_EQ(rig.view->IsCtsOn(), 0);
+    rig.view->Connect();
+    EXPECT_FALSE(rig.view->IsExchangeRunning());
+    EXPECT_EQ(rig.StateLine(), "No contact to vision system. Choose correct COM port and check serial cable.");
+    EXPECT_EQ(rig.view->Lines()[0], versionLine) << "the old version reply stays";
+    EXPECT_EQ(rig.view->m_pLine->m_bContact, 0);
+    EXPECT_EQ(rig.view->m_pLine->m_bReady, 0);
+    auto text = CText::Create();
+    EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
+}
+
+TEST_F(Exchange, PortThatCannotBeOpened) {
+    rig.StartOn("/nonexistent/ttyBRELKO");
+    rig.view->Connect();
+    EXPECT_FALSE(rig.view->IsExchangeRunning());
+    EXPECT_EQ(rig.StateLine(), "Unable to Open COM Port!");
+    EXPECT_EQ(rig.view->Lines()[1], "COM port 1 not open");
+    EXPECT_EQ(rig.view->IsCtsOn(), 0);
+    EXPECT_EQ(rig.view->IsDtrOn(), 0);
+    EXPECT_FALSE(rig.view->m_pLine->OpenFailureReason().empty());
+    auto text = CText::Create();
+    EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
+    EXPECT_EQ(SendBackup(*rig.view, *text), CommandStart::NotReady);
+}
+
+// ------------------------------------------------------------ backup and restore
+
+TEST_F(Exchange, BackupRestoreBackupGivesTheRestoredBytes) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+
+    std::size_t from = rig.window.seen.size();
+    auto first = rig.Backup();
+    const std::string original = first->GetText();
+    ASSERT_GT(original.size(), 19000u);
+    ASSERT_EQ(original.substr(original.size() - 7), "[END]\r\n");
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    // The data view heard of the growing text and of its end.
+    ASSERT_FALSE(rig.dataSink.seen.empty());
+    EXPECT_EQ(rig.dataSink.seen.back().lParam, 2);
+    EXPECT_GE(std::count_if(rig.dataSink.seen.begin(), rig.dataSink.seen.end(),
+                            [](const Seen& s) { return s.lParam == 0; }),
+              10);
+
+    std::string changed = original;
+    const std::size_t gain = changed.find("GAIN=4");
+    ASSERT_NE(gain, std::string::npos);
+    changed.replace(gain, 6, "GAIN=7");
+    from = rig.window.seen.size();
+    rig.Restore(changed + "trailing bytes after the end marker are not sent\r\n");
+    EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->m_strProgress.substr(0, 12), "Bytes sent: ");
+    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    EXPECT_EQ(rig.dataSink.seen.back().lParam, 3);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+
+    auto second = rig.Backup();
+    EXPECT_EQ(second->GetText(), changed);
+}
+
+TEST_F(Exchange, RestoreProgressAndTheWaitForARestartingSystem) {
+    SimConfig config = Preset("tz220-4.1.A");
+    config.restartSilence = std::chrono::milliseconds(2500);  // longer than the first passes
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    auto backup = rig.Backup();
+    const std::size_t count = backup->GetLength() - 2;  // up to "[END]", without its CR LF
+
+    const std::size_t from = rig.window.seen.size();
+    rig.Restore(backup->GetText());
+    ASSERT_TRUE(rig.view->LastOutcome().ready) << "identified once the system was back";
+    std::vector<Seen> seen = rig.SeenSince(from);
+    std::vector<WPARAM> progress;
+    for (const Seen& s : seen) {
+        if (s.message == WM_EXCHANGE_STATE && s.lParam == STATE_SENDING) {
+            EXPECT_EQ(s.stateLine, "Sending Data");
+        }
+        if (s.message != WM_BYTES_SENT) continue;
+        EXPECT_EQ(static_cast<std::size_t>(s.lParam), count);
+        progress.push_back(s.wParam);
+        EXPECT_EQ(s.progress.substr(0, 12), "Bytes sent: ");
+        EXPECT_NE(s.progress.find("\nOf Total :    0" + std::to_string(count)), std::string::npos) << s.progress;
+    }
+    ASSERT_GE(progress.size(), 3u);
+    for (std::size_t i = 0; i + 1 < progress.size(); ++i) EXPECT_EQ(progress[i], i * 100);
+    EXPECT_EQ(progress.back(), count) << "the last progress reports every byte sent";
+    EXPECT_NE(seen.back().stateLine, "Sending Data");
+    EXPECT_EQ(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, RestoreOfAFileWithoutEndMarker) {
+    rig.Start(Preset("tz410-3.2.D"));
+    ASSERT_TRUE(rig.Connect());
+    const std::size_t from = rig.window.seen.size();
+    rig.Restore("\r\n[SYSTEM]\r\nNAME=NO END MARKER\r\n");
+    EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
+    // The clearing ends the block with its own end marker; the system stores
+    // it, restarts and is identified again.
+    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+    auto after = rig.Backup();
+    EXPECT_EQ(after->GetText(), "\r\n[SYSTEM]\r\nNAME=NO END MARKER\r\n[END]\r\n");
+}
+
+TEST_F(Exchange, KaldspotRestoreWithServiceData) {
+    rig.Start(Preset("kaldspot-1.7.A"));
+    ASSERT_TRUE(rig.Connect());
+    rig.view->m_bServiceData = 1;
+    EXPECT_EQ(rig.view->GetBackupCommand(), "GET ALL LEARN");
+    auto backup = rig.Backup();
+    ASSERT_NE(backup->GetText().find("[LEARN]"), std::string::npos);
+    std::string changed = backup->GetText();
+    changed.replace(changed.find("GAIN=4"), 6, "GAIN=2");
+    const std::size_t from = rig.window.seen.size();
+    rig.Restore(changed);
+    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    EXPECT_EQ(rig.Backup()->GetText(), changed);
+}
+
+// ------------------------------------------------------------ progress
+
+TEST_F(Exchange, ReceptionProgressInOrderWithItsTexts) {
+    rig.Start(Preset("tz220-2.11.A"));
+    ASSERT_TRUE(rig.Connect());
+    const std::size_t from = rig.window.seen.size();
+    auto text = rig.Backup();
+    std::vector<Seen> seen = rig.SeenSince(from);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().message, WM_EXCHANGE_STATE);
+    EXPECT_EQ(seen.front().lParam, STATE_RECEIVING);
+    EXPECT_EQ(seen.front().stateLine, "Recieving data");
+    WPARAM last = 0;
+    std::size_t updates = 0;
+    for (const Seen& s : seen) {
+        if (s.message == WM_TRANSFER_DONE) break;
+        if (s.message != WM_BYTES_RECEIVED) continue;
+        ++updates;
+        EXPECT_GE(s.wParam, last);
+        last = s.wParam;
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "Bytes received: %06zu", static_cast<std::size_t>(s.wParam));
+        EXPECT_EQ(s.progress, expected);
+        EXPECT_EQ(s.stateLine, "Recieving data");
+    }
+    EXPECT_GT(updates, 100u) << "one per line";
+    EXPECT_EQ(last, text->GetLength()) << "the last count is the text's length";
+    EXPECT_EQ(rig.view->m_strProgress, "Bytes received: 0" + std::to_string(text->GetLength()));
+    EXPECT_FALSE(rig.view->LastOutcome().receiveFailed);
+}
+
+// ------------------------------------------------------------ sending a language
+
+TEST_F(Exchange, SentLanguageComesBackFromTheSystem) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+    auto file = CText::Create();
+    // CR LF line ends, a line the system refuses, a last line without end.
+    file->SetText("LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 999 UKENDT\r\n\r\nTEXT 002 KOER\r\nTEXT 003 STOP NU");
+    const std::size_t from = rig.window.seen.size();
+    ASSERT_EQ(SendLanguage(*rig.view, *file, rig.dataWindow->Handle()), CommandStart::Started);
+    ASSERT_TRUE(rig.Wait());
+    EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    std::vector<WPARAM> progress;
+    for (const Seen& s : rig.SeenSince(from))
+        if (s.message == WM_BYTES_SENT) progress.push_back(s.wParam);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), file->GetLength());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+
+    auto language = CText::Create();
+    ASSERT_EQ(FetchLanguage(*rig.view, *language), CommandStart::Started);
+    ASSERT_TRUE(rig.Wait());
+    const std::string got = language->GetText();
+    EXPECT_NE(got.find("\r\nLANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 002 KOER\r\nTEXT 003 STOP NU\r\nTEXT 004 PROGRAM\r\n"),
+              std::string::npos)
+        << got.substr(0, 200);
+    EXPECT_EQ(got.find("UKENDT"), std::string::npos);
+}
+
+// ------------------------------------------------------------ failures of a transfer
+
+TEST_F(Exchange, LineErrorsDuringAReceptionShowTheReceiveError) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+    const std::size_t from = rig.window.seen.size();
+    rig.faults.parityErrors = 3;  // the driver counted parity errors
+    auto text = rig.Backup();
+    EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_NE(text->GetText().find("[END]"), std::string::npos) << "the text stays as received";
+    bool shown = false;
+    for (const Seen& s : rig.SeenSince(from))
+        if (s.message == WM_TRANSFER_ERROR) shown = s.progress == "Error recieving data!";
+    EXPECT_TRUE(shown);
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, StalledTransmitQueueShowsTheSendError) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+    rig.faults.transmitStalled = true;
+    const std::size_t from = rig.window.seen.size();
+    rig.Restore("\r\nGAIN=1\r\n[END]\r\n");
+    EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
+    std::vector<Seen> seen = rig.SeenSince(from);
+    auto sent = std::find_if(seen.rbegin(), seen.rend(), [](const Seen& s) { return s.message == WM_BYTES_SENT; });
+    ASSERT_NE(sent, seen.rend());
+    EXPECT_EQ(sent->wParam, 0u) << "nothing left the stalled queue";
+    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, SilentSystemEndsTheReceptionAfterTheLimit) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.faults.request = "UPLOAD";
+    config.faults.noPrompt = true;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    rig.view->SetReceiveSilenceLimit(std::chrono::milliseconds(1500));
+    const std::size_t from = rig.window.seen.size();
+    auto text = rig.Backup();
+    EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_EQ(text->GetText().substr(text->GetLength() - 5), "[END]") << "what came is kept, to the last byte";
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    EXPECT_EQ(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, HangUpDuringAReception) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.faults.request = "UPLOAD";
+    config.faults.hangUpAfter = 500;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    const std::size_t from = rig.window.seen.size();
+    auto text = rig.Backup();
+    EXPECT_TRUE(rig.sim->HungUp());
+    EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    // The pty may drop what was still in flight when the line closed.
+    EXPECT_LE(text->GetLength(), 500u);
+    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    EXPECT_FALSE(rig.view->LastOutcome().ready);
+    EXPECT_NE(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 115200;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    bool asked = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_RECEIVED && e.wParam > 2000 && !asked) {
+            asked = true;
+            rig.view->RequestCancel();
+        }
+    };
+    auto text = rig.Backup();
+    rig.window.onEvent = nullptr;
+    EXPECT_TRUE(rig.view->LastOutcome().cancelled);
+    EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_LT(text->GetLength(), 15000u) << "the reception stopped early";
+    EXPECT_TRUE(rig.view->LastOutcome().ready) << "clearing and identification after the cancel";
+    EXPECT_EQ(rig.StateLine(), "Ready");
+    // The next command starts afresh.
+    auto again = rig.Backup();
+    EXPECT_FALSE(rig.view->LastOutcome().cancelled);
+    EXPECT_GT(again->GetLength(), 19000u);
+}
+
+TEST_F(Exchange, CancelEndsARestoreAsFailed) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 19200;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    std::string block = "\r\n";
+    while (block.size() < 20000) block += "COMMENT=PADDING PADDING PADDING\r\n";
+    block += "[END]\r\n";
+    bool asked = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && !asked) {
+            asked = true;
+            rig.view->RequestCancel();
+        }
+    };
+    rig.Restore(block);
+    rig.window.onEvent = nullptr;
+    EXPECT_TRUE(rig.view->LastOutcome().cancelled);
+    EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
+    EXPECT_FALSE(rig.view->IsExchangeRunning());
+}
+
+TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 115200;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    auto text = CText::Create();
+    ASSERT_EQ(FetchBackup(*rig.view, *text), CommandStart::Started);
+    CPosixPort* port = rig.view->m_pLine->Port();
+    rig.view->Connect();  // before the busy state has even arrived
+    EXPECT_EQ(rig.view->m_pLine->Port(), port);
+    auto other = CText::Create();
+    EXPECT_EQ(FetchMenus(*rig.view, *other), CommandStart::Busy);
+    ASSERT_TRUE(rig.Wait());
+    EXPECT_EQ(rig.view->m_pLine->Port(), port);
+    EXPECT_GT(text->GetLength(), 19000u);
+}
+
+TEST_F(Exchange, ATextOutlivesItsDocument) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 115200;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    std::weak_ptr<CText> watch;
+    {
+        auto text = CText::Create();
+        watch = text;
+        ASSERT_EQ(FetchBackup(*rig.view, *text), CommandStart::Started);
+    }  // the document closes while its worker runs
+    EXPECT_FALSE(watch.expired()) << "the worker holds it";
+    ASSERT_TRUE(rig.Wait());
+    ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
+    EXPECT_TRUE(watch.expired()) << "and lets it go at the end";
+}
+
+}  // namespace
+}  // namespace brelko::test
