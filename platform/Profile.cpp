@@ -149,6 +149,12 @@ int ParseDecimal(std::string_view s) {
     return static_cast<int>(value);
 }
 
+// Gives an unterminated last line its line ending (a lone CR only lacks the LF).
+void EndLastLine(std::string& text, const std::string& eol) {
+    if (text.empty() || text.back() == '\n') return;
+    text += text.back() == '\r' ? std::string("\n") : eol;
+}
+
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 std::mutex& WriteMutex() {
@@ -224,11 +230,11 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
     } else if (sectionIndex) {
         const auto& e = parsed.entries[lastContent];
         std::string before = content.substr(0, e.next);
-        if (e.next == e.end) before += eol;  // the last line had no line ending
+        EndLastLine(before, eol);
         result = before + keyLine + eol + content.substr(e.next);
     } else {
         result = content;
-        if (!result.empty() && result.back() != '\n') result += eol;
+        EndLastLine(result, eol);
         if (!result.empty() && !parsed.entries.empty() && parsed.entries.back().line.kind != Line::Kind::Blank)
             result += eol;
         result += "[" + std::string(section) + "]" + eol + keyLine + eol;

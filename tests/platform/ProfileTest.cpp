@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <random>
 
 #include "Profile.h"
 #include "TempDir.h"
@@ -135,6 +136,9 @@ TEST_F(ProfileTest, WritingCreatesFileAndSection) {
 }
 
 TEST_F(ProfileTest, WritingKeepsCrLfAndAMissingLastLineEnd) {
+    WriteFile(path, "[Custom]\r\nComport=1\r");
+    ASSERT_TRUE(ini.WriteInt("Custom", "Status", 0));
+    EXPECT_EQ(ReadFile(path), "[Custom]\r\nComport=1\r\nStatus=0\r\n");
     WriteFile(path, "[Custom]\r\nComport=1\r\n[Other]\r\nx=1");
     ASSERT_TRUE(ini.WriteInt("Custom", "Status", 0));
     EXPECT_EQ(ReadFile(path), "[Custom]\r\nComport=1\r\nStatus=0\r\n[Other]\r\nx=1");
@@ -237,6 +241,79 @@ TEST(ProfileGlobal, ReadsAndWritesTheFileSetAtStartUp) {
     EXPECT_EQ(Profile::GetInt("CUSTOM", "status", 0), 1);
     EXPECT_EQ(Profile::GetString("Custom", "Directory", ""), "/tmp");
     EXPECT_EQ(ReadFile(dir.File("settings.ini")), "[Custom]\nStatus=1\nDirectory=/tmp\n");
+}
+
+}  // namespace
+}  // namespace brelko
+
+namespace brelko {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    for (;;) {
+        auto nl = text.find('\n', pos);
+        std::string line = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
+        // The line ending a write adds to an unterminated last line follows the file's style.
+        if (line.ends_with("\r")) line.pop_back();
+        lines.push_back(line);
+        if (nl == std::string::npos) return lines;
+        pos = nl + 1;
+    }
+}
+
+// Whatever a damaged file holds, reading never fails, a write followed by a
+// read gives the value back, and the write changes or adds only its own lines.
+TEST(ProfileDamage, AnyContentStillReadsBackWhatWasWrittenAndKeepsTheRest) {
+    TempDir dir;
+    std::string path = dir.File("damaged.ini");
+    IniFile ini(path);
+    std::mt19937 random(12345);
+    // Pieces that make sections, keys and damage likely to meet.
+    const char* pieces[] = {"[Sec]\n", "[sec\n", "[SEC] ;x\r\n", "key=1\n", " KEY = 2 ", "Other=3\n", "[Other]\n",
+                            "=\n", "\r\n", "\n", "\r", ";key=4\n", "#", "\"", "\xEF\xBB\xBF", "]", "[", "x", "\t"};
+    int replaced = 0;
+    for (int round = 0; round < 200; ++round) {
+        std::string content;
+        std::size_t count = random() % 40;
+        for (std::size_t i = 0; i < count; ++i) content += pieces[random() % std::size(pieces)];
+        WriteFile(path, content);
+        (void)ini.GetString("sec", "key", "");
+        (void)ini.GetInt("SEC", "a", 0);
+        std::string value = "v" + std::to_string(round);
+        ASSERT_TRUE(ini.WriteString("Sec", "Key", value)) << "round " << round;
+        ASSERT_EQ(ini.GetString("SEC", "key", ""), value) << "round " << round;
+
+        auto before = SplitLines(content);
+        auto after = SplitLines(ReadFile(path));
+        if (before.size() == after.size()) {
+            // The key's line was replaced: one line differs, and it now holds the value.
+            ++replaced;
+            int differing = 0;
+            for (std::size_t i = 0; i < before.size(); ++i)
+                if (before[i] != after[i]) {
+                    ++differing;
+                    EXPECT_NE(after[i].find("=" + value), std::string::npos) << "round " << round;
+                }
+            EXPECT_EQ(differing, 1) << "round " << round;
+        } else {
+            // Lines were added: the old ones all follow in order, and the new
+            // ones are the key, its section header or blank.
+            ASSERT_GT(after.size(), before.size());
+            std::size_t j = 0;
+            for (const auto& line : after) {
+                if (j < before.size() && line == before[j]) {
+                    ++j;
+                    continue;
+                }
+                EXPECT_TRUE(line == "Key=" + value || line == "[Sec]" || line.empty())
+                    << "round " << round << ": unexpected line \"" << line << "\"";
+            }
+            EXPECT_EQ(j, before.size()) << "round " << round << ": an old line went missing";
+        }
+    }
+    EXPECT_GT(replaced, 20);  // both ways of writing were tried
 }
 
 }  // namespace
