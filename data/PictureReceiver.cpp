@@ -1,0 +1,237 @@
+#include "PictureReceiver.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <vector>
+
+#include "CDeviceLine.h"
+#include "CMTX.h"
+#include "Clock.h"
+#include "Messages.h"
+#include "PictureArchive.h"
+#include "Workers.h"
+
+namespace brelko {
+namespace {
+
+std::mutex g_hookMutex;
+PictureReportHook g_checksumHook;
+
+void ReportChecksumError() {
+    PictureReportHook hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_checksumHook;
+    }
+    if (hook)
+        hook("Checksum error!");
+    else
+        std::cerr << "Checksum error!" << std::endl;
+}
+
+// A private folder for the received file and the extracted member, so that a
+// reception never touches a file of the user's; removed with everything in it.
+class PrivateFolder {
+public:
+    PrivateFolder() {
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec) base = "/tmp";
+        std::string pattern = (base / "brelko-picture-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) m_path = pattern;
+    }
+    ~PrivateFolder() {
+        if (m_path.empty()) return;
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    bool Ok() const { return !m_path.empty(); }
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+int HexDigit(std::uint8_t c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+class Reception {
+public:
+    explicit Reception(const PictureTransferContext& context) : m_ctx(context) {}
+
+    int Run() {
+        const bool ok = Receive();
+        if (!ok) m_ctx.statusView.Post(WM_EXCHANGE_STATE, 0, 4);
+        return ok ? 0 : 1;
+    }
+
+private:
+    bool Cancelled() const { return m_ctx.line->CancelRequested(); }
+
+    // One byte (0..255), or a negative link code when none came.
+    int GetChar(int timeout) {
+        CCommLink* link = m_ctx.line->Link();
+        return link ? link->GetChar(timeout) : -1;
+    }
+
+    bool ReadHeaderLine(std::string& line) {
+        const std::uint32_t start = GetTickCount();
+        for (;;) {
+            if (Cancelled()) return false;
+            const int c = GetChar(500);
+            if (c == LINK_TIMEOUT) {
+                if (GetTickCount() - start > kHeaderLineTimeoutMs) return false;
+                continue;
+            }
+            if (c < 0) return false;  // the device or the port is gone
+            line.push_back(static_cast<char>(c));
+            if (c == '\n') return true;
+            if (line.size() >= kMaxHeaderLine) return false;
+        }
+    }
+
+    static bool ParseHeaderLine(const std::string& line, long& length) {
+        std::vector<char> word(line.size() + 1);  // the word cannot be longer than the line
+        return std::sscanf(line.c_str(), "%s%ld", word.data(), &length) == 2 && length >= 0 &&
+               length <= kMaxPictureLength;
+    }
+
+    bool ReadPayload(std::vector<std::uint8_t>& payload, std::uint32_t& sum) {
+        const std::size_t count = payload.size();
+        const auto total = static_cast<LPARAM>(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (Cancelled()) return false;
+            int c = GetChar(500);
+            if (c == LINK_TIMEOUT && !Cancelled()) c = GetChar(2000);
+            if (c < 0) return false;
+            payload[i] = static_cast<std::uint8_t>(c);
+            sum += static_cast<std::uint32_t>(c);
+            if (i % 100 == 0) m_ctx.statusView.Post(WM_BYTES_RECEIVED, i, total);
+        }
+        m_ctx.statusView.Post(WM_BYTES_RECEIVED, count, total);
+        return true;
+    }
+
+    unsigned ReadChecksum() {
+        char digits[5] = {};
+        CCommLink* link = m_ctx.line->Link();
+        if (link) link->Read(digits, 4, 2000);
+        unsigned value = 0;
+        if (std::sscanf(digits, "%04X", &value) != 1) value = 0;
+        return value;
+    }
+
+    // Two hex digits per byte; anything else fails the reception.
+    static bool DecodeHex(const std::vector<std::uint8_t>& text, std::vector<std::uint8_t>& bytes,
+                          std::uint32_t& sum) {
+        bytes.resize(text.size() / 2);
+        sum = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const int high = HexDigit(text[2 * i]), low = HexDigit(text[2 * i + 1]);
+            if (high < 0 || low < 0) return false;
+            bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
+            sum += bytes[i];
+        }
+        return true;
+    }
+
+    static bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        return static_cast<bool>(out);
+    }
+
+    bool Receive() {
+        if (!m_ctx.line) return false;
+        auto picture = std::dynamic_pointer_cast<CMTX>(m_ctx.data);
+        if (!picture) return false;
+
+        std::string header;
+        long length = 0;
+        if (!ReadHeaderLine(header) || !ParseHeaderLine(header, length)) return false;
+        const bool hex = m_ctx.command.find("/HEX") != std::string::npos;
+
+        std::vector<std::uint8_t> payload(static_cast<std::size_t>(hex ? 2 * length : length));
+        std::uint32_t sum = 0;
+        if (!ReadPayload(payload, sum)) return false;
+        if (m_ctx.extraByte) {
+            GetChar(500);  // its value does not matter
+            sum += 0xFFFF;
+        }
+        const unsigned checksum = ReadChecksum();
+
+        if (hex) {
+            std::vector<std::uint8_t> bytes;
+            if (!DecodeHex(payload, bytes, sum)) return false;
+            payload = std::move(bytes);
+        }
+        PrivateFolder folder;
+        if (!folder.Ok()) return false;
+        const auto received = folder.Path() / "TEMP.MTX";
+        if (!WriteFile(received, payload)) return false;
+        payload = {};
+
+        if ((sum & 0xFFFF) != (checksum & 0xFFFF)) ReportChecksumError();
+
+        std::filesystem::path pictureFile = received;
+        if (IsPictureArchive(received.string())) {
+            std::string member;
+            if (!ExtractPictureArchive(received.string(), folder.Path().string(), member)) return false;
+            pictureFile = member;
+        }
+        if (!picture->LoadFile(pictureFile.string())) return false;
+
+        m_ctx.dataView.Post(WM_DATA_UPDATE, 0, 1);
+        m_ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+        return true;
+    }
+
+    const PictureTransferContext& m_ctx;
+};
+
+}  // namespace
+
+void SetChecksumErrorHook(PictureReportHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_checksumHook = std::move(hook);
+}
+
+int ReceivePicture(const PictureTransferContext& context) { return Reception(context).Run(); }
+
+bool CMTX::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
+    // The worker holds the picture, so it outlives its transfer.
+    auto self = std::dynamic_pointer_cast<CMTX>(weak_from_this().lock());
+    if (!self) return false;
+    PictureTransferContext context;
+    context.line = &line;
+    context.data = self;
+    context.dataView = windows.data;
+    context.statusView = windows.status;
+    context.command = std::move(command);
+    context.extraByte = extraByte;
+    {
+        std::lock_guard lock(m_mutex);
+        m_context = context;
+        m_context.data.reset();  // the object itself must not hold its own reference
+    }
+    line.SendCommand(context.command);  // the echo does not decide anything: the reply does
+    windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
+    StartWorker([context = std::move(context)] { ReceivePicture(context); });
+    return true;
+}
+
+}  // namespace brelko

@@ -1,0 +1,29 @@
+// The picture reception: the worker that reads a picture from the vision
+// system after its request, and the report hook for a checksum mismatch.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace brelko {
+
+struct PictureTransferContext;
+
+// Receives "Checksum error!" when a picture's checksum does not match (the
+// picture is loaded all the same). The GUI shows it in a message box, the
+// command-line tool prints it. Without a hook the text goes to stderr.
+// Called on the reception worker thread.
+using PictureReportHook = std::function<void(const std::string& message)>;
+void SetChecksumErrorHook(PictureReportHook hook);
+
+// Limits of the reply.
+constexpr long kMaxPictureLength = 2000000;   // bytes of picture the header may announce
+constexpr std::size_t kMaxHeaderLine = 256;   // bytes of the header line
+constexpr unsigned kHeaderLineTimeoutMs = 60000;  // waiting for the header line
+
+// The worker procedure: 0 after the picture was loaded, 1 after a failure
+// (then WM_EXCHANGE_STATE (0, 4) went to the status view).
+int ReceivePicture(const PictureTransferContext& context);
+
+}  // namespace brelko

@@ -1,0 +1,92 @@
+// A picture reception over a real pseudo-terminal: against the simulated
+// vision system, or against a scripted far end that sends exactly the bytes
+// a test gives it. Every posted message is recorded.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CDeviceLine.h"
+#include "CMTX.h"
+#include "Messages.h"
+#include "PictureFiles.h"
+#include "SimConfig.h"
+#include "VisionSimulator.h"
+
+namespace brelko::test {
+
+struct Posted {
+    unsigned message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Posted&) const = default;
+};
+
+class PostedRecorder : public MessageSink {
+public:
+    void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { seen.push_back({msg, wParam, lParam}); }
+    std::vector<Posted> seen;
+};
+
+// The far end of a pty that echoes the request line and then sends a fixed
+// reply, optionally holding back for a while before it.
+class ScriptedDevice {
+public:
+    explicit ScriptedDevice(std::string reply);
+    ~ScriptedDevice();
+    bool Ok() const { return m_master >= 0; }
+    const std::string& DevicePath() const { return m_path; }
+
+private:
+    void Serve();
+    int m_master = -1;
+    std::string m_path;
+    std::string m_reply;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+struct ReceptionOutcome {
+    bool loaded = false;  // WM_DATA_UPDATE (0, 1) reached the data view
+    bool failed = false;  // WM_EXCHANGE_STATE (0, 4) reached the status view
+    std::vector<Posted> status;
+    std::vector<Posted> data;
+};
+
+class ReceptionRig {
+public:
+    // A settings file and a private temporary folder (TMPDIR) in a scratch
+    // folder, which is also made the current folder.
+    ReceptionRig();
+    ~ReceptionRig();
+
+    bool StartSim(SimConfig config);
+    bool StartOn(const std::string& devicePath);
+
+    ReceptionOutcome Receive(const std::shared_ptr<CMTX>& picture, const std::string& command, bool extraByte);
+
+    CDeviceLine& Line() { return *m_line; }
+    const ScratchDir& Dir() const { return m_dir; }
+    // What is left in the reception's temporary folder.
+    std::vector<std::string> TempLeftovers() const;
+
+private:
+    ScratchDir m_dir;
+    std::string m_previousDir;
+    std::string m_previousTmp;
+    bool m_hadTmp = false;
+    EventLoop m_loop;
+    PostedRecorder m_status, m_data;
+    Window m_statusWindow{m_loop, m_status};
+    Window m_dataWindow{m_loop, m_data};
+    std::unique_ptr<VisionSimulator> m_sim;
+    std::unique_ptr<CDeviceLine> m_line;
+};
+
+SimConfig FastPreset(const std::string& name);
+
+}  // namespace brelko::test
