@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <thread>
 
 #include "LanguageLibrary.h"
@@ -192,6 +193,38 @@ TEST_F(LanguageLibraryTest, LookupsFromWorkersWhileTheLibraryChanges) {
     stop = true;
     for (auto& reader : readers) reader.join();
     EXPECT_EQ(odd.load(), 0);
+}
+
+TEST_F(LanguageLibraryTest, DamagedLibrariesAreRefusedOrReadConsistently) {
+    const std::string good = FormatLanguageLibrary(BuiltinResources(Language::Danish));
+    std::mt19937 random(2024);
+    const char bytes[] = {'"', '\\', '\n', '\r', ' ', '[', ']', 'x', '0', '\t', '#', '\0', '\xC3', '\xFF'};
+    int accepted = 0;
+    for (int round = 0; round < 1000; ++round) {
+        std::string text = good;
+        int damage = 1 + static_cast<int>(random() % 4);
+        for (int d = 0; d < damage; ++d) {
+            std::size_t at = random() % text.size();
+            switch (random() % 3) {
+            case 0: text[at] = bytes[random() % sizeof bytes]; break;
+            case 1: text.erase(at, 1 + random() % 8); break;
+            default: text.insert(at, 1, bytes[random() % sizeof bytes]); break;
+            }
+        }
+        ResourceSet parsed;
+        std::string error;
+        if (!ParseLanguageLibrary(text, &parsed, &error)) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        // Whatever was accepted is complete and survives another round trip.
+        ++accepted;
+        for (const auto& [id, unused] : BuiltinResources(Language::English).strings) EXPECT_TRUE(parsed.strings.count(id));
+        ResourceSet again;
+        ASSERT_TRUE(ParseLanguageLibrary(FormatLanguageLibrary(parsed), &again, &error)) << error;
+        EXPECT_EQ(again, parsed);
+    }
+    EXPECT_GT(accepted, 0);  // harmless damage (a changed letter) is read
 }
 
 class SelectLanguageTest : public LanguageLibraryTest {
