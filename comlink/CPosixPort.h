@@ -150,8 +150,9 @@ public:
     // "program (pid N)" for every other process that has the device open.
     static std::string DeviceHolders(const std::string& devicePath);
 
-    // How long Idle waits on the descriptor for input.
-    static constexpr int IDLE_WAIT_MS = 4;
+    // How long Idle waits on the descriptor for input: a byte that arrives
+    // ends the wait at once; 10 ms is the grain of the classic tick count.
+    static constexpr int IDLE_WAIT_MS = 10;
 
 protected:
     // The driver's error counters; false when the device has none (pty).
