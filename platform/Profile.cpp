@@ -117,14 +117,12 @@ std::optional<std::string> Lookup(const std::string& path, std::string_view sect
     int err = 0;
     if (!fileutil::ReadWholeFile(path, &content, &err)) return std::nullopt;
     bool inSection = false;
-    bool seenSection = false;
     for (const auto& e : Parse(content).entries) {
         const Line& line = e.line;
         if (line.kind == Line::Kind::Section) {
             // The first section of that name is the one that counts.
             if (inSection) return std::nullopt;
-            inSection = !seenSection && SameName(line.name, Trim(section));
-            seenSection = seenSection || inSection;
+            inSection = SameName(line.name, Trim(section));
         } else if (inSection && line.kind == Line::Kind::Key && SameName(line.name, Trim(key))) {
             return Unquote(line.value);
         }
