@@ -74,6 +74,17 @@ void SimLine::Wake() {
     }
 }
 
+void SimLine::Drain(std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    int quietRounds = 0;
+    while (slave_ >= 0 && Clock::now() < until && quietRounds < 2) {
+        int queued = 0;
+        if (::ioctl(slave_, FIONREAD, &queued) != 0) break;
+        quietRounds = queued == 0 ? quietRounds + 1 : 0;
+        if (!SleepUntil(Clock::now() + std::chrono::milliseconds(10))) break;
+    }
+}
+
 void SimLine::HangUp() {
     if (master_ >= 0) ::close(master_);
     if (slave_ >= 0) ::close(slave_);

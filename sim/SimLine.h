@@ -34,6 +34,9 @@ public:
 
     // Wakes a Read, Write or Discard that is waiting; they return at once from then on.
     void Wake();
+    // Waits (up to `limit`) until the client has read what was sent, so
+    // that a hang-up does not swallow the bytes already on their way.
+    void Drain(std::chrono::milliseconds limit);
     // Closes the line: the client sees a hang-up.
     void HangUp();
     bool IsOpen() const { return master_ >= 0; }

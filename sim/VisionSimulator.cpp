@@ -185,6 +185,7 @@ bool VisionSimulator::SendReply(bool faulty, std::string out, bool prompt) {
         out.erase(static_cast<std::size_t>(f.dropByteAt), 1);
     if (f.hangUpAfter >= 0 && static_cast<std::size_t>(f.hangUpAfter) <= out.size()) {
         line_->Write(out.data(), static_cast<std::size_t>(f.hangUpAfter));
+        line_->Drain(std::chrono::milliseconds(1000));
         line_->HangUp();
         hungUp_ = true;
         return false;
