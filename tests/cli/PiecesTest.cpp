@@ -16,6 +16,7 @@
 #include "Options.h"
 #include "Progress.h"
 #include "SignalWatcher.h"
+#include "SimConfig.h"
 #include "SimOptions.h"
 #include "Strings.h"
 
@@ -102,7 +103,7 @@ TEST(OptionsTest, BareSimulateBecomesTheDefaultPresetAndKeepsTheCommand) {
     const char* argv[] = {"brelko-cli", "--simulate", "identify", "--simulate=kaldspot-1.7.A"};
     const auto args = NormaliseArguments(4, argv);
     ASSERT_EQ(4u, args.size());
-    EXPECT_EQ("--simulate=", args[1]);
+    EXPECT_EQ("--simulate=" + SimConfig{}.preset, args[1]);
     EXPECT_EQ("identify", args[2]);
     EXPECT_EQ("--simulate=kaldspot-1.7.A", args[3]);
 }

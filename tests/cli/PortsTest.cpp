@@ -93,7 +93,7 @@ TEST(SerialPortsTest, DescriptionMarksTheConfiguredPort) {
     devices[1].path = "/dev/ttyUSB0";
     devices[1].comNumbers = {3, 4};
     devices[1].aliases = {"/dev/serial/by-id/usb-x"};
-    EXPECT_EQ("COM1       /dev/ttyS0\n"
+    EXPECT_EQ("COM1        /dev/ttyS0\n"
               "COM3* COM4  /dev/ttyUSB0  /dev/serial/by-id/usb-x\n"
               "* configured (Custom/Comport)\n",
               DescribeSerialDevices(devices, 3));

@@ -1,6 +1,7 @@
 // brelko-cli as a user runs it: options, usage errors, file commands.
 #include <gtest/gtest.h>
 
+#include "ArcWriter.h"
 #include "AtomicFile.h"
 #include "CliRunner.h"
 #include "PictureFiles.h"
@@ -116,4 +117,59 @@ TEST(ProgramTest, PortStatusShowsTheDumpAndTheLines) {
     EXPECT_TRUE(Contains(r.out, "CTS on  DSR on  CD on  DTR on  RTS on")) << r.out;
     // Nothing of the port's handshake diagnostic mixes into the results.
     EXPECT_FALSE(Contains(r.out, "handshaking")) << r.out;
+}
+
+TEST(ArchiveTest, ListAndExtractAnArchive) {
+    TestDir dir;
+    std::vector<ArcWriteEntry> entries(2);
+    entries[0].name = "PICS/SCREEN.MTX";
+    entries[0].data = MakeScreenPicture(8, 40, 30, "ARC");
+    entries[1].name = "readme.txt";
+    entries[1].data = {'h', 'e', 'l', 'l', 'o'};
+    entries[1].method = 1;
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pack.arq"), ArcBuildArchive(entries), &error));
+
+    const CliResult list = RunCli({"arc", "list", dir.File("pack.arq")});
+    ASSERT_EQ(0, list.status) << list.err;
+    EXPECT_TRUE(Contains(list.out, "compressed")) << list.out;
+    EXPECT_TRUE(Contains(list.out, "         5          5  stored")) << list.out;
+    EXPECT_TRUE(Contains(list.out, "readme.txt")) << list.out;
+
+    const std::string out = dir.File("out");
+    std::filesystem::create_directory(out);
+    const CliResult extract = RunCli({"--lang", "en", "arc", "extract", dir.File("pack.arq"), out});
+    ASSERT_EQ(0, extract.status) << extract.err;
+    EXPECT_EQ("hello", Slurp(out + "/readme.txt"));
+    std::vector<std::uint8_t> screen;
+    ASSERT_TRUE(ReadWholeFile(out + "/SCREEN.MTX", &screen, &error)) << error;
+    EXPECT_EQ(entries[0].data, screen);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("pack.arq")));
+}
+
+TEST(ArchiveTest, DamagedAndEmptyArchives) {
+    TestDir dir;
+    std::string error;
+    std::vector<ArcWriteEntry> entries(1);
+    entries[0].name = "A.MTX";
+    entries[0].data = MakeScreenPicture(16, 40, 30, "ARC");
+    std::vector<std::uint8_t> bytes = ArcBuildArchive(entries);
+    bytes[bytes.size() / 2] ^= 0x55;  // inside the packed data
+    ASSERT_TRUE(WriteFileAtomically(dir.File("bad.arq"), bytes, &error));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("empty.arq"), ArcBuildArchive({}), &error));
+    Put(dir.File("text.arq"), "just text");
+
+    const CliResult bad = RunCli({"arc", "extract", dir.File("bad.arq"), dir.path});
+    EXPECT_EQ(10, bad.status) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("A.MTX"))) << "a member that failed its check is removed";
+
+    // Extracting nothing must not delete the (empty) archive.
+    const CliResult empty = RunCli({"arc", "extract", dir.File("empty.arq"), dir.path});
+    EXPECT_EQ(0, empty.status) << empty.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("empty.arq")));
+
+    EXPECT_EQ(10, RunCli({"arc", "list", dir.File("text.arq")}).status);
+    EXPECT_EQ(10, RunCli({"arc", "list", dir.File("missing.arq")}).status);
+    EXPECT_EQ(10, RunCli({"arc", "extract", dir.File("missing.arq")}).status);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing.arq"))) << "never created by looking";
 }
