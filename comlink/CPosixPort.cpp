@@ -91,10 +91,6 @@ void CPosixPort::Init(int receiveSize, int transmitSize) {
     m_nTxSize = static_cast<std::uint16_t>(transmitSize);
 }
 
-int CPosixPort::Fail(int code) {
-    return Record(code);
-}
-
 void CPosixPort::NoteVanished(int code) {
     m_bVanished = true;
     Record(code);

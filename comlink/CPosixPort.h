@@ -170,7 +170,6 @@ protected:
 
 private:
     void Init(int receiveSize, int transmitSize);
-    int Fail(int code);
     void NoteVanished(int code);
     int BufferedCount() const { return static_cast<int>(m_rxTail - m_rxHead); }
     int FillBuffer();
