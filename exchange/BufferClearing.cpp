@@ -43,6 +43,10 @@ int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
     m_pLine->ClearCancel();
     m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, STATE_CLEARING);
     m_nFollowUp = static_cast<int>(followUp);
+    // After a block that was sent whole the queue was seen empty: purging it
+    // could only cut the tail of a block that the driver still holds but
+    // does not count (pseudo-terminals, some USB adapters count nothing).
+    m_bPurgeTransmit = !(m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE && !m_outcome.sendFailed);
     m_bCourse = true;
     if (!StartWorker([this] { BufferClearingThread(this); })) {
         // No thread: identify at once rather than stay busy forever.
@@ -60,7 +64,7 @@ int CStatusView::BufferClearingThread(CStatusView* view) {
 
     if (CCommLink* link = line.Link()) {
         int passesLeft = 2;
-        link->PurgeTransmit();
+        if (view->m_bPurgeTransmit) link->PurgeTransmit();
         link->PurgeReceive(0);
         Drain(*link, t);
         if (restored && view->m_strProduct == "KALDspot") SleepUnlessCancelled(line, t.kaldspotRestartMs);

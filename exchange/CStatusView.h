@@ -144,6 +144,7 @@ private:
 
     IStatusWindow& m_window;
     bool m_bCourse = false;
+    bool m_bPurgeTransmit = true;  // read by the clearing worker
     CourseOutcome m_outcome;
     ClearingTimings m_timings;
     std::chrono::milliseconds m_receiveSilenceLimit{30000};

@@ -48,6 +48,10 @@ struct PresetCase {
     const char* backup;
 };
 
+void PrintTo(const PresetCase& c, std::ostream* os) {
+    *os << c.preset;
+}
+
 class EveryPreset : public Exchange, public ::testing::WithParamInterface<PresetCase> {};
 
 TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
