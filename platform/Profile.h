@@ -15,13 +15,18 @@ public:
 
     const std::string& Path() const { return m_path; }
 
+    // The value without surrounding blanks; a value in matching quotes loses them.
     std::string GetString(std::string_view section, std::string_view key, std::string_view def) const;
-    // Decimal text; a value that does not start with a number reads as 0.
+    // Decimal text: blanks, an optional sign, digits up to the first other
+    // character ("12abc" is 12); a value that does not start with a number
+    // reads as 0, an empty one gives the default.
     int GetInt(std::string_view section, std::string_view key, int def) const;
 
     // Creates the file and the section as needed and keeps every other line,
     // comment and the order untouched. The file is replaced atomically
-    // (temporary file, then rename). False when the file cannot be written.
+    // (temporary file, then rename). False when the file cannot be read or
+    // written, and for text that would break the file's lines (a line break
+    // anywhere, "=" in the key, "]" in the section, an empty name).
     bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
     bool WriteInt(std::string_view section, std::string_view key, int value) const;
 

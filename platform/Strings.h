@@ -22,9 +22,11 @@ Language BuiltinLanguage();
 Language LanguageFromLocale();
 
 // Loads a language library by file name (relative names are looked up beside
-// the executable and in the installed resource folder). On success every
-// lookup comes from it from now on; a missing or malformed library is ignored
-// and false is returned, nothing else happens.
+// the executable, in the source tree's res/lang, in the installed
+// share/brelko/lang, then in the current folder; ".lng" is added to a name
+// without an extension). On success every lookup comes from it from now on; a
+// missing, malformed or incomplete library is ignored and false is returned,
+// nothing else happens. The format is described in res/README.md.
 bool LoadLanguageLibrary(const std::string& fileName);
 // Back to the built-in table (for tests).
 void UnloadLanguageLibrary();
