@@ -280,24 +280,29 @@ private:
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteBlocks(const std::vector<LzSymbol>& symbols, bool split)
+std::vector<std::size_t> ChooseBlocks(const std::vector<LzSymbol>& symbols, bool split)
 {
-    std::vector<std::uint8_t> out;
-    if (symbols.empty())
-        return out;
     std::vector<std::size_t> ends;
+    if (symbols.empty())
+        return ends;
     if (split) {
         const std::size_t unit = std::clamp<std::size_t>(symbols.size() / 4096, 256, 16384);
-        ends = Splitter(symbols, unit).Boundaries();
-    } else {
-        for (std::size_t e = kMaxBlockSymbols; e < symbols.size(); e += kMaxBlockSymbols)
-            ends.push_back(e);
-        ends.push_back(symbols.size());
+        return Splitter(symbols, unit).Boundaries();
     }
+    for (std::size_t e = kMaxBlockSymbols; e < symbols.size(); e += kMaxBlockSymbols)
+        ends.push_back(e);
+    ends.push_back(symbols.size());
+    return ends;
+}
+
+std::vector<std::uint8_t> WriteBlocks(const std::vector<LzSymbol>& symbols, const std::vector<std::size_t>& ends)
+{
+    std::vector<std::uint8_t> out;
     BitSink sink(&out);
     std::size_t begin = 0;
     for (std::size_t end : ends) {
-        PutBlock(sink, symbols.data() + begin, symbols.data() + end);
+        if (end > begin)
+            PutBlock(sink, symbols.data() + begin, symbols.data() + end);
         begin = end;
     }
     sink.Flush();

@@ -2,6 +2,7 @@
 // blocks with their own static Huffman codes, choosing where blocks end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,8 +20,17 @@ inline int PositionClass(unsigned position)
     return position == 0 ? 0 : 32 - __builtin_clz(position);
 }
 
-// Writes the symbols as blocks. With split, block boundaries are chosen to
-// make the output small; without, every block holds the largest count.
-std::vector<std::uint8_t> WriteBlocks(const std::vector<LzSymbol>& symbols, bool split);
+// Where the blocks end (symbol indices, the last is symbols.size()). With
+// split, boundaries are chosen to make the output small; without, every block
+// holds the largest count.
+std::vector<std::size_t> ChooseBlocks(const std::vector<LzSymbol>& symbols, bool split);
+
+// Writes the symbols as blocks ending at ends.
+std::vector<std::uint8_t> WriteBlocks(const std::vector<LzSymbol>& symbols, const std::vector<std::size_t>& ends);
+
+inline std::vector<std::uint8_t> WriteBlocks(const std::vector<LzSymbol>& symbols, bool split)
+{
+    return WriteBlocks(symbols, ChooseBlocks(symbols, split));
+}
 
 }  // namespace brelko::arc

@@ -15,6 +15,7 @@ void CArcDecoder::Start(CArcSource* source, std::uint32_t budget, std::uint32_t*
     m_pSource = source;
     m_nBudget = source ? budget : 0;
     m_nTaken = 0;
+    m_nConsumed = 0;
     m_pCrc = crc;
     m_nBits = 0;
     m_nBitCount = 0;
@@ -211,6 +212,11 @@ bool CArcDecoder::ReadBlockHeader()
 
 inline int CArcDecoder::DecodeLiteral()
 {
+    // The last code may run into the zero fill past the stored size, but a
+    // stream that goes on past a whole window of zero bits is cut short: it is
+    // refused rather than expanded from zeros up to any size a header claims.
+    if (m_nConsumed > 8 * static_cast<std::uint64_t>(m_nTaken) + 16)
+        return -1;
     if (m_nBlockLeft == 0 && !ReadBlockHeader())
         return -1;
     --m_nBlockLeft;

@@ -41,6 +41,7 @@ private:
     {
         m_nBits <<= bits;
         m_nBitCount -= bits;
+        m_nConsumed += static_cast<std::uint64_t>(bits);
     }
     unsigned GetBits(int bits);  // bits <= 16; 0 gives 0
 
@@ -59,6 +60,7 @@ private:
     int m_nBitCount = 0;
     std::uint32_t m_nBudget = 0;  // stored bytes not yet fetched from the source
     std::uint32_t m_nTaken = 0;
+    std::uint64_t m_nConsumed = 0;  // bits taken, including zero bits past the stored size
     CArcSource* m_pSource = nullptr;
     std::uint32_t* m_pCrc = nullptr;
     std::uint8_t m_abInput[2048];

@@ -153,7 +153,7 @@ struct CostModel {
         double total = 0;
         for (int i = 0; i < n; ++i)
             total += counts[i];
-        const double unseen = std::log2(total + 2) + 2;  // never seen: dearer than anything seen
+        const double unseen = std::log2(total + 2) + 1;  // never seen: dearer than anything seen
         for (int i = 0; i < n; ++i)
             cost[i] = counts[i] ? static_cast<float>(std::log2(total / counts[i])) : static_cast<float>(unseen);
     }
@@ -164,9 +164,34 @@ struct CostModel {
     }
 };
 
-// Shortest path through the segment [begin, end) over the found matches.
-void OptimalParse(const std::uint8_t* data, std::size_t begin, std::size_t end,
-                  const std::vector<Match>& matches, const std::vector<std::uint32_t>& first,
+// Every position's matches, nearest first, each longer than the one before;
+// inside a very long match no position is searched.
+struct MatchTable {
+    std::vector<Match> matches;
+    std::vector<std::uint32_t> first;  // matches of position i: [first[i], first[i + 1])
+};
+
+void FindAllMatches(const std::uint8_t* data, std::size_t size, int maxChain, MatchTable& table)
+{
+    MatchFinder finder(data, size, maxChain);
+    table.first.assign(1, 0);
+    table.first.reserve(size + 1);
+    Match found[kMaxCandidates];
+    std::size_t skipUntil = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (i >= skipUntil) {
+            const int maxLength = static_cast<int>(std::min<std::size_t>(kMaxMatch, size - i));
+            const int k = finder.Find(i, maxLength, found, kMaxCandidates);
+            table.matches.insert(table.matches.end(), found, found + k);
+            if (k > 0 && found[k - 1].length >= kNiceLength)
+                skipUntil = i + found[k - 1].length;
+        }
+        table.first.push_back(static_cast<std::uint32_t>(table.matches.size()));
+    }
+}
+
+// Shortest path through the bytes [begin, end) over the found matches.
+void OptimalParse(const std::uint8_t* data, std::size_t begin, std::size_t end, const MatchTable& table,
                   const CostModel& model, std::vector<LzSymbol>& out)
 {
     const std::size_t n = end - begin;
@@ -180,18 +205,20 @@ void OptimalParse(const std::uint8_t* data, std::size_t begin, std::size_t end,
             cost[i + 1] = viaLiteral;
             step[i + 1] = {1, 0};
         }
+        const int room = static_cast<int>(std::min<std::size_t>(kMaxMatch, n - i));
         int shorter = kMinMatch - 1;
-        for (std::uint32_t c = first[i]; c < first[i + 1]; ++c) {
-            const Match& m = matches[c];
+        for (std::uint32_t c = table.first[begin + i]; c < table.first[begin + i + 1] && shorter < room; ++c) {
+            const Match& m = table.matches[c];
+            const int longest = std::min<int>(m.length, room);
             // Lengths up to this match's that no nearer match reaches.
-            for (int len = shorter + 1; len <= m.length; ++len) {
+            for (int len = shorter + 1; len <= longest; ++len) {
                 const float via = here + model.MatchCost(len, m.distance);
                 if (via < cost[i + len]) {
                     cost[i + len] = via;
                     step[i + len] = {static_cast<std::uint16_t>(len), m.distance};
                 }
             }
-            shorter = m.length;
+            shorter = longest;
         }
     }
     std::vector<LzSymbol> reversed;
@@ -208,48 +235,50 @@ void OptimalParse(const std::uint8_t* data, std::size_t begin, std::size_t end,
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
 
+std::size_t SymbolBytes(const LzSymbol& s) { return s.code < 256 ? 1 : s.code - (256 - kMinMatch); }
+
+// Parses [begin, end) a few times, each time with the costs of the last parse.
+void Refine(const std::uint8_t* data, std::size_t begin, std::size_t end, const MatchTable& table,
+            CostModel& model, int passes, std::vector<LzSymbol>& out)
+{
+    std::vector<LzSymbol> part;
+    for (int pass = 0; pass < passes; ++pass) {
+        part.clear();
+        OptimalParse(data, begin, end, table, model, part);
+        model.FromCounts(part, 0, part.size());
+    }
+    out.insert(out.end(), part.begin(), part.end());
+}
+
 void CostBasedParse(const std::uint8_t* data, std::size_t size, int maxChain, std::vector<LzSymbol>& out)
 {
     constexpr std::size_t kSegment = 1 << 16;
-    constexpr int kPasses = 4;
-    // First estimate of the costs: the lazy parse of the whole input.
+    MatchTable table;
+    FindAllMatches(data, size, maxChain, table);
+    // First costs: the lazy parse, per segment.
     std::vector<LzSymbol> lazy;
     LazyParse(data, size, maxChain, lazy);
-    MatchFinder finder(data, size, maxChain);
-    std::vector<Match> matches;
-    std::vector<std::uint32_t> first;
+    std::vector<LzSymbol> first;
     std::size_t lazyAt = 0, lazyPos = 0;
     for (std::size_t begin = 0; begin < size; begin += kSegment) {
         const std::size_t end = std::min(size, begin + kSegment);
-        matches.clear();
-        first.assign(1, 0);
-        Match found[kMaxCandidates];
-        std::size_t skipUntil = begin;
-        for (std::size_t i = begin; i < end; ++i) {
-            if (i >= skipUntil) {
-                const int maxLength = static_cast<int>(std::min<std::size_t>(kMaxMatch, end - i));
-                const int k = finder.Find(i, maxLength, found, kMaxCandidates);
-                matches.insert(matches.end(), found, found + k);
-                if (k > 0 && found[k - 1].length >= kNiceLength)
-                    skipUntil = i + found[k - 1].length;
-            }
-            first.push_back(static_cast<std::uint32_t>(matches.size()));
-        }
-        // The lazy symbols that cover this segment give the first cost model.
-        const std::size_t lazyFrom = lazyAt;
-        while (lazyAt < lazy.size() && lazyPos < end) {
-            lazyPos += lazy[lazyAt].code < 256 ? 1 : lazy[lazyAt].code - 253;
-            ++lazyAt;
-        }
+        const std::size_t from = lazyAt;
+        while (lazyAt < lazy.size() && lazyPos < end)
+            lazyPos += SymbolBytes(lazy[lazyAt++]);
         CostModel model;
-        model.FromCounts(lazy, lazyFrom, lazyAt);
-        std::vector<LzSymbol> segment;
-        for (int pass = 0; pass < kPasses; ++pass) {
-            segment.clear();
-            OptimalParse(data, begin, end, matches, first, model, segment);
-            model.FromCounts(segment, 0, segment.size());
-        }
-        out.insert(out.end(), segment.begin(), segment.end());
+        model.FromCounts(lazy, from, lazyAt);
+        Refine(data, begin, end, table, model, 2, first);
+    }
+    // Then again block by block, with each block's own costs.
+    const std::vector<std::size_t> ends = ChooseBlocks(first, true);
+    std::size_t symbol = 0, pos = 0;
+    for (std::size_t blockEnd : ends) {
+        const std::size_t begin = pos, from = symbol;
+        for (; symbol < blockEnd; ++symbol)
+            pos += SymbolBytes(first[symbol]);
+        CostModel model;
+        model.FromCounts(first, from, blockEnd);
+        Refine(data, begin, pos, table, model, 3, out);
     }
 }
 
@@ -264,7 +293,7 @@ std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size, 
         CostBasedParse(data, size, chain, symbols);
     else
         LazyParse(data, size, chain, symbols);
-    return WriteBlocks(symbols, options.splitBlocks);
+    return WriteBlocks(symbols, ChooseBlocks(symbols, options.splitBlocks));
 }
 
 std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size)

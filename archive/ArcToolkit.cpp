@@ -145,7 +145,6 @@ void MakeDirectories(const std::string& path)
 ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
 {
     std::uint32_t crc = 0xFFFFFFFF;
-    ArcStatus status = kArcOk;
     if (e.m_nMethod == arc::kMethodStored) {
         std::uint8_t buffer[kCopyChunk];
         // Never past the entry's own stored bytes.
@@ -155,7 +154,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
             if (got == 0)
                 break;
             if (std::fwrite(buffer, 1, got, e.m_pOutput) != got)
-                status = kArcWriteError;
+                return kArcWriteError;
             crc = ArcCrcUpdate(crc, buffer, got);
             left -= static_cast<std::uint32_t>(got);
         }
@@ -170,15 +169,13 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
             if (t.decoder.Decode(n, t.chunk) != kArcOk)
                 return kArcCorruptData;
             if (std::fwrite(t.chunk, 1, static_cast<std::size_t>(n), e.m_pOutput) != static_cast<std::size_t>(n))
-                status = kArcWriteError;
+                return kArcWriteError;  // disk full or file too large: stop here
             left -= static_cast<std::uint32_t>(n);
         }
     } else {
         return kArcUnknownMethod;
     }
-    if (status == kArcOk && ~crc != e.m_nCrc)
-        status = kArcCrcError;
-    return status;
+    return ~crc == e.m_nCrc ? kArcOk : kArcCrcError;
 }
 
 void ApplyModeAndTime(const std::string& path, const ArcEntry& e)

@@ -3,24 +3,34 @@
 #include "ArcEntry.h"
 #include "ArcToolkit.h"
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <ftw.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
+int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
+
 const std::string& Folder()
 {
     static const std::string folder = [] {
-        char name[] = "/tmp/fuzzarcXXXXXX";
-        return std::string(::mkdtemp(name));
+        // A header may claim gigabytes; keep every extracted file small.
+        struct rlimit limit = {16 << 20, 16 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+        // One folder for this target, reused and emptied at start, so runs leave nothing new behind.
+        const std::string made = "/tmp/brelko-fuzz-arc-reader";
+        ::nftw(made.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+        ::mkdir(made.c_str(), 0700);
+        return made;
     }();
     return folder;
 }
-
-int RemoveOne(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
 
 }  // namespace
 

@@ -149,6 +149,17 @@ TEST(ArcDecoder, StreamEndingInsideItsLastCodeStillGivesTheFullSize)
     EXPECT_EQ(d.crc, ArcCrc32(stream.data(), stream.size()));  // zero fill is not in the CRC
 }
 
+TEST(ArcDecoder, StreamCutShortByMoreThanAWindowIsRefused)
+{
+    // Zero bits would decode on up to whatever size a header claims; past one
+    // window of them the stream counts as cut short.
+    const Bytes text = arctest::SettingsText(30000);
+    Bytes stream = ArcEncode(text.data(), text.size());
+    stream.resize(stream.size() / 2);
+    EXPECT_EQ(Decode(stream, text.size()).status, kArcCorruptData);
+    EXPECT_EQ(Decode({}, 100).status, kArcCorruptData);
+}
+
 TEST(ArcDecoder, RefusesCorruptCodes)
 {
     struct Case {
