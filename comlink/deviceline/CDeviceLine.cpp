@@ -114,7 +114,7 @@ bool CDeviceLine::SendCommand(const std::string& command) {
 std::string CDeviceLine::ReadLine() {
     std::string line;
     if (CancelRequested() || !m_pLink) return line;
-    for (;;) {
+    while (line.size() < MAX_LINE) {
         int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
         if (c < 0) break;
         line.push_back(static_cast<char>(c));

@@ -20,6 +20,9 @@ public:
     static constexpr int BYTE_TIMEOUT_MS = 500;
     static constexpr int RECEIVE_QUEUE = 4096;
     static constexpr int TRANSMIT_QUEUE = 2048;
+    // ReadLine() gives up on a line this long: a device that never sends LF
+    // must not make it grow without end.
+    static constexpr std::size_t MAX_LINE = 65536;
 
     // Makes the port of Custom/Comport (default 1, minus 1), the link and the
     // line-status helper. Checks nothing; m_bPortOpen stays 0 until Reopen.
@@ -36,7 +39,8 @@ public:
     // Sends the command and a LF; true when the echo equals the command byte
     // for byte, each byte within 500 ms.
     bool SendCommand(const std::string& command);
-    // One reply line, with its LF if one came; stops after 500 ms of silence.
+    // One reply line, with its LF if one came; stops after 500 ms of silence
+    // (or at MAX_LINE bytes).
     std::string ReadLine();
     // The same into the caller's buffer, at most capacity - 1 bytes and a NUL.
     // Returns a pointer to the NUL; nullptr without a buffer or capacity.

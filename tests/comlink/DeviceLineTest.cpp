@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "CDeviceLine.h"
 #include "PtyPair.h"
@@ -88,6 +89,15 @@ TEST_F(DeviceLineTest, ReopenSelectsRtsCtsAndTellsTheOldMode) {
     line.LineStatus()->GetHandshaking(rx, tx);
     EXPECT_EQ(rx, 4);
     EXPECT_EQ(tx, 12);
+    std::vector<std::string> dump;
+    line.Port()->DumpStatus([&dump](const char* text) {
+        dump.emplace_back(text);
+        return 0;
+    });
+    ASSERT_EQ(dump.size(), 6u);
+    EXPECT_EQ(dump[0], "Port type: MS Win32  BaudRate: 9600    ByteSize: 8  Parity: 0");
+    EXPECT_EQ(dump[1], "StopBits: 0  fBinary: 1  fRtsControl: 2");
+    EXPECT_EQ(dump[4], "XonLim: 1024  XoffLim: 128   EofChr: 00  EvtChr: 00");
 
     // A second Reopen replaces everything; the first port is closed before
     // the new one opens, so it is not "already open".
@@ -273,6 +283,11 @@ TEST_F(DeviceLineTest, ReadLineStopsAtLfOrSilence) {
     EXPECT_EQ(line.ReadLine(), "");
     pty.Send("\n");
     EXPECT_EQ(line.ReadLine(), "\n");
+    // A device that never ends its line does not make the line grow forever.
+    std::thread device([this] { pty.Send(std::string(CDeviceLine::MAX_LINE + 10, 'b')); });
+    EXPECT_EQ(line.ReadLine().size(), CDeviceLine::MAX_LINE);
+    device.join();
+    EXPECT_EQ(line.ReadLine(), std::string(10, 'b'));
 }
 
 TEST_F(DeviceLineTest, ReadLineIntoABufferNeverPassesItsEnd) {
