@@ -161,7 +161,15 @@ int CPosixPort::Open() {
         }
     }
     int result = OpenDevice();
-    if (result != 0) return result;
+    if (result != 0) {
+        if (!m_bByPath && m_openFailure == OpenFailure::NoSuchDevice &&
+            m_strDevice == "/dev/ttyS" + std::to_string(m_nPort)) {
+            const std::string key = "COM" + std::to_string(m_nPort + 1);
+            m_strOpenFailure += " (" + key + "; another device can be named with " + key +
+                                "= in the [Ports] section of " + Profile::Path() + ")";
+        }
+        return result;
+    }
     CountOpen();
 
     // The queues are the driver's own; only the sizes are kept for the

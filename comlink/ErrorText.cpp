@@ -121,9 +121,11 @@ void LibraryError(const char* sourcePath, int lineNumber) {
         g_libraryErrorHook("Library Error", message);
     } else {
         std::fprintf(stderr, "%s\n", message);
-        std::fflush(stderr);
     }
-    std::exit(1);
+    // Worker threads may still run: end at once rather than run the static
+    // destructors under their feet.
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 }  // namespace brelko

@@ -53,6 +53,15 @@ TEST(PortOpen, OverrideWinsOverTheSettings) {
     EXPECT_EQ(CPosixPort::DevicePathFor(0), "/dev/nonexistent-brelko");
 }
 
+TEST(PortOpen, MissingStandardPortPointsToTheSettings) {
+    TempIni ini("");
+    CPosixPort port(OPEN_COUNT_TABLE_SIZE - 1, 4096, 2048, 0);  // no /dev/ttyS255 here
+    EXPECT_EQ(port.PeekError(), LINK_GENERAL_ERROR);
+    EXPECT_EQ(port.OpenFailureKind(), OpenFailure::NoSuchDevice);
+    EXPECT_EQ(port.OpenFailureReason(), "No such device: /dev/ttyS255 (COM256; another device can be named with "
+                                        "COM256= in the [Ports] section of " + ini.Path() + ")");
+}
+
 TEST(PortOpen, NumbersOutsideTheTableAreRefused) {
     for (int number : {-1, -7, OPEN_COUNT_TABLE_SIZE, 100000}) {
         CPosixPort port(number, 4096, 2048, 0);
