@@ -1,0 +1,88 @@
+#include "PtyPeer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace brelko::test {
+
+PtyPeer::PtyPeer(Responder respond) : m_respond(std::move(respond)) {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
+    m_path = ::ptsname(m_master);
+    termios tio{};
+    ::tcgetattr(m_master, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(m_master, TCSANOW, &tio);
+    m_thread = std::thread([this] { Run(); });
+}
+
+PtyPeer::~PtyPeer() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    if (m_master >= 0) ::close(m_master);
+}
+
+std::string PtyPeer::Heard() {
+    std::lock_guard lock(m_mutex);
+    return m_heard;
+}
+
+bool PtyPeer::WaitFor(const std::string& text, int timeoutMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (Heard().find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+void PtyPeer::Send(const std::string& bytes) {
+    std::size_t start = 0;
+    while (start <= bytes.size() && !m_stop) {
+        std::size_t pause = bytes.find(kPause, start);
+        std::size_t end = pause == std::string::npos ? bytes.size() : pause;
+        for (std::size_t i = start; i < end && !m_stop;) {
+            ssize_t n = ::write(m_master, bytes.data() + i, end - i);
+            if (n > 0) i += static_cast<std::size_t>(n);
+            else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (pause == std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        start = pause + 1;
+    }
+}
+
+void PtyPeer::Run() {
+    std::string line;
+    char buffer[512];
+    while (!m_stop) {
+        pollfd fd{m_master, POLLIN, 0};
+        if (::poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN)) {
+            // Nobody holds the other end yet (or any more): wait without spinning.
+            if (fd.revents & POLLHUP) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0) continue;
+        for (ssize_t i = 0; i < n; ++i) {
+            const char c = buffer[i];
+            {
+                std::lock_guard lock(m_mutex);
+                m_heard += c;
+            }
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            Send(line + m_respond(line));
+            line.clear();
+        }
+    }
+}
+
+}  // namespace brelko::test

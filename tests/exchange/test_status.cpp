@@ -1,0 +1,191 @@
+// The status view's texts and computations, without a vision system.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "CDeviceLine.h"
+#include "CStatusView.h"
+#include "CText.h"
+#include "Profile.h"
+#include "ProgressText.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+
+namespace brelko {
+namespace {
+
+TEST(ProgressText, CountsTotalsAndSecondsLeft) {
+    SetBuiltinLanguage(Language::English);
+    struct Case {
+        unsigned id;
+        std::uint64_t count, total;
+        std::string text;
+    } cases[] = {
+        {IDS_BYTES_RECEIVED, 1500, 3632, "Bytes received: 001500\nOf Total :    003632\nSeconds left 2"},
+        {IDS_BYTES_RECEIVED, 0, 0, "Bytes received: 000000"},
+        {IDS_BYTES_RECEIVED, 42, 0, "Bytes received: 000042"},
+        {IDS_BYTES_RECEIVED, 1234567, 0, "Bytes received: 1234567"},
+        {IDS_BYTES_SENT, 0, 1066, "Bytes sent: 000000\nOf Total :    001066\nSeconds left 1"},
+        {IDS_BYTES_SENT, 1, 1066, "Bytes sent: 000001\nOf Total :    001066\nSeconds left 0"},
+        {IDS_BYTES_SENT, 250, 250, "Bytes sent: 000250\nOf Total :    000250\nSeconds left 0"},
+        // More than the total never shows a wrapped, huge estimate.
+        {IDS_BYTES_SENT, 300, 250, "Bytes sent: 000300\nOf Total :    000250\nSeconds left 0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatProgress(c.id, c.count, c.total), c.text);
+
+    SetBuiltinLanguage(Language::Danish);
+    EXPECT_EQ(FormatProgress(IDS_BYTES_RECEIVED, 1500, 3632),
+              "Bytes modtaget: 001500\naf i alt :    003632\nSekunder tilbage 2");
+    SetBuiltinLanguage(Language::English);
+}
+
+TEST(ProgressText, NumbersGoIntoTheTextWithoutPrintf) {
+    EXPECT_EQ(ReplaceNumber("left %d s", 7), "left 7 s");
+    EXPECT_EQ(ReplaceNumber("%s %n %d", 3), "%s %n 3");
+    EXPECT_EQ(ReplaceNumber("no number", 3), "no number");
+}
+
+class StatusView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetBuiltinLanguage(Language::English);
+        char folder[] = "/tmp/brelko-status-XXXXXX";
+        ASSERT_TRUE(mkdtemp(folder));
+        m_folder = folder;
+        std::ofstream(m_folder + "/b.ini") << "[Custom]\nComport=3\n";
+        Profile::SetPath(m_folder + "/b.ini");
+        CPosixPort::SetDeviceOverride("/nonexistent/ttyBRELKO");
+        view = std::make_unique<CStatusView>(loop, window);
+        window.Attach(view.get());
+    }
+    void TearDown() override {
+        view.reset();
+        CPosixPort::SetDeviceOverride("");
+        std::remove((m_folder + "/b.ini").c_str());
+        ::rmdir(m_folder.c_str());
+    }
+    void Post(unsigned msg, WPARAM w, LPARAM l) {
+        view->Handle().Post(msg, w, l);
+        loop.Pump();
+    }
+
+    EventLoop loop;
+    HeadlessStatusWindow window;
+    std::unique_ptr<CStatusView> view;
+    std::string m_folder;
+};
+
+TEST_F(StatusView, FiveLinesAndTheStatePane) {
+    view->Connect();
+    ASSERT_EQ(view->Lines().size(), 5u);
+    EXPECT_EQ(view->Lines()[1], "COM port 3 not open");
+    EXPECT_EQ(view->Lines()[3], "Unable to Open COM Port!");
+    EXPECT_EQ(window.m_strPane, "Unable to Open COM Port!");
+    EXPECT_EQ(window.m_strText, "\n\nCOM port 3 not open\n\n\n\nUnable to Open COM Port!\n\n\n\n");
+    EXPECT_GE(window.m_nErasing, 1);
+}
+
+TEST_F(StatusView, StateLineShowsTheFirstUnsetFlag) {
+    CDeviceLine& line = *view->m_pLine;
+    struct Case {
+        int open, contact, right, known, ready;
+        const char* text;
+    } cases[] = {
+        {0, 1, 1, 1, 1, "Unable to Open COM Port!"},
+        {1, 0, 1, 1, 1, "No contact to vision system. Choose correct COM port and check serial cable."},
+        {1, 1, 0, 1, 1, "Wrong com port selected on vision system"},
+        {1, 1, 1, 0, 1, "Unknown vision system"},
+        {1, 1, 1, 1, 1, "Ready"},
+        {1, 1, 1, 1, 0, "Ready"},
+    };
+    for (const Case& c : cases) {
+        line.m_bPortOpen = c.open;
+        line.m_bContact = c.contact;
+        line.m_bRightPort = c.right;
+        line.m_bKnownSystem = c.known;
+        line.m_bReady = c.ready;
+        view->OnDraw();
+        EXPECT_EQ(view->Lines()[3], c.text);
+        EXPECT_EQ(window.m_strPane, c.text);
+    }
+    EXPECT_EQ(view->Lines()[1], "COM port 3 open");
+}
+
+TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
+    view->OnDraw();
+    Post(WM_EXCHANGE_STATE, 0, STATE_RECEIVING);
+    EXPECT_EQ(view->m_bBusy, 1);
+    EXPECT_EQ(view->Lines()[3], "Recieving data");
+    EXPECT_EQ(view->IsCtsOn(), 0) << "the port is not open";
+    Post(WM_EXCHANGE_STATE, 0, STATE_SENDING);
+    EXPECT_EQ(view->Lines()[3], "Sending Data");
+    Post(WM_EXCHANGE_STATE, 0, 99);  // an unknown kind shows nothing
+    EXPECT_EQ(view->Lines()[3], "");
+    EXPECT_EQ(view->m_bBusy, 1);
+
+    // Connect while busy rebuilds nothing.
+    const CPosixPort* port = view->m_pLine->Port();
+    view->Connect();
+    EXPECT_EQ(view->m_pLine->Port(), port);
+}
+
+TEST_F(StatusView, ProgressAndErrorTexts) {
+    const int erasing = window.m_nErasing;
+    Post(WM_BYTES_RECEIVED, 1500, 3632);
+    EXPECT_EQ(view->m_strProgress, "Bytes received: 001500\nOf Total :    003632\nSeconds left 2");
+    EXPECT_EQ(view->Lines()[4], view->m_strProgress);
+    Post(WM_BYTES_SENT, 7, 0);
+    EXPECT_EQ(view->m_strProgress, "Bytes sent: 000007");
+    for (WPARAM which : {0u, 1u, 3u}) {
+        Post(WM_TRANSFER_ERROR, which, 0);
+        EXPECT_EQ(view->m_strProgress, "Error recieving data!");
+    }
+    Post(WM_TRANSFER_ERROR, 2, 0);
+    EXPECT_EQ(view->m_strProgress, "Error sending data!");
+    EXPECT_EQ(window.m_nErasing, erasing) << "progress repaints without erasing";
+}
+
+TEST_F(StatusView, ActiveDocumentDescription) {
+    auto text = CText::Create();
+    text->m_strDescription = "Backup File 10 Byte";
+    window.m_activeDocument = ActiveDocument{true, text};
+    view->OnDraw();
+    EXPECT_EQ(view->Lines()[2], "Backup File 10 Byte");
+    window.m_activeDocument = ActiveDocument{true, nullptr};  // no data object: keeps the last
+    view->OnDraw();
+    EXPECT_EQ(view->Lines()[2], "Backup File 10 Byte");
+    window.m_activeDocument = ActiveDocument{false, nullptr};
+    view->OnDraw();
+    EXPECT_EQ(view->Lines()[2], "");
+}
+
+TEST_F(StatusView, StatusAreaIsTheLeftQuarter) {
+    window.m_clientSize = Size{1001, 700};
+    view->LayOut();
+    EXPECT_EQ(view->m_rcArea, (Rect{0, 0, 250, 700}));
+    EXPECT_EQ(window.m_rcFrame, (Rect{0, 0, 250, 700}));
+    EXPECT_EQ(view->GetStatusArea(), (Rect{0, 0, 250, 700}));
+    window.m_bVisible = false;
+    EXPECT_EQ(view->GetStatusArea(), Rect{});
+    EXPECT_TRUE(view->GetStatusArea().IsEmpty());
+}
+
+TEST_F(StatusView, RequestWordsFollowTheIdentification) {
+    view->m_strProduct = "TZ410";
+    view->m_nVersion = 302010;  // 3.2.E
+    EXPECT_EQ(view->GetPictureCommand(), "GET PICTURE");
+    EXPECT_EQ(view->GetBackupCommand(), "UPLOAD");
+    view->m_nVersion = 302009;  // 3.2.D
+    EXPECT_EQ(view->GetPictureCommand(), "PICT SEND");
+    view->m_strProduct = "KALDspot";
+    view->m_nVersion = 107009;
+    view->m_bServiceData = 1;
+    EXPECT_EQ(view->GetBackupCommand(), "GET ALL LEARN");
+    EXPECT_EQ(view->IsHexPictureSystem(), 1);
+    EXPECT_EQ(view->MatchModel("KALDspot", 107009, 107009), 1);
+}
+
+}  // namespace
+}  // namespace brelko

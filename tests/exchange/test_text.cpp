@@ -1,0 +1,263 @@
+// The text object: its file format and description, and each transfer
+// against a scripted far end on a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ByteArchive.h"
+#include "CDeviceLine.h"
+#include "CText.h"
+#include "Messages.h"
+#include "Profile.h"
+#include "PtyPeer.h"
+#include "Strings.h"
+#include "Workers.h"
+
+namespace brelko::test {
+namespace {
+
+struct Message {
+    unsigned msg;
+    WPARAM w;
+    LPARAM l;
+};
+
+class Recorder : public MessageSink {
+public:
+    void OnMessage(unsigned msg, WPARAM w, LPARAM l) override { seen.push_back({msg, w, l}); }
+    std::vector<Message> seen;
+    bool Has(unsigned msg) const {
+        for (const Message& m : seen)
+            if (m.msg == msg) return true;
+        return false;
+    }
+};
+
+// ------------------------------------------------------------ file and description
+
+TEST(TextFile, LoadAndStoreGiveBackEveryByte) {
+    SetBuiltinLanguage(Language::English);
+    std::string bytes = "\r\nline one\r\n[END]\r\n";
+    bytes += std::string("zero\0byte", 9);  // a zero byte is kept, not a cut
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    auto text = CText::Create();
+    auto in = ByteArchive::FromBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), "x.asc");
+    text->Serialize(*in);
+    EXPECT_EQ(text->GetText(), bytes);
+    EXPECT_EQ(text->m_strDescription, "Text File " + std::to_string(bytes.size()) + " Byte");
+
+    auto out = ByteArchive::ToMemory("y.asc");
+    text->Serialize(*out);
+    EXPECT_EQ(std::string(out->Bytes().begin(), out->Bytes().end()), bytes);
+}
+
+TEST(TextFile, DescriptionFollowsTheLanguageAndTheLength) {
+    SetBuiltinLanguage(Language::English);
+    auto text = CText::Create();
+    EXPECT_EQ(text->m_strDescription, "Text File");
+    auto in = ByteArchive::FromBytes(std::vector<std::uint8_t>(2048, 'x'));
+    text->Serialize(*in);
+    EXPECT_EQ(text->m_strDescription, "Text File 2048 Byte");
+    SetBuiltinLanguage(Language::Danish);
+    EXPECT_EQ(CText::Create()->m_strDescription, "Tekst Fil");
+    auto empty = ByteArchive::FromBytes({});
+    text->Serialize(*empty);
+    EXPECT_EQ(text->m_strDescription, "Tekst Fil 0 Byte");
+    SetBuiltinLanguage(Language::English);
+}
+
+TEST(TextFile, AnObjectThatIsNotSharedRefusesToStart) {
+    CPosixPort::SetDeviceOverride("/nonexistent/ttyBRELKO");
+    CDeviceLine line;
+    CText text;  // a worker could outlive it
+    EventLoop loop;
+    Recorder sink;
+    Window status(loop, sink);
+    // Refused before anything is sent or posted.
+    EXPECT_FALSE(text.StartReceive(line, {status.Handle(), {}}, "GET ALL", false));
+    EXPECT_FALSE(text.StartSend(line, {status.Handle(), {}}, "SET ALL"));
+    EXPECT_EQ(loop.Pump(), 0);
+    EXPECT_EQ(RunningWorkers(), 0u);
+    CPosixPort::SetDeviceOverride("");
+}
+
+// ------------------------------------------------------------ transfers on a pty
+
+class TextTransfer : public ::testing::Test {
+protected:
+    void Open(PtyPeer::Responder respond) {
+        SetBuiltinLanguage(Language::English);
+        char folder[] = "/tmp/brelko-text-XXXXXX";
+        ASSERT_TRUE(mkdtemp(folder));
+        m_folder = folder;
+        std::ofstream(m_folder + "/b.ini") << "[Custom]\nComport=1\n";
+        Profile::SetPath(m_folder + "/b.ini");
+        peer = std::make_unique<PtyPeer>(std::move(respond));
+        ASSERT_FALSE(peer->DevicePath().empty());
+        CPosixPort::SetDeviceOverride(peer->DevicePath());
+        line = std::make_unique<CDeviceLine>();
+        ASSERT_TRUE(line->Reopen());
+    }
+    void TearDown() override {
+        JoinWorkers(std::chrono::seconds(10));
+        line.reset();
+        peer.reset();
+        CPosixPort::SetDeviceOverride("");
+        if (!m_folder.empty()) {
+            std::remove((m_folder + "/b.ini").c_str());
+            ::rmdir(m_folder.c_str());
+        }
+    }
+    TransferWindows Windows() { return {statusWindow.Handle(), dataWindow.Handle()}; }
+    bool WaitDone() {
+        return loop.RunUntil([&] { return status.Has(WM_TRANSFER_DONE); }, std::chrono::seconds(20));
+    }
+    std::vector<Message> Of(unsigned msg) const {
+        std::vector<Message> out;
+        for (const Message& m : status.seen)
+            if (m.msg == msg) out.push_back(m);
+        return out;
+    }
+
+    EventLoop loop;
+    Recorder status;
+    Recorder data;
+    Window statusWindow{loop, status};
+    Window dataWindow{loop, data};
+    std::unique_ptr<PtyPeer> peer;
+    std::unique_ptr<CDeviceLine> line;
+    std::string m_folder;
+};
+
+struct ReceptionCase {
+    const char* name;
+    std::string reply;  // after the echo
+    std::string text;   // what the object holds afterwards
+};
+
+TEST_F(TextTransfer, ReceptionEndsAtThePrompt) {
+    const std::string longLine(10000, 'L');
+    const ReceptionCase cases[] = {
+        {"line end before the prompt stays", "\r\nA=1\r\nB=2\r\n>", "\r\nA=1\r\nB=2\r\n"},
+        {"prompt after a pause", std::string("\r\nA=1\r\n") + PtyPeer::kPause + ">", "\r\nA=1\r\n"},
+        {"'>' inside a flowing line", "\r\nA>B\r\nC\r\n>", "\r\nA>B\r\nC\r\n"},
+        {"a line longer than the line buffer", "\r\n" + longLine + "\r\n>", "\r\n" + longLine + "\r\n"},
+    };
+    std::string reply;
+    Open([&](const std::string& l) { return l == "GET ALL" ? reply : std::string(); });
+    for (const ReceptionCase& c : cases) {
+        reply = c.reply;
+        status.seen.clear();
+        auto text = CText::Create();
+        ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET ALL", false)) << c.name;
+        ASSERT_TRUE(WaitDone()) << c.name;
+        ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
+        EXPECT_EQ(text->GetText(), c.text) << c.name;
+        EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << c.name;
+        EXPECT_EQ(Of(WM_BYTES_RECEIVED).back().w, c.text.size()) << c.name;
+        EXPECT_EQ(status.seen.front().msg, WM_EXCHANGE_STATE);
+        EXPECT_EQ(status.seen.front().l, 5);
+        EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
+        EXPECT_EQ(status.seen.back().l, 0);
+    }
+}
+
+TEST_F(TextTransfer, SilentSystemEndsTheReceptionAndKeepsWhatCame) {
+    Open([](const std::string& l) { return l == "GET MENUS" ? std::string("\r\nMENU 1\r\nMENU") : std::string(); });
+    auto text = CText::Create();
+    text->SetSilenceLimit(std::chrono::milliseconds(1200));
+    ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET MENUS", false));
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(text->GetText(), "\r\nMENU 1\r\nMENU");
+    ASSERT_EQ(Of(WM_TRANSFER_ERROR).size(), 1u);
+    EXPECT_EQ(Of(WM_TRANSFER_ERROR)[0].w, 1u);
+}
+
+TEST_F(TextTransfer, CancelEndsAReceptionAtOnce) {
+    Open([](const std::string& l) { return l == "GET ALL" ? std::string("\r\nA=1\r\n") : std::string(); });
+    auto text = CText::Create();
+    text->SetSilenceLimit(std::chrono::minutes(5));
+    ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET ALL", false));
+    ASSERT_TRUE(peer->WaitFor("GET ALL\n"));
+    loop.RunUntil([&] { return !Of(WM_BYTES_RECEIVED).empty() && Of(WM_BYTES_RECEIVED).back().w >= 7; },
+                  std::chrono::seconds(5));
+    line->RequestCancel();
+    ASSERT_TRUE(WaitDone()) << "ends long before the silence limit";
+    line->ClearCancel();
+    EXPECT_EQ(text->GetText(), "\r\nA=1\r\n");
+    EXPECT_EQ(Of(WM_TRANSFER_ERROR).size(), 1u);
+}
+
+struct BlockCase {
+    const char* name;
+    std::string text;
+    std::string sent;  // after the request line
+};
+
+TEST_F(TextTransfer, BlockSendingStopsAfterTheEndMarker) {
+    const BlockCase cases[] = {
+        {"a, marker, b: b is not sent", "a[END]b", "a[END]\n"},
+        {"no marker: everything and a line feed", "x\r\ny", "x\r\ny\n"},
+        {"empty text: the line feed alone", "", "\n"},
+        {"only the first marker counts", "1[END]2[END]", "1[END]\n"},
+    };
+    Open([](const std::string&) { return std::string(); });
+    for (const BlockCase& c : cases) {
+        status.seen.clear();
+        const std::size_t before = peer->Heard().size();
+        auto text = CText::Create();
+        text->SetText(c.text);
+        ASSERT_TRUE(text->StartSend(*line, Windows(), "SET ALL")) << c.name;
+        ASSERT_TRUE(WaitDone()) << c.name;
+        ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
+        ASSERT_TRUE(peer->WaitFor("SET ALL\n" + c.sent)) << c.name;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(peer->Heard().substr(before), "SET ALL\n" + c.sent) << c.name;
+        EXPECT_EQ(Of(WM_BYTES_SENT).back().w, c.sent.size() - 1) << c.name;
+        EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
+        EXPECT_EQ(status.seen.back().l, 6) << "a restore's follow-up";
+        EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << c.name;
+        EXPECT_EQ(data.seen.back().l, 3);
+    }
+}
+
+TEST_F(TextTransfer, BlockProgressEveryHundredBytes) {
+    Open([](const std::string&) { return std::string(); });
+    auto text = CText::Create();
+    text->SetText(std::string(245, 'b') + "[END]");
+    ASSERT_TRUE(text->StartSend(*line, Windows(), "DOWNLOAD"));
+    ASSERT_TRUE(WaitDone());
+    std::vector<std::pair<WPARAM, LPARAM>> progress;
+    for (const Message& m : Of(WM_BYTES_SENT)) progress.emplace_back(m.w, m.l);
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0, 250}, {100, 250}, {200, 250}, {250, 250}};
+    EXPECT_EQ(progress, expected);
+}
+
+TEST_F(TextTransfer, LanguageLinesAreSentOnceEachThenSaved) {
+    Open([](const std::string& l) -> std::string {
+        if (l == "GET VERSION") return "\r\nTZ410 Vision 3.2.E\r\n>";
+        if (l.rfind("TEXT 9", 0) == 0) return " ??\r\n>";  // refused
+        return "\r\n>";
+    });
+    auto text = CText::Create();
+    text->SetText("LANGUAGE DANSK\r\nTEXT 001 EN\r\nTEXT 999 NEJ\r\n\r\nTEXT 002 TO");
+    ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+    ASSERT_TRUE(WaitDone());
+    ASSERT_TRUE(peer->WaitFor("SAVE LANGUAGE\n"));
+    EXPECT_EQ(peer->Heard(),
+              "LANGUAGE DANSK\nTEXT 001 EN\nTEXT 999 NEJ\nTEXT 002 TO\nGET VERSION\nSAVE LANGUAGE\n");
+    EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR));
+    EXPECT_TRUE(data.seen.empty()) << "line sending tells the data view nothing";
+    const std::vector<Message> progress = Of(WM_BYTES_SENT);
+    ASSERT_EQ(progress.size(), 5u);  // one per line sent, and the last
+    EXPECT_EQ(progress.back().w, text->GetLength());
+    EXPECT_EQ(progress.back().l, static_cast<LPARAM>(text->GetLength()));
+    EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
+    EXPECT_EQ(status.seen.back().l, 0);
+}
+
+}  // namespace
+}  // namespace brelko::test
