@@ -5,6 +5,7 @@
 #include "ArcWriter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -19,6 +20,25 @@ struct Match {
     std::uint16_t length;
     std::uint16_t distance;  // 1 to 4096
 };
+
+static_assert(std::endian::native == std::endian::little, "CommonLength reads words little-endian");
+
+// How many bytes from a and b agree, up to limit; eight at a time.
+int CommonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
+{
+    int len = 0;
+    while (len + 8 <= limit) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + len, 8);
+        std::memcpy(&y, b + len, 8);
+        if (x != y)
+            return len + __builtin_ctzll(x ^ y) / 8;  // little-endian: the first differing byte
+        len += 8;
+    }
+    while (len < limit && a[len] == b[len])
+        ++len;
+    return len;
+}
 
 class MatchFinder {
 public:
@@ -46,9 +66,7 @@ public:
             const std::uint8_t* ref = m_pData + cand;
             if (ref[best] != cur[best] || ref[0] != cur[0])
                 continue;
-            int len = 0;
-            while (len < maxLength && ref[len] == cur[len])
-                ++len;
+            const int len = CommonLength(ref, cur, maxLength);
             if (len > best) {
                 best = len;
                 if (found == maxOut)

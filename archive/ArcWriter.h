@@ -16,7 +16,7 @@ std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size);
 struct ArcEncodeOptions {
     bool optimalParse = true;  // cost-based parse; false: lazy matching only
     bool splitBlocks = true;   // choose block boundaries by their cost; false: blocks of the largest size
-    int maxChain = 4096;       // hash-chain candidates tried per position
+    int maxChain = 512;        // hash-chain candidates tried per position
 };
 std::vector<std::uint8_t> ArcEncode(const std::uint8_t* data, std::size_t size, const ArcEncodeOptions& options);
 

@@ -6,6 +6,7 @@
 #include "ArcWriter.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace brelko {
 namespace {
@@ -61,6 +62,22 @@ std::vector<Case> Corpus()
         {"picture file", pic},
         {"mixed, more than 1 MiB", big},
     };
+}
+
+TEST(ArcCrc, StandardCrc32AtEveryLengthAndAlignment)
+{
+    const std::uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(ArcCrc32(check, sizeof check), 0xCBF43926u);
+    EXPECT_EQ(ArcCrc32(nullptr, 0), 0u);
+    const Bytes data = arctest::RandomBytes(5000, 9);
+    for (std::size_t offset = 0; offset < 9; ++offset)
+        for (std::size_t n : {0, 1, 7, 8, 9, 15, 16, 17, 63, 1000, 4991}) {
+            const std::uint32_t zlibCrc = static_cast<std::uint32_t>(crc32(0, data.data() + offset, static_cast<uInt>(n)));
+            EXPECT_EQ(ArcCrc32(data.data() + offset, n), zlibCrc) << offset << " " << n;
+        }
+    // Running form: pieces give the same as the whole.
+    const std::uint32_t pieces = ~ArcCrcUpdate(ArcCrcUpdate(0xFFFFFFFF, data.data(), 13), data.data() + 13, 4000);
+    EXPECT_EQ(pieces, ArcCrc32(data.data(), 4013));
 }
 
 TEST(ArcCodec, RoundTripsEveryInputWithEveryEncoderSetting)
