@@ -15,6 +15,7 @@
 
 #include "CDeviceLine.h"
 #include "PtyPair.h"
+#include "TestPorts.h"
 
 namespace brelko {
 namespace {
@@ -127,6 +128,35 @@ TEST_F(DeviceLineTest, ReopenReadsTheSettingEachTime) {
     EXPECT_NE(line.Link(), nullptr);  // the new port and link stay, without helper
     EXPECT_EQ(line.LineStatus(), nullptr);
     EXPECT_FALSE(line.SendCommand("GET VERSION"));
+}
+
+// A port whose line reports a new parity error at every look.
+class NoisyPort : public test::InjectingPort {
+public:
+    using InjectingPort::InjectingPort;
+
+protected:
+    bool QueryLineErrorCounters(LineErrorCounters& out) override {
+        ++counters.parity;
+        out = counters;
+        return true;
+    }
+};
+
+TEST_F(DeviceLineTest, LineErrorRightAfterOpeningFailsReopen) {
+    CDeviceLine::SetPortFactory([](int portNumber, int, int) -> std::unique_ptr<CPosixPort> {
+        return std::make_unique<NoisyPort>(CPosixPort::DevicePathFor(portNumber));
+    });
+    CDeviceLine line;
+    line.m_bReady = 1;
+    bool ok = Reopen(line);
+    CDeviceLine::SetPortFactory(nullptr);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(line.m_bPortOpen, 0);
+    EXPECT_EQ(line.m_bReady, 0);
+    EXPECT_EQ(line.LineStatus(), nullptr);
+    EXPECT_TRUE(line.Port()->IsOpen());  // it opened; the line is what failed
+    ASSERT_TRUE(Reopen(line));           // a quiet line again
 }
 
 TEST_F(DeviceLineTest, NonexistentDeviceSaysSo) {
