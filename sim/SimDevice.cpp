@@ -77,7 +77,6 @@ SimReply SimDevice::HandleRequest(const std::string& line, bool wrongChecksum) {
         blockOverflow_ = false;
     } else if (line == "SAVE LANGUAGE") {
         language_ = pending_;
-        languageTouched_ = false;
         reply.body = TextReply({"LANGUAGE SAVED"});
     } else if (LanguageLine(line)) {
         // Taken: the prompt alone answers it.
@@ -93,7 +92,6 @@ bool SimDevice::LanguageLine(const std::string& line) {
         std::string name = line.substr(9);
         if (!ShowableText(name)) return false;
         pending_.name = name;
-        languageTouched_ = true;
         return true;
     }
     if (!StartsWith(line, "TEXT ") || line.size() < 10) return false;
@@ -104,7 +102,6 @@ bool SimDevice::LanguageLine(const std::string& line) {
     const std::string text = line.substr(9);
     if (!language_.texts.count(number) || !ShowableText(text)) return false;
     pending_.texts[number] = text;
-    languageTouched_ = true;
     return true;
 }
 
@@ -233,7 +230,6 @@ void SimDevice::Restart() {
     block_.clear();
     tail_.clear();
     pending_ = language_;
-    languageTouched_ = false;
 }
 
 }  // namespace brelko

@@ -62,7 +62,6 @@ private:
     std::vector<std::string> learn_;
     LanguageTexts language_;
     LanguageTexts pending_;
-    bool languageTouched_ = false;
 
     bool inBlock_ = false;
     std::string block_;
