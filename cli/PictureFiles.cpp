@@ -6,6 +6,7 @@
 
 #include "AtomicFile.h"
 #include "ByteArchive.h"
+#include "CDataDoc.h"
 #include "CMTX.h"
 #include "CTGA.h"
 #include "CliText.h"
@@ -22,7 +23,7 @@ std::string LowerSuffix(const std::string& path) {
     return tail;
 }
 
-// Loads a data object through its own Serialize, as opening a file does.
+// Loads a picture through the data document, which picks the class by name.
 template <typename T>
 std::shared_ptr<T> LoadData(const std::string& path, std::string* error) {
     std::string why;
@@ -31,19 +32,24 @@ std::shared_ptr<T> LoadData(const std::string& path, std::string* error) {
         if (error) *error = why;
         return nullptr;
     }
-    auto data = std::make_shared<T>();
-    data->Serialize(*archive);
-    if (!archive->Ok() || !data->m_bValid) {
+    CDataDoc doc;
+    doc.Serialize(*archive);
+    auto data = std::dynamic_pointer_cast<T>(doc.m_pData);
+    if (!archive->Ok() || !data || !data->m_bValid) {
         if (error) *error = archive->Ok() ? "not a picture" : archive->ErrorText();
         return nullptr;
     }
     return data;
 }
 
-// Stores a data object into memory through its own Serialize.
-bool StoreData(CData& data, const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
+// Stores through the data document into memory: under a ".tga" name an MTX
+// picture becomes a Targa picture on the way, as saving does in the GUI.
+bool StoreData(std::shared_ptr<CData> data, const std::string& path, std::vector<std::uint8_t>* bytes,
+               std::string* error) {
+    CDataDoc doc;
+    doc.m_pData = std::move(data);
     auto archive = ByteArchive::ToMemory(path);
-    data.Serialize(*archive);
+    doc.Serialize(*archive);
     if (!archive->Ok()) {
         if (error) *error = archive->ErrorText();
         return false;
@@ -201,14 +207,10 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* e
             mtx = MtxFromContent(MtxFromRgb(image), error);
             if (!mtx) return false;
         }
-        if (kind == PictureKind::Mtx) {
-            if (!StoreData(*mtx, path, &bytes, error)) return false;
-        } else {
-            std::shared_ptr<CTGA> tga = mtx ? mtx->ToTarga() : picture.tga;
-            if (!tga || !StoreData(*tga, path, &bytes, error)) {
-                if (error && error->empty()) *error = "not a picture";
-                return false;
-            }
+        std::shared_ptr<CData> data = mtx ? std::static_pointer_cast<CData>(mtx) : picture.tga;
+        if (!data || !StoreData(data, path, &bytes, error)) {
+            if (error && error->empty()) *error = "not a picture";
+            return false;
         }
         break;
     }
