@@ -191,6 +191,11 @@ std::shared_ptr<CTGA> CMTX::ToTarga() const {
     return m_content.image.bitsPerPixel == 8 ? CTGA::FromMtx8(m_content) : CTGA::FromMtx16(m_content);
 }
 
+std::string CMTX::GetDescription() const {
+    std::lock_guard lock(m_mutex);
+    return m_strDescription;
+}
+
 PictureSize CMTX::DisplayedSize() const {
     std::lock_guard lock(m_mutex);
     return {m_nDisplayWidth, m_nDisplayHeight};

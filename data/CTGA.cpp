@@ -238,6 +238,11 @@ bool CTGA::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::
     return false;
 }
 
+std::string CTGA::GetDescription() const {
+    std::lock_guard lock(m_mutex);
+    return m_strDescription;
+}
+
 PictureSize CTGA::DisplayedSize() const {
     std::lock_guard lock(m_mutex);
     return {m_nDisplayWidth, m_nDisplayHeight};

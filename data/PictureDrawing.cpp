@@ -8,7 +8,7 @@
 
 namespace brelko {
 
-int ClampZoomLevel(int level) { return std::clamp(level, kMinZoomLevel, kMaxZoomLevel); }
+int ClampZoomLevel(int level) { return std::clamp(level, CData::kMinZoomLevel, CData::kMaxZoomLevel); }
 
 PictureSize ComputeDisplayedSize(int width, int height, int zoomLevel, bool naturalScale, bool fitToWindow,
                                  PictureSize clientSize, int naturalNum, int naturalDen) {

@@ -6,18 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "CData.h"
 #include "DrawSurface.h"
 #include "PictureTypes.h"
 
 namespace brelko {
 
-class CData;
-
-// Zoom levels are clamped so that the factor 2^level stays between 1/16 and
-// 4096: the view may lower or raise the level without bound, and the drawn
-// size must neither vanish nor overflow.
-constexpr int kMinZoomLevel = -4;
-constexpr int kMaxZoomLevel = 12;
+// The zoom level as drawn: the factor 2^level stays between 1/16 and 4096
+// (CData::kMinZoomLevel, kMaxZoomLevel) whatever the level was set to.
 int ClampZoomLevel(int level);
 
 // The displayed size: the client size when fitting to the window; otherwise

@@ -135,6 +135,34 @@ TEST(DisplayedSize, NeverVanishesNorOverflows) {
     EXPECT_EQ(ClampZoomLevel(7), 7);
 }
 
+TEST(ZoomCommands, KeepTheirModesAndBounds) {
+    auto picture = Mtx16(30, 20, std::vector<std::uint16_t>(600, 7));
+    SoftwareSurface surface(32, 64, 64);
+    auto drawn = [&] {
+        picture->Draw(surface);
+        return picture->DisplayedSize();
+    };
+    picture->ToggleNaturalScale();
+    picture->ZoomIn();
+    picture->ZoomIn();
+    EXPECT_EQ(drawn(), (PictureSize{120, 80}));
+    picture->ZoomActualSize();
+    EXPECT_EQ(drawn(), (PictureSize{30, 20}));  // natural scale stays on
+    EXPECT_EQ(picture->m_bNaturalScale, 1);
+    picture->ToggleFitToWindow();
+    EXPECT_EQ(picture->m_bNaturalScale, 0);
+    EXPECT_EQ(drawn(), (PictureSize{64, 64}));
+    picture->ToggleNaturalScale();
+    EXPECT_EQ(picture->m_bFitToWindow, 0);
+    picture->ToggleNaturalScale();
+    for (int i = 0; i < 10; ++i) picture->ZoomOut();
+    EXPECT_EQ(picture->m_nZoom, CData::kMinZoomLevel);
+    picture->ZoomIn();
+    EXPECT_EQ(drawn(), (PictureSize{3, 2}));  // one step up from 1/16 shows at once
+    for (int i = 0; i < 40; ++i) picture->ZoomIn();
+    EXPECT_EQ(picture->m_nZoom, CData::kMaxZoomLevel);
+}
+
 TEST(Drawing, ZoomStretchesEveryPixel) {
     auto picture = Mtx8(2, 1, {{255, 0, 0}, {0, 0, 255}}, {0, 1});
     picture->m_nZoom = 1;

@@ -150,7 +150,12 @@ TEST(MtxFormat, HostileOrDamagedFilesAreRefusedWithAReason) {
         Bytes file;
         const char* reasonPart;
     } cases[] = {
-        {"42 bytes declaring 65535x65535 at 8 bits", test::MakeMtxHeaders(65535, 65535, 8), "truncated"},
+        {"42 bytes declaring 65535x65535 at 8 bits", [] {
+             Bytes b = test::MakeMtxHeaders(65535, 65535, 8);
+             b.resize(b.size() + 15 + 19);
+             return b;
+         }(), "too short for a 65535x65535"},
+        {"the two headers alone, 65535x65535", test::MakeMtxHeaders(65535, 65535, 8), "truncated"},
         {"65535x65535 at 16 bits with a block header", [] {
              Bytes b = test::MakeMtxHeaders(65535, 65535, 16);
              b.resize(b.size() + 19);
