@@ -30,6 +30,14 @@ ArcWriteEntry Entry(const std::string& name, Bytes data, int method = 2)
     return e;
 }
 
+Bytes Runs()
+{
+    Bytes runs;
+    for (int i = 0; i < 50; ++i)
+        runs.insert(runs.end(), static_cast<std::size_t>(i * i * 3 + 1), static_cast<std::uint8_t>(i % 3));
+    return runs;
+}
+
 // Open, one request, process, close; returns what was extracted.
 std::vector<ArcExtraction> Extract(const std::string& archive, const char* spec, const std::string& dest,
                                    int flags = 0)
@@ -58,8 +66,10 @@ TEST(ArcToolkit, RoundTripsThroughArchiveAndExtraction)
     TempDir dir;
     const std::vector<ArcWriteEntry> entries = {
         Entry("empty.bin", {}), Entry("one.bin", {0x42}), Entry("stored.bin", arctest::SettingsText(5000), 1),
-        Entry("empty-stored.bin", {}, 1), Entry("text.txt", arctest::SettingsText(4097)),
-        Entry("random.bin", arctest::RandomBytes(4096)), Entry("screen.mtx", arctest::PictureFile()),
+        Entry("empty-stored.bin", {}, 1), Entry("4095.txt", arctest::SettingsText(4095)),
+        Entry("4096.txt", arctest::SettingsText(4096)), Entry("4097.txt", arctest::SettingsText(4097)),
+        Entry("prose.txt", arctest::ProseText()), Entry("random.bin", arctest::RandomBytes(100000)),
+        Entry("runs.bin", Runs()), Entry("screen.mtx", arctest::PictureFile()),
         Entry("big.bin", arctest::SettingsText(1 << 21)),
     };
     arctest::WriteFile(dir / "all.arq", ArcBuildArchive(entries));
