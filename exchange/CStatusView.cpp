@@ -117,7 +117,11 @@ int CStatusView::QueryVersion() {
         line.ReadLine();
         if (!line.SendCommand("VERSION")) return noEcho();
         if (line.ReadLine().find('?') != std::string::npos) {
+            // The echo came, so the port is right; but the system is unknown,
+            // and not ready: stale request words from before must not be used.
+            line.m_bRightPort = 1;
             line.m_bKnownSystem = 0;
+            line.m_bReady = 0;
             return 0;
         }
     }

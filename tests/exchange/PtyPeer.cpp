@@ -10,7 +10,7 @@
 
 namespace brelko::test {
 
-PtyPeer::PtyPeer(Responder respond) : m_respond(std::move(respond)) {
+PtyPeer::PtyPeer(Responder respond, bool echo) : m_respond(std::move(respond)), m_bEcho(echo) {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
     m_path = ::ptsname(m_master);
@@ -79,7 +79,7 @@ void PtyPeer::Run() {
                 line += c;
                 continue;
             }
-            Send(line + m_respond(line));
+            if (m_bEcho) Send(line + m_respond(line));
             line.clear();
         }
     }

@@ -19,7 +19,8 @@ public:
     // echo is sent first.
     using Responder = std::function<std::string(const std::string& line)>;
 
-    explicit PtyPeer(Responder respond);
+    // Without echo the peer hears but never answers.
+    explicit PtyPeer(Responder respond, bool echo = true);
     ~PtyPeer();
 
     const std::string& DevicePath() const { return m_path; }
@@ -32,6 +33,7 @@ private:
     void Send(const std::string& bytes);
 
     Responder m_respond;
+    bool m_bEcho = true;
     int m_master = -1;
     std::string m_path;
     std::mutex m_mutex;

@@ -10,6 +10,7 @@
 #include "CText.h"
 #include "Profile.h"
 #include "ProgressText.h"
+#include "PtyPeer.h"
 #include "ResourceIds.h"
 #include "Strings.h"
 
@@ -185,6 +186,66 @@ TEST_F(StatusView, RequestWordsFollowTheIdentification) {
     EXPECT_EQ(view->GetBackupCommand(), "GET ALL LEARN");
     EXPECT_EQ(view->IsHexPictureSystem(), 1);
     EXPECT_EQ(view->MatchModel("KALDspot", 107009, 107009), 1);
+}
+
+// Identification against a scripted far end: the paths the simulator does not take.
+class Identification : public StatusView {
+protected:
+    void Start(std::unique_ptr<test::PtyPeer> p) {
+        view.reset();
+        peer = std::move(p);
+        CPosixPort::SetDeviceOverride(peer->DevicePath());
+        view = std::make_unique<CStatusView>(loop, window);
+        window.Attach(view.get());
+        view->Connect();
+        ASSERT_TRUE(view->WaitForCourse(loop, std::chrono::seconds(20)));
+    }
+    void TearDown() override {
+        StatusView::TearDown();
+        peer.reset();
+    }
+    std::unique_ptr<test::PtyPeer> peer;
+};
+
+TEST_F(Identification, BothVersionRequestsRefusedIsAnUnknownSystem) {
+    Start(std::make_unique<test::PtyPeer>([](const std::string& l) {
+        return l.empty() ? std::string("\r\n>") : std::string(" ??\r\n>");
+    }));
+    EXPECT_TRUE(peer->WaitFor("GET VERSION\n"));
+    EXPECT_TRUE(peer->WaitFor("VERSION\n"));
+    EXPECT_EQ(view->Lines()[3], "Unknown vision system");
+    EXPECT_EQ(view->m_pLine->m_bRightPort, 1);
+    EXPECT_EQ(view->m_pLine->m_bReady, 0);
+    EXPECT_FALSE(view->LastOutcome().ready);
+}
+
+TEST_F(Identification, NoEchoIsTheWrongPort) {
+    Start(std::make_unique<test::PtyPeer>([](const std::string&) { return std::string(); }, false));
+    EXPECT_EQ(view->Lines()[3], "Wrong com port selected on vision system");
+    EXPECT_EQ(view->Lines()[0], "");
+    EXPECT_EQ(view->m_pLine->m_bContact, 1);
+    EXPECT_EQ(view->m_pLine->m_bReady, 0);
+}
+
+TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
+    struct Case {
+        std::string reply;
+        std::string product;
+        int version;
+    } cases[] = {
+        {"KALDspot", "KALDspot", 0},
+        {"TZ220 2.11.A", "TZ220", 211014},
+        {"AVERYLONGPRODUCTNAMEINDEED Vision 1.6.L", "AVERYLONGPRODUCTNAM", 106019},
+    };
+    for (const Case& c : cases) {
+        Start(std::make_unique<test::PtyPeer>([&](const std::string& l) {
+            return l == "GET VERSION" ? "\r\n" + c.reply + "\r\n\r\n>" : std::string("\r\n>");
+        }));
+        EXPECT_EQ(view->Lines()[3], "Ready") << c.reply;
+        EXPECT_EQ(view->Lines()[0], c.reply);
+        EXPECT_EQ(view->m_strProduct, c.product);
+        EXPECT_EQ(view->m_nVersion, c.version);
+    }
 }
 
 }  // namespace
