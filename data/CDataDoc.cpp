@@ -77,8 +77,7 @@ bool CDataDoc::OnSaveDocument(const std::string& path, std::string* error) {
 }
 
 PictureSize CDataDoc::GetPictureSize() const {
-    if (auto mtx = std::dynamic_pointer_cast<CMTX>(m_pData)) return mtx->DisplayedSize();
-    if (auto tga = std::dynamic_pointer_cast<CTGA>(m_pData)) return tga->DisplayedSize();
+    if (auto picture = std::dynamic_pointer_cast<CPicture>(m_pData)) return picture->DisplayedSize();
     return {0, 0};
 }
 

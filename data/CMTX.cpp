@@ -1,10 +1,7 @@
 #include "CMTX.h"
 
-#include <algorithm>
-
 #include "CTGA.h"
 #include "Format.h"
-#include "PictureDrawing.h"
 
 namespace brelko {
 namespace {
@@ -86,38 +83,6 @@ void WriteMtxContent(ByteArchive& ar, const MtxContent& content) {
     }
 }
 
-std::vector<RgbQuad> CollectDistinctColors(const std::uint8_t* pixels, std::size_t count, const ColorTable& table,
-                                           std::uint8_t* displayPixels) {
-    std::vector<RgbQuad> colors;
-    colors.reserve(256);
-    // A colour's position depends only on the pixel value, so each of the 256
-    // values is looked up in the list once; the order stays that of first appearance.
-    int position[256];
-    std::fill(std::begin(position), std::end(position), -1);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t v = pixels[i];
-        if (position[v] < 0) {
-            const RgbQuad& color = table[v];
-            auto found = std::find_if(colors.begin(), colors.end(),
-                                      [&](const RgbQuad& c) { return SameColor(c, color); });
-            if (found == colors.end()) {
-                colors.push_back(RgbQuad{color.blue, color.green, color.red, 0});
-                found = colors.end() - 1;
-            }
-            position[v] = static_cast<int>(found - colors.begin());
-        }
-        if (displayPixels) displayPixels[i] = static_cast<std::uint8_t>(position[v]);
-    }
-    return colors;
-}
-
-LogicalPalette MakePalette(const std::vector<RgbQuad>& colors) {
-    LogicalPalette palette;
-    palette.entries.reserve(colors.size());
-    for (const RgbQuad& c : colors) palette.entries.push_back({c.red, c.green, c.blue, 0});
-    return palette;
-}
-
 void CMTX::Serialize(ByteArchive& ar) {
     if (ar.IsLoading())
         Load(ar);
@@ -147,21 +112,15 @@ void CMTX::Store(ByteArchive& ar) const {
 
 void CMTX::Prepare() {
     m_colorTable = ColorTable{};
-    m_palette = LogicalPalette{};
-    m_nColors = 0;
+    std::vector<RgbQuad> colors;
     if (m_content.image.bitsPerPixel == 8) {
         // Entries beyond the stored palette stay black.
         const auto& triples = m_content.paletteTriples;
         for (std::size_t i = 0; i < 256 && 3 * i + 2 < triples.size(); ++i)
             m_colorTable[i] = RgbQuad{triples[3 * i + 2], triples[3 * i + 1], triples[3 * i], 0};
-        const auto colors = CollectDistinctColors(m_content.pixels8.data(), m_content.pixels8.size(), m_colorTable);
-        m_palette = MakePalette(colors);
-        m_nColors = static_cast<int>(colors.size());
+        colors = CollectDistinctColors(m_content.pixels8.data(), m_content.pixels8.size(), m_colorTable);
     }
-    m_indexCache.clear();
-    m_nDisplayWidth = m_content.image.width;
-    m_nDisplayHeight = m_content.image.height;
-    m_bValid = 1;
+    SetPrepared(colors, m_content.image.width, m_content.image.height);
 }
 
 void CMTX::Draw(DrawSurface& surface) {
@@ -180,9 +139,7 @@ void CMTX::Draw(DrawSurface& surface) {
     picture.flipVertical = image.bottomUp != 0;
     picture.naturalNum = 2;
     picture.naturalDen = 3;
-    const PictureSize size = DrawPicture(surface, picture, *this, m_indexCache);
-    m_nDisplayWidth = size.width;
-    m_nDisplayHeight = size.height;
+    DrawPrepared(surface, picture);
 }
 
 std::shared_ptr<CTGA> CMTX::ToTarga() const {
@@ -191,41 +148,9 @@ std::shared_ptr<CTGA> CMTX::ToTarga() const {
     return m_content.image.bitsPerPixel == 8 ? CTGA::FromMtx8(m_content) : CTGA::FromMtx16(m_content);
 }
 
-std::string CMTX::GetDescription() const {
-    std::lock_guard lock(m_mutex);
-    return m_strDescription;
-}
-
-PictureSize CMTX::DisplayedSize() const {
-    std::lock_guard lock(m_mutex);
-    return {m_nDisplayWidth, m_nDisplayHeight};
-}
-
 MtxContent CMTX::Content() const {
     std::lock_guard lock(m_mutex);
     return m_content;
-}
-
-LogicalPalette CMTX::Palette() const {
-    std::lock_guard lock(m_mutex);
-    return m_palette;
-}
-
-int CMTX::ColorCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_nColors;
-}
-
-bool CMTX::LoadFile(const std::string& path, std::string* error) {
-    std::string openError;
-    auto ar = ByteArchive::OpenFile(path, ByteArchive::Mode::Load, &openError);
-    if (!ar) {
-        if (error) *error = openError;
-        return false;
-    }
-    if (Load(*ar)) return true;
-    if (error) *error = ar->ErrorText();
-    return false;
 }
 
 }  // namespace brelko

@@ -4,7 +4,6 @@
 
 #include "CMTX.h"
 #include "Format.h"
-#include "PictureDrawing.h"
 
 namespace brelko {
 
@@ -189,24 +188,17 @@ void CTGA::Store(ByteArchive& ar) const {
 void CTGA::Prepare() {
     m_distinct = ColorTable{};
     m_displayPixels.clear();
-    m_palette = LogicalPalette{};
-    m_nColors = 0;
+    std::vector<RgbQuad> colors;
     if (m_content.header.pixelDepth != 16) {
         ColorTable table{};  // entries beyond the colour map stay black
         const auto& map = m_content.colorMap;
         for (std::size_t i = 0; i < 256 && 3 * i + 2 < map.size(); ++i)
             table[i] = RgbQuad{map[3 * i], map[3 * i + 1], map[3 * i + 2], 0};
         m_displayPixels.resize(m_content.pixels8.size());
-        const auto colors =
-            CollectDistinctColors(m_content.pixels8.data(), m_content.pixels8.size(), table, m_displayPixels.data());
+        colors = CollectDistinctColors(m_content.pixels8.data(), m_content.pixels8.size(), table, m_displayPixels.data());
         std::copy(colors.begin(), colors.end(), m_distinct.begin());
-        m_nColors = static_cast<int>(colors.size());
-        m_palette = MakePalette(colors);
     }
-    m_indexCache.clear();
-    m_nDisplayWidth = m_content.header.width;
-    m_nDisplayHeight = m_content.header.height;
-    m_bValid = 1;
+    SetPrepared(colors, m_content.header.width, m_content.header.height);
 }
 
 void CTGA::Draw(DrawSurface& surface) {
@@ -228,9 +220,7 @@ void CTGA::Draw(DrawSurface& surface) {
     picture.flipVertical = sixteen ? topFirst : !topFirst;
     picture.naturalNum = 3;
     picture.naturalDen = 4;
-    const PictureSize size = DrawPicture(surface, picture, *this, m_indexCache);
-    m_nDisplayWidth = size.width;
-    m_nDisplayHeight = size.height;
+    DrawPrepared(surface, picture);
 }
 
 bool CTGA::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
@@ -238,46 +228,14 @@ bool CTGA::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::
     return false;
 }
 
-std::string CTGA::GetDescription() const {
-    std::lock_guard lock(m_mutex);
-    return m_strDescription;
-}
-
-PictureSize CTGA::DisplayedSize() const {
-    std::lock_guard lock(m_mutex);
-    return {m_nDisplayWidth, m_nDisplayHeight};
-}
-
 TgaContent CTGA::Content() const {
     std::lock_guard lock(m_mutex);
     return m_content;
 }
 
-LogicalPalette CTGA::Palette() const {
-    std::lock_guard lock(m_mutex);
-    return m_palette;
-}
-
-int CTGA::ColorCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_nColors;
-}
-
 std::vector<std::uint8_t> CTGA::DisplayPixels() const {
     std::lock_guard lock(m_mutex);
     return m_displayPixels;
-}
-
-bool CTGA::LoadFile(const std::string& path, std::string* error) {
-    std::string openError;
-    auto ar = ByteArchive::OpenFile(path, ByteArchive::Mode::Load, &openError);
-    if (!ar) {
-        if (error) *error = openError;
-        return false;
-    }
-    if (Load(*ar)) return true;
-    if (error) *error = ar->ErrorText();
-    return false;
 }
 
 }  // namespace brelko

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CData.h"
+#include "CPicture.h"
 #include "MtxHeaders.h"
 #include "PictureTypes.h"
 
@@ -41,7 +41,7 @@ struct TgaContent {
     std::vector<std::uint8_t> colorMap;   // 3 x M bytes blue, green, red
 };
 
-class CTGA : public CData {
+class CTGA : public CPicture {
 public:
     CTGA() = default;
     // Built from an MTX picture of 8 or 16 bits per pixel.
@@ -50,34 +50,26 @@ public:
 
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
-    std::string GetDescription() const override;
     // A Targa picture is not fetched from the vision system.
     bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
                       bool extraByte) override;
 
-    PictureSize DisplayedSize() const;
+    // Copies of the content as stored and of the 8-bit pixels as indices
+    // into the distinct colour list.
     TgaContent Content() const;
-    LogicalPalette Palette() const;
-    int ColorCount() const;
     std::vector<std::uint8_t> DisplayPixels() const;
 
-    bool LoadFile(const std::string& path, std::string* error = nullptr);
+protected:
+    bool Load(ByteArchive& ar) override;
 
 private:
-    bool Load(ByteArchive& ar);
     void Store(ByteArchive& ar) const;
     void Adopt(TgaContent content, std::string description);
     void Prepare();  // with m_mutex held
 
-    mutable std::mutex m_mutex;
     TgaContent m_content;
-    ColorTable m_distinct{};                 // the colours the 8-bit pixels use
+    ColorTable m_distinct{};                    // the colours the 8-bit pixels use
     std::vector<std::uint8_t> m_displayPixels;  // indices into m_distinct
-    int m_nColors = 0;
-    LogicalPalette m_palette;
-    std::vector<std::uint8_t> m_indexCache;
-    int m_nDisplayWidth = 200;
-    int m_nDisplayHeight = 100;
 };
 
 // Reads the Targa format into `content`, refusing layouts the program does
