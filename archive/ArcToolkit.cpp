@@ -236,6 +236,8 @@ ArcStatus ArcOpen(const char* name, int flags)
     std::FILE* archive = std::fopen(path.c_str(), "r+b");
     if (!archive && errno == ENOENT)
         archive = std::fopen(path.c_str(), "w+b");
+    else if (!archive && (errno == EACCES || errno == EROFS))
+        archive = std::fopen(path.c_str(), "rb");  // extracting never writes the archive
     if (!archive)
         return kArcNoStream;
     t.archive = archive;

@@ -259,6 +259,18 @@ TEST(ArcToolkit, WorkFileLivesBesideTheArchiveAndEmptyArchiveIsDeleted)
     EXPECT_EQ(ArcClose(), kArcOk);
 }
 
+TEST(ArcToolkit, ReadOnlyArchiveCanStillBeExtracted)
+{
+    TempDir dir;
+    arctest::WriteFile(dir / "ro.arq", ArcBuildArchive({Entry("R.BIN", {4, 5})}));
+    ASSERT_EQ(::chmod((dir / "ro.arq").c_str(), 0444), 0);
+    if (::access((dir / "ro.arq").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "running with rights that ignore file modes";
+    const auto results = Extract(dir / "ro.arq", "*", dir.Path());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(ReadFile(dir / "R.BIN") == Bytes({4, 5}));
+}
+
 TEST(ArcToolkit, RequestSpecificationsAndDestinations)
 {
     TempDir dir;
