@@ -15,8 +15,9 @@ namespace brelko {
 
 namespace {
 
-// Bytes moved per wake-up at line speed: about 17 ms at 9600 baud.
-constexpr std::size_t kChunk = 16;
+// Bytes moved per wake-up at line speed: at least 16 (17 ms at 9600 baud),
+// at most 10 ms worth on faster lines.
+std::size_t ChunkFor(long baudRate) { return std::max<std::size_t>(16, static_cast<std::size_t>(baudRate / 1000)); }
 
 int MillisUntil(SimLine::Clock::time_point until) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(until - SimLine::Clock::now()).count();
@@ -60,6 +61,7 @@ bool SimLine::Open(long baudRate, std::string& error) {
     ::cfsetospeed(&tio, B9600);
     ::tcsetattr(slave_, TCSANOW, &tio);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    chunk_ = ChunkFor(baudRate);
     if (baudRate > 0)
         byteTime_ = std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baudRate));
     inClock_ = outClock_ = Clock::now();
@@ -127,7 +129,7 @@ long SimLine::Read(std::uint8_t* buffer, std::size_t capacity) {
         std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(available), capacity);
         if (byteTime_.count() > 0) {
             const auto now = Clock::now();
-            want = std::min(want, kChunk);
+            want = std::min(want, chunk_);
             const auto carried = static_cast<std::size_t>((now - inClock_) / byteTime_);
             if (carried < want) {
                 if (!SleepUntil(inClock_ + byteTime_ * static_cast<long>(want))) return 0;
@@ -164,7 +166,7 @@ bool SimLine::Write(const char* data, std::size_t size) {
         if (woken_ || master_ < 0) return false;
         std::size_t count = size - done;
         if (byteTime_.count() > 0) {
-            count = std::min(count, kChunk);
+            count = std::min(count, chunk_);
             auto start = std::max(Clock::now(), outClock_);
             if (!SleepUntil(start)) return false;
             outClock_ = start + byteTime_ * static_cast<long>(count);
@@ -174,6 +176,10 @@ bool SimLine::Write(const char* data, std::size_t size) {
             ssize_t n = ::write(master_, data + done, end - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EAGAIN && byteTime_.count() > 0) {
+                // Nobody reads the far end: a serial line does not wait, the
+                // bytes are lost (an overrun, or a port that is not open).
+                done = end;
             } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
                 if (!WaitFor(POLLOUT, -1)) return false;
             } else {

@@ -29,6 +29,8 @@ public:
     // Throws away whatever arrives until `until` (a restarting system hears nothing).
     bool Discard(Clock::time_point until);
     // Sends at line speed. False when woken for stopping or the line is gone.
+    // At a set baud rate, bytes that the pty cannot take are lost, as on a
+    // line that nobody reads; at full pty speed the writer waits instead.
     bool Write(const char* data, std::size_t size);
     bool Write(const std::string& s) { return Write(s.data(), s.size()); }
 
@@ -54,6 +56,7 @@ private:
     std::atomic<bool> woken_{false};
     std::string path_;
     Clock::duration byteTime_{0};  // zero: no pacing
+    std::size_t chunk_ = 16;
     Clock::time_point inClock_{};   // when the line has delivered the bytes read so far
     Clock::time_point outClock_{};  // when the line has carried the bytes written so far
 };

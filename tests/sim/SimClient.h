@@ -34,6 +34,8 @@ public:
     SimClient& operator=(const SimClient&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    // Throws away what waits to be read, as a client does before it talks.
+    void Flush() { ::tcflush(fd_, TCIFLUSH); }
     void Close() {
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;

@@ -6,6 +6,8 @@
 #include "SimFirmware.h"
 #include "SimPresets.h"
 
+#include <thread>
+
 using namespace brelko;
 using namespace brelko::simtest;
 
@@ -67,6 +69,26 @@ TEST(SimEngine, StopEndsAReplyAtLineSpeed) {
     EXPECT_LT(rest.size(), 1000u);
     EXPECT_FALSE(sim.IsRunning());
     sim.Stop();  // twice is harmless
+}
+
+TEST(SimEngine, ReplyRunsOnWhenTheClientGoesAway) {
+    SimConfig config = FastConfig("tz410-3.2.D");
+    config.baudRate = 921600;  // the 150 KB picture takes under 2 seconds
+    VisionSimulator sim(config);
+    ASSERT_TRUE(sim.Start());
+    {
+        SimClient first(sim.DevicePath());
+        first.Send("PICT SEND\n");
+        EXPECT_EQ(first.ReadAtLeast(100).size(), 100u);
+    }
+    // A real system sends on while nobody listens; the next client, after
+    // throwing away what is left in its queue, finds it at the prompt.
+    std::this_thread::sleep_for(std::chrono::milliseconds(4000));
+    SimClient second(sim.DevicePath());
+    second.Flush();
+    second.Send("\n");
+    const std::string got = second.ReadUntil(kPrompt, 500);
+    EXPECT_TRUE(got == "\r\n>") << got.size() << " bytes came instead of the prompt";
 }
 
 TEST(SimEngine, TwoSimulatorsServeTwoLines) {
