@@ -366,7 +366,7 @@ TEST_F(Exchange, HangUpDuringAReception) {
 
 TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
     SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 115200;
+    config.baudRate = 38400;
     rig.Start(config);
     ASSERT_TRUE(rig.Connect());
     bool asked = false;
