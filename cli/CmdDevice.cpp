@@ -269,12 +269,18 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
     if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return send(view, *text); });
         ran != ExitStatus::Ok)
         return ran;
-    if (connection.View().LastOutcome().sendFailed) {
+    const CourseOutcome& outcome = connection.View().LastOutcome();
+    if (outcome.sendFailed) {
         console.Error(LoadString(IDS_SEND_ERROR));
         return ExitStatus::SendError;
     }
+    // A system that does not answer after the sending cannot be trusted to
+    // have taken it (a line that went dead midway looks like this).
+    if (!outcome.ready) {
+        console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
+        return ExitStatus::SendError;
+    }
     console.Info(Format(CliText(doneText), {std::to_string(text->GetLength())}));
-    connection.WarnIfNotReady();
     return ExitStatus::Ok;
 }
 
@@ -374,7 +380,7 @@ ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const s
         console.Error(Format(CliText(Text::ChecksumSaved), {file}));
         return ExitStatus::ChecksumError;
     }
-    console.Info(Format(CliText(Text::SavedPicture), {file, mtx->m_strDescription}));
+    console.Info(Format(CliText(Text::SavedPicture), {file, mtx->GetDescription()}));
     connection.WarnIfNotReady();
     return ExitStatus::Ok;
 }

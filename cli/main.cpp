@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
     app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
         ->check(CLI::IsMember({"en", "da"}));
     app.add_flag("-q,--quiet", options.quiet, "No progress and no reports; failures are still shown");
+    for (const char* simOption : {"--sim-fault", "--sim-picture", "--sim-form", "--sim-bits", "--sim-baud", "--sim-restart"})
+        app.get_option(simOption)->needs(app.get_option("--simulate"));
     app.get_option("--port")->excludes(app.get_option("--device"));
     app.get_option("--simulate")->excludes(app.get_option("--port"))->excludes(app.get_option("--device"));
 

@@ -57,6 +57,18 @@ TEST(IdentifyTest, StateLineInDanish) {
     EXPECT_TRUE(Contains(r.out, "Tilstand:        Klar")) << r.out;
 }
 
+TEST(IdentifyTest, LanguageFollowsTheLocaleWithoutLang) {
+    CliRun run;
+    run.args = {"--simulate", "identify"};
+    run.env = {"LC_ALL=da_DK.UTF-8", "LANG=da_DK.UTF-8"};
+    const CliResult danish = RunCli(run);
+    EXPECT_EQ(0, danish.status) << danish.err;
+    EXPECT_TRUE(Contains(danish.out, "Tilstand:        Klar")) << danish.out;
+    run.env = {"LC_ALL=C", "LANG=C"};
+    const CliResult english = RunCli(run);
+    EXPECT_TRUE(Contains(english.out, "State:           Ready")) << english.out;
+}
+
 TEST(IdentifyTest, FailuresHaveTheirOwnStatusAndOneLine) {
     // No such device: the system's reason is named.
     const CliResult missing = RunCli({"--lang", "en", "--device", "/dev/brelko-missing", "identify"});
@@ -177,6 +189,22 @@ TEST(TextTest, SendLanguageSendsEveryLine) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_TRUE(Contains(r.out, "Language file sent")) << r.out;
     EXPECT_TRUE(Contains(r.err, "Bytes sent: ")) << r.err;
+}
+
+TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
+    TestDir dir;
+    Put(dir.File("lang.txt"), "LANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\nTEXT 002 SETUP\r\n");
+    Put(dir.File("b.asc"), std::string(3000, 'x') + "\n[END]\n");
+    const CliResult language = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=TEXT 001", "--sim-fault",
+                                                          "hang-up-after=0", "send-language", dir.File("lang.txt")}));
+    EXPECT_EQ(8, language.status) << language.err;
+    EXPECT_TRUE(Contains(language.err, "Error sending data!")) << language.err;
+    EXPECT_FALSE(Contains(language.out, "Language file sent")) << language.out;
+
+    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=DOWNLOAD", "--sim-fault",
+                                                         "hang-up-after=0", "restore", dir.File("b.asc")}));
+    EXPECT_EQ(8, restore.status) << restore.err;
+    EXPECT_TRUE(Contains(restore.err, "Error sending data!")) << restore.err;
 }
 
 TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {

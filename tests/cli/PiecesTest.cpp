@@ -1,7 +1,10 @@
 // Exit statuses, texts, options and progress of brelko-cli.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -213,6 +216,19 @@ TEST(ProgressTest, OffModeAndPipesAreNotBars) {
     }
     EXPECT_EQ("", ReadBack(out));
     std::fclose(out);
+}
+
+TEST(ProgressTest, ATerminalGetsTheBar) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, grantpt(master));
+    ASSERT_EQ(0, unlockpt(master));
+    std::FILE* terminal = std::fopen(ptsname(master), "w");
+    ASSERT_NE(nullptr, terminal);
+    EXPECT_EQ(ProgressReporter::Mode::Bar, ProgressReporter::ModeFor(terminal, false));
+    EXPECT_EQ(ProgressReporter::Mode::Off, ProgressReporter::ModeFor(terminal, true));
+    std::fclose(terminal);
+    close(master);
 }
 
 TEST(SignalWatcherTest, SignalRunsTheActionOnTheWatcherThreadOnce) {

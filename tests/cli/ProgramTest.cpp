@@ -45,6 +45,7 @@ TEST(ProgramTest, UsageErrorsExitWithTwo) {
         {"--simulate", "--sim-fault", "no-such-fault", "identify"},
         {"arc", "list"},
         {"convert", "a.mtx"},
+        {"--sim-fault", "wrong-echo", "identify"},  // a simulator switch without the simulator
     };
     for (const auto& args : cases) {
         const CliResult r = RunCli(args);
