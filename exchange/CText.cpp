@@ -125,18 +125,16 @@ bool CText::StartSend(CDeviceLine& line, const TransferWindows& windows, std::st
     m_ctx.data = nullptr;
     m_ctx.dataView = windows.data;
     m_ctx.statusView = windows.status;
-    int (*worker)(TransferContext) = nullptr;
-    if (!command.empty()) {
-        line.SendCommand(command);
-        m_strTerminator = "[END]";
-        worker = &CText::TextSendThread;
-    } else {
-        m_strTerminator.clear();
-        worker = &CText::LanguageSendThread;
+    const bool block = !command.empty();
+    if (block) line.SendCommand(command);  // a missing echo shows in what follows
+    {
+        std::lock_guard lock(m_mutex);
+        m_strTerminator = block ? "[END]" : "";
     }
+    int (*worker)(TransferContext) = block ? &CText::TextSendThread : &CText::LanguageSendThread;
     if (!Launch(worker)) {
         windows.status.Post(WM_TRANSFER_ERROR, 2, 0);
-        windows.status.Post(WM_TRANSFER_DONE, 0, command.empty() ? 0 : 6);
+        windows.status.Post(WM_TRANSFER_DONE, 0, block ? 6 : 0);
         return true;
     }
     windows.status.Post(WM_EXCHANGE_STATE, 0, 1);
