@@ -100,6 +100,9 @@ bool SimLine::WaitFor(short events, int timeoutMs) {
     if (woken_) return false;
     if (r < 0) return errno == EINTR;
     if (fds[0].revents & (POLLERR | POLLNVAL)) return false;
+    // A hang-up report without data would wake us again at once: pause instead of spinning.
+    if ((fds[0].revents & POLLHUP) && !(fds[0].revents & events))
+        return SleepUntil(Clock::now() + std::chrono::milliseconds(50));
     return true;
 }
 

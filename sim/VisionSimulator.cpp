@@ -28,7 +28,7 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 // (those would end the line or pass for the prompt).
 std::string Noise(int count) {
     std::string noise;
-    unsigned v = 0x5EEDu ^ static_cast<unsigned>(count);
+    unsigned v = 0x4E01u ^ static_cast<unsigned>(count);
     while (static_cast<int>(noise.size()) < count) {
         v = v * 1103515245u + 12345u;
         char c = static_cast<char>(v >> 16);
@@ -103,6 +103,8 @@ bool VisionSimulator::Start(std::string* error) {
     }
     path_ = line_->DevicePath();
     hungUp_ = false;
+    request_.clear();
+    overlong_ = false;
     running_ = true;
     thread_ = std::thread([this] { Serve(); });
     return true;
@@ -121,48 +123,48 @@ bool VisionSimulator::FaultsApply(const std::string& request) const {
 
 void VisionSimulator::Serve() {
     std::uint8_t buffer[256];
-    std::string request;
-    bool overlong = false;
+    for (;;) {
+        long n = line_->Read(buffer, sizeof buffer);
+        if (n <= 0 || !Take(buffer, static_cast<std::size_t>(n))) break;
+    }
+    running_ = false;
+}
+
+bool VisionSimulator::Take(const std::uint8_t* bytes, std::size_t count) {
     const SimFaults& faults = config_.faults;
     // The echo byte that the wrong-echo fault spoils: the last byte of the
     // fault's request text, or the first byte of any request.
     const std::size_t spoilAt = faults.request.empty() ? 0 : faults.request.size() - 1;
-
-    for (;;) {
-        long n = line_->Read(buffer, sizeof buffer);
-        if (n <= 0) break;
-        std::string echo;
-        for (long i = 0; i < n; ++i) {
-            const std::uint8_t byte = buffer[i];
-            if (device_->InBlock()) {
-                if (!device_->FeedBlock(byte)) continue;
-                // The block is stored: the system restarts and hears nothing meanwhile.
-                if (!line_->Discard(SimLine::Clock::now() + config_.restartSilence)) goto done;
-                device_->Restart();
-                break;
-            }
-            if (byte != '\n') {
-                char shown = static_cast<char>(byte);
-                if (faults.wrongEcho && request.size() == spoilAt &&
-                    (faults.request.empty() || request + shown == faults.request))
-                    shown = shown == '#' ? '*' : '#';
-                echo += shown;
-                if (byte == '\r') continue;  // echoed, but no part of the request
-                if (request.size() < kMaxLine) request += static_cast<char>(byte);
-                else overlong = true;
-                continue;
-            }
-            if (!line_->Write(echo)) goto done;
-            echo.clear();
-            if (overlong) request = "\x01";  // no firmware knows it: refused
-            if (!HandleLine(request)) goto done;
-            request.clear();
-            overlong = false;
+    std::string echo;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t byte = bytes[i];
+        if (device_->InBlock()) {
+            if (!device_->FeedBlock(byte)) continue;
+            // The block is stored: the system restarts and hears nothing meanwhile,
+            // the rest of these bytes included.
+            if (!line_->Discard(SimLine::Clock::now() + config_.restartSilence)) return false;
+            device_->Restart();
+            return true;
         }
-        if (!echo.empty() && !line_->Write(echo)) break;
+        if (byte != '\n') {
+            char shown = static_cast<char>(byte);
+            if (faults.wrongEcho && request_.size() == spoilAt &&
+                (faults.request.empty() || request_ + shown == faults.request))
+                shown = shown == '#' ? '*' : '#';
+            echo += shown;
+            if (byte == '\r') continue;  // echoed, but no part of the request
+            if (request_.size() < kMaxLine) request_ += static_cast<char>(byte);
+            else overlong_ = true;
+            continue;
+        }
+        if (!line_->Write(echo)) return false;
+        echo.clear();
+        if (overlong_) request_ = "\x01";  // no firmware knows it: refused
+        if (!HandleLine(request_)) return false;
+        request_.clear();
+        overlong_ = false;
     }
-done:
-    running_ = false;
+    return echo.empty() || line_->Write(echo);
 }
 
 bool VisionSimulator::HandleLine(const std::string& request) {

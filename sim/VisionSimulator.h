@@ -9,6 +9,8 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -46,6 +48,8 @@ public:
 
 private:
     void Serve();
+    // Handles bytes as they came off the line; false when serving must end.
+    bool Take(const std::uint8_t* bytes, std::size_t count);
     bool HandleLine(const std::string& line);
     bool SendReply(bool faulty, std::string out, bool prompt);
     bool FaultsApply(const std::string& request) const;
@@ -56,6 +60,8 @@ private:
     std::unique_ptr<SimDevice> device_;
     std::unique_ptr<SimLine> line_;
     std::thread thread_;
+    std::string request_;  // the request line so far
+    bool overlong_ = false;
     std::atomic<bool> running_{false};
     std::atomic<bool> hungUp_{false};
 };
