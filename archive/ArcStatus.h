@@ -17,7 +17,7 @@ inline constexpr ArcStatus kArcNoStream = -8;       // a stream is missing or a 
 inline constexpr ArcStatus kArcNewerVersion = -9;   // the entry needs a newer toolkit
 inline constexpr ArcStatus kArcEndMarker = -10;     // end marker reached
 inline constexpr ArcStatus kArcAlreadyOpen = -11;   // an archive is already open
-inline constexpr ArcStatus kArcBadSpec = -14;       // malformed file specification
+inline constexpr ArcStatus kArcBadSpec = -14;       // malformed file pattern
 inline constexpr ArcStatus kArcNoWorkFile = -15;    // the work file cannot be created
 // Codes of our own, reported per entry by ArcLastExtractions():
 inline constexpr ArcStatus kArcCorruptData = -16;   // compressed data that cannot be decoded

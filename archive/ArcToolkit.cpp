@@ -27,7 +27,7 @@ constexpr std::size_t kMaxPath = 259;
 constexpr auto kOpenWait = std::chrono::seconds(10);
 
 struct Request {
-    std::string spec;
+    std::string pattern;
     std::string destination;
 };
 
@@ -85,22 +85,22 @@ void CloseFiles(Toolkit& t)
     t.workName.clear();
 }
 
-// Specification and entry name in the form they are compared in.
+// Pattern and entry name in the form they are compared in.
 bool RequestMatches(const Request& r, const char* entryName, bool keepPaths)
 {
-    std::string spec = r.spec;
-    for (char& c : spec)
+    std::string pattern = r.pattern;
+    for (char& c : pattern)
         if (c == '/')
             c = '\\';
     std::size_t from = 0;
-    if (spec.size() >= 2 && std::isalpha(static_cast<unsigned char>(spec[0])) && spec[1] == ':')
+    if (pattern.size() >= 2 && std::isalpha(static_cast<unsigned char>(pattern[0])) && pattern[1] == ':')
         from = 2;
-    while (from < spec.size() && (spec[from] == '.' || spec[from] == '\\'))
+    while (from < pattern.size() && (pattern[from] == '.' || pattern[from] == '\\'))
         ++from;
-    spec.erase(0, from);
+    pattern.erase(0, from);
     if (keepPaths)
-        return ArcWildMatch(spec.c_str(), entryName);
-    return ArcWildMatch(ArcFileNamePart(spec.c_str()), ArcFileNamePart(entryName));
+        return ArcWildMatch(pattern.c_str(), entryName);
+    return ArcWildMatch(ArcFileNamePart(pattern.c_str()), ArcFileNamePart(entryName));
 }
 
 // The name the entry is written under, below the destination; empty when the
@@ -268,16 +268,16 @@ ArcStatus ArcOpen(const char* name, int flags)
     return kArcOk;
 }
 
-ArcStatus ArcAddRequest(const char* spec, const char* destination)
+ArcStatus ArcAddRequest(const char* pattern, const char* destination)
 {
     Toolkit& t = State();
     std::lock_guard lock(t.mutex);
     if (OtherThreadOwns(t))
         return kArcAlreadyOpen;
-    if (!spec || !ArcSpecIsValid(spec))
+    if (!pattern || !ArcSpecIsValid(pattern))
         return kArcBadSpec;
     try {
-        Request r{spec, destination ? destination : ""};
+        Request r{pattern, destination ? destination : ""};
         for (char& c : r.destination)
             if (c == '\\')
                 c = '/';

@@ -19,9 +19,9 @@ inline constexpr int kArcBuffered = 2;   // open flag bit 1: 2048-byte stream bu
 // an archive open this waits a few seconds for it to close.
 ArcStatus ArcOpen(const char* name, int flags);
 
-// Queues: extract entries matching spec into destination ("" is the current
+// Queues: extract entries matching pattern into destination ("" is the current
 // folder). kArcBadSpec for a malformed '[' set.
-ArcStatus ArcAddRequest(const char* spec, const char* destination);
+ArcStatus ArcAddRequest(const char* pattern, const char* destination);
 
 // Walks the archive and extracts every entry that a request matches.
 ArcStatus ArcProcess();

@@ -16,45 +16,45 @@ std::string Upper(const char* s)
     return u;
 }
 
-// A '[' set starting at spec[at] (the '['). Sets end to the index after ']'
+// A '[' set starting at pattern[at] (the '['). Sets end to the index after ']'
 // and returns false when the set is malformed.
-bool ParseSet(const std::string& spec, std::size_t at, std::size_t& end)
+bool ParseSet(const std::string& pattern, std::size_t at, std::size_t& end)
 {
     std::size_t i = at + 1;
-    if (i < spec.size() && (spec[i] == '!' || spec[i] == '^'))
+    if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^'))
         ++i;
-    while (i < spec.size() && spec[i] != ']') {
-        if (i + 1 < spec.size() && spec[i + 1] == '-') {
-            if (i + 2 >= spec.size() || spec[i + 2] == ']')
+    while (i < pattern.size() && pattern[i] != ']') {
+        if (i + 1 < pattern.size() && pattern[i + 1] == '-') {
+            if (i + 2 >= pattern.size() || pattern[i + 2] == ']')
                 return false;  // a range with no upper end
             i += 3;
         } else {
             ++i;
         }
     }
-    if (i >= spec.size())
+    if (i >= pattern.size())
         return false;  // unclosed
     end = i + 1;
     return true;
 }
 
-bool InSet(const std::string& spec, std::size_t at, char c)
+bool InSet(const std::string& pattern, std::size_t at, char c)
 {
     std::size_t i = at + 1;
     bool negate = false;
-    if (spec[i] == '!' || spec[i] == '^') {
+    if (pattern[i] == '!' || pattern[i] == '^') {
         negate = true;
         ++i;
     }
     bool found = false;
     const auto u = static_cast<unsigned char>(c);
-    while (spec[i] != ']') {
-        if (spec[i + 1] == '-') {
-            if (u >= static_cast<unsigned char>(spec[i]) && u <= static_cast<unsigned char>(spec[i + 2]))
+    while (pattern[i] != ']') {
+        if (pattern[i + 1] == '-') {
+            if (u >= static_cast<unsigned char>(pattern[i]) && u <= static_cast<unsigned char>(pattern[i + 2]))
                 found = true;
             i += 3;
         } else {
-            if (u == static_cast<unsigned char>(spec[i]))
+            if (u == static_cast<unsigned char>(pattern[i]))
                 found = true;
             ++i;
         }
@@ -64,9 +64,9 @@ bool InSet(const std::string& spec, std::size_t at, char c)
 
 }  // namespace
 
-bool ArcSpecIsValid(const char* spec)
+bool ArcSpecIsValid(const char* pattern)
 {
-    const std::string s = spec ? spec : "";
+    const std::string s = pattern ? pattern : "";
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] != '[')
             continue;
@@ -80,14 +80,14 @@ bool ArcSpecIsValid(const char* spec)
 
 bool ArcWildMatch(const char* specText, const char* nameText)
 {
-    std::string spec = Upper(specText);
+    std::string pattern = Upper(specText);
     const std::string name = Upper(nameText);
-    if (spec == "*.*")
-        spec = "*";
+    if (pattern == "*.*")
+        pattern = "*";
     std::size_t s = 0, n = 0;
     int pending = 0;  // stars not yet resolved
-    while (s < spec.size() && n < name.size()) {
-        const char c = spec[s];
+    while (s < pattern.size() && n < name.size()) {
+        const char c = pattern[s];
         if (c == '*') {
             ++pending;
             ++s;
@@ -102,14 +102,14 @@ bool ArcWildMatch(const char* specText, const char* nameText)
             ++s;
         } else if (c == '[') {
             std::size_t end;
-            if (!ParseSet(spec, s, end))
+            if (!ParseSet(pattern, s, end))
                 return false;
             if (pending == 0) {
-                if (!InSet(spec, s, name[n]))
+                if (!InSet(pattern, s, name[n]))
                     return false;
                 ++n;
             } else {
-                while (n < name.size() && !InSet(spec, s, name[n]))
+                while (n < name.size() && !InSet(pattern, s, name[n]))
                     ++n;
                 if (n == name.size())
                     return false;
@@ -134,9 +134,9 @@ bool ArcWildMatch(const char* specText, const char* nameText)
     }
     if (pending > 0)
         n = name.size();
-    while (s < spec.size() && spec[s] == '*')
+    while (s < pattern.size() && pattern[s] == '*')
         ++s;
-    return s == spec.size() && n == name.size();
+    return s == pattern.size() && n == name.size();
 }
 
 }  // namespace brelko

@@ -39,11 +39,11 @@ Bytes Runs()
 }
 
 // Open, one request, process, close; returns what was extracted.
-std::vector<ArcExtraction> Extract(const std::string& archive, const char* spec, const std::string& dest,
+std::vector<ArcExtraction> Extract(const std::string& archive, const char* pattern, const std::string& dest,
                                    int flags = 0)
 {
     EXPECT_EQ(ArcOpen(archive.c_str(), flags), kArcOk);
-    EXPECT_EQ(ArcAddRequest(spec, dest.c_str()), kArcOk);
+    EXPECT_EQ(ArcAddRequest(pattern, dest.c_str()), kArcOk);
     EXPECT_EQ(ArcProcess(), kArcOk);
     auto results = ArcLastExtractions();
     EXPECT_EQ(ArcClose(), kArcOk);
@@ -271,7 +271,7 @@ TEST(ArcToolkit, ReadOnlyArchiveCanStillBeExtracted)
     EXPECT_TRUE(ReadFile(dir / "R.BIN") == Bytes({4, 5}));
 }
 
-TEST(ArcToolkit, RequestSpecificationsAndDestinations)
+TEST(ArcToolkit, RequestPatternsAndDestinations)
 {
     TempDir dir;
     arctest::WriteFile(dir / "r.arq", ArcBuildArchive({Entry("A1.TXT", {1}), Entry("B2.TXT", {2}),
@@ -293,7 +293,7 @@ TEST(ArcToolkit, RequestSpecificationsAndDestinations)
 TEST(ArcWildcard, OnePassWithoutBacktracking)
 {
     const struct {
-        const char* spec;
+        const char* pattern;
         const char* name;
         bool match;
     } cases[] = {
@@ -307,7 +307,7 @@ TEST(ArcWildcard, OnePassWithoutBacktracking)
         {"A*", "A", true},             {"A**", "AB", true},         {"[ab]x", "Bx", true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ArcWildMatch(c.spec, c.name), c.match) << c.spec << " / " << c.name;
+        EXPECT_EQ(ArcWildMatch(c.pattern, c.name), c.match) << c.pattern << " / " << c.name;
     EXPECT_FALSE(ArcSpecIsValid("[a-]"));
     EXPECT_FALSE(ArcSpecIsValid("x[a"));
     EXPECT_TRUE(ArcSpecIsValid("x[a-z]y"));
