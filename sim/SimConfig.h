@@ -29,6 +29,7 @@ struct SimFaults {
     int noiseBytes = 0;        // line noise sent before each prompt
     bool noPrompt = false;     // replies end without the prompt
     long hangUpAfter = -1;     // close the line after this many reply bytes
+                               // (for a restore: bytes of the block received)
 
     bool Any() const {
         return silentAfter >= 0 || dropByteAt >= 0 || corruptByteAt >= 0 || wrongChecksum ||

@@ -105,6 +105,7 @@ bool VisionSimulator::Start(std::string* error) {
     hungUp_ = false;
     request_.clear();
     overlong_ = false;
+    blockHangUp_ = -1;
     running_ = true;
     thread_ = std::thread([this] { Serve(); });
     return true;
@@ -139,6 +140,12 @@ bool VisionSimulator::Take(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t byte = bytes[i];
         if (device_->InBlock()) {
+            if (blockHangUp_ >= 0 && blockBytes_++ >= blockHangUp_) {
+                // The hang-up fault in the middle of a restore.
+                line_->HangUp();
+                hungUp_ = true;
+                return false;
+            }
             if (!device_->FeedBlock(byte)) continue;
             // The block is stored: the system restarts and hears nothing meanwhile,
             // the rest of these bytes included.
@@ -170,7 +177,10 @@ bool VisionSimulator::Take(const std::uint8_t* bytes, std::size_t count) {
 bool VisionSimulator::HandleLine(const std::string& request) {
     const bool faulty = FaultsApply(request);
     SimReply reply = device_->HandleRequest(request, faulty && config_.faults.wrongChecksum);
-    return SendReply(faulty, std::move(reply.body), reply.prompt);
+    // For a restore the hang-up fault counts the bytes of the block that follows.
+    blockBytes_ = 0;
+    blockHangUp_ = reply.startsBlock && faulty ? config_.faults.hangUpAfter : -1;
+    return SendReply(faulty && !reply.startsBlock, std::move(reply.body), reply.prompt);
 }
 
 bool VisionSimulator::SendReply(bool faulty, std::string out, bool prompt) {

@@ -62,6 +62,8 @@ private:
     std::thread thread_;
     std::string request_;  // the request line so far
     bool overlong_ = false;
+    long blockBytes_ = 0;     // block bytes taken since the restore request
+    long blockHangUp_ = -1;   // hang up after this many of them; -1: never
     std::atomic<bool> running_{false};
     std::atomic<bool> hungUp_{false};
 };

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     faults->add_option("--fault-noise", config.faults.noiseBytes, "send N bytes of line noise before the prompt");
     faults->add_flag("--fault-no-prompt", config.faults.noPrompt, "never send the prompt");
     faults->add_option("--fault-hang-up-after", config.faults.hangUpAfter,
-                       "close the line after N bytes of a reply (the simulator then opens a new one)");
+                       "close the line after N bytes of a reply, or of a restore's block (the simulator then opens a new one)");
 
     CLI11_PARSE(app, argc, argv);
     if (list) {

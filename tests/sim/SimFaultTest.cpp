@@ -133,6 +133,23 @@ TEST(SimFaults, HangUpClosesTheLineMidTransfer) {
     EXPECT_FALSE(s.sim.IsRunning());
 }
 
+TEST(SimFaults, HangUpInTheMiddleOfARestore) {
+    SimFaults f = Only("DOWNLOAD");
+    f.hangUpAfter = 500;
+    Served s(f);
+    EXPECT_EQ(s.After("UPLOAD", 300).substr(0, 2), "\r\n");  // other requests whole
+    s.client->Send("DOWNLOAD\n");
+    EXPECT_EQ(s.client->ReadAtLeast(10, 500), "DOWNLOAD\r\n");
+    s.client->Send(std::string(499, 'A'));
+    s.client->ReadQuiet(200);
+    EXPECT_FALSE(s.sim.HungUp());
+    s.client->Send("AA[END]\n");
+    s.client->ReadQuiet(500);
+    EXPECT_TRUE(s.client->HungUp());
+    for (int i = 0; i < 100 && s.sim.IsRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(s.sim.HungUp());
+}
+
 TEST(SimFaults, FaultsOffByDefault) {
     EXPECT_FALSE(SimFaults{}.Any());
     Served s(SimFaults{});
