@@ -28,7 +28,7 @@ struct SimFaults {
     bool wrongEcho = false;    // one byte of the request's echo is wrong
     int noiseBytes = 0;        // line noise sent before each prompt
     bool noPrompt = false;     // replies end without the prompt
-    long hangUpAfter = -1;     // close the line after this many reply bytes
+    long hangUpAfter = -1;     // close the line after this many reply bytes (of a restore: block bytes)
                                // (for a restore: bytes of the block received)
 
     bool Any() const {
