@@ -9,13 +9,9 @@ namespace brelko::cli {
 
 ExitStatus RunConvert(Console& console, const std::string& in, const std::string& out) {
     for (const std::string* name : {&in, &out}) {
-        const PictureKind kind = PictureKindOf(*name);
-        if (kind == PictureKind::Unknown) {
-            console.Error(Format(CliText(Text::UnknownFileType), {*name}));
-            return ExitStatus::Usage;
-        }
-        if (kind == PictureKind::Png && !PngSupported()) {
-            console.Error(CliText(Text::NoPngSupport));
+        std::string why;
+        if (!PictureNameUsable(*name, &why)) {
+            console.Error(why);
             return ExitStatus::Usage;
         }
     }

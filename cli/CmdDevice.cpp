@@ -332,13 +332,8 @@ ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const
 }
 
 ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file) {
-    const PictureKind kind = PictureKindOf(file);
-    if (kind == PictureKind::Unknown) {
-        console.Error(Format(CliText(Text::UnknownFileType), {file}));
-        return ExitStatus::Usage;
-    }
-    if (kind == PictureKind::Png && !PngSupported()) {
-        console.Error(CliText(Text::NoPngSupport));
+    if (std::string why; !PictureNameUsable(file, &why)) {
+        console.Error(why);
         return ExitStatus::Usage;
     }
     {

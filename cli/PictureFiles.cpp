@@ -94,6 +94,19 @@ PictureKind PictureKindOf(const std::string& path) {
     return PictureKind::Unknown;
 }
 
+bool PictureNameUsable(const std::string& path, std::string* error) {
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::Unknown) {
+        if (error) *error = Format(CliText(Text::UnknownFileType), {path});
+        return false;
+    }
+    if (kind == PictureKind::Png && !PngSupported()) {
+        if (error) *error = CliText(Text::NoPngSupport);
+        return false;
+    }
+    return true;
+}
+
 bool LoadPicture(const std::string& path, Picture* picture, std::string* error) {
     *picture = {};
     switch (PictureKindOf(path)) {

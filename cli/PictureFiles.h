@@ -21,6 +21,10 @@ enum class PictureKind { Mtx, Tga, Png, Unknown };
 // By the last characters of the name, ignoring case.
 PictureKind PictureKindOf(const std::string& path);
 
+// Whether a picture can be written or read under this name: a known kind,
+// and PNG only when built in. False with the reason for the user.
+bool PictureNameUsable(const std::string& path, std::string* error);
+
 // A loaded picture: exactly one of the three is set.
 struct Picture {
     std::shared_ptr<CMTX> mtx;

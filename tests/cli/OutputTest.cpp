@@ -11,43 +11,19 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "TestFiles.h"
 
 using namespace brelko::cli;
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "brelko-cli-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return (fs::path(path) / name).string(); }
-    std::size_t Entries() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
-    }
-    std::string path;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 }  // namespace
 
 TEST(AtomicFileTest, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
-    TempDir dir;
+    TestDir dir;
     const std::string target = dir.File("backup.asc");
     Put(target, "old content that is longer");
     std::string error;
@@ -57,7 +33,7 @@ TEST(AtomicFileTest, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
 }
 
 TEST(AtomicFileTest, UntilCommitTheTargetKeepsItsOldContent) {
-    TempDir dir;
+    TestDir dir;
     const std::string target = dir.File("picture.mtx");
     Put(target, "old");
     std::string error;
@@ -74,7 +50,7 @@ TEST(AtomicFileTest, UntilCommitTheTargetKeepsItsOldContent) {
 }
 
 TEST(AtomicFileTest, NewFileGetsTheUsualModeAndAReplacedFileKeepsItsMode) {
-    TempDir dir;
+    TestDir dir;
     const std::string fresh = dir.File("fresh.txt");
     const mode_t old = umask(022);
     std::string error;
@@ -93,7 +69,7 @@ TEST(AtomicFileTest, NewFileGetsTheUsualModeAndAReplacedFileKeepsItsMode) {
 }
 
 TEST(AtomicFileTest, UnwritableTargetsFailWithTheSystemsReason) {
-    TempDir dir;
+    TestDir dir;
     std::string error;
     EXPECT_FALSE(WriteFileAtomically(dir.File("no/such/folder/x.asc"), Bytes("x"), &error));
     EXPECT_NE(std::string::npos, error.find("No such file")) << error;
@@ -108,7 +84,7 @@ TEST(AtomicFileTest, UnwritableTargetsFailWithTheSystemsReason) {
 }
 
 TEST(AtomicFileTest, ReadWholeFileReadsBytesAndRefusesFolders) {
-    TempDir dir;
+    TestDir dir;
     const std::string path = dir.File("data.bin");
     Put(path, std::string("a\0b", 3));
     std::vector<std::uint8_t> bytes;

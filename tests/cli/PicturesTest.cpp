@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "AtomicFile.h"
+#include "TestFiles.h"
 #include "CMTX.h"
 #include "PictureFiles.h"
 #include "SimPicture.h"
@@ -17,18 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "brelko-pictures-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};
 
-std::string WriteScreen(const TempDir& dir, int bits) {
+std::string WriteScreen(const TestDir& dir, int bits) {
     const std::string path = dir.File("screen" + std::to_string(bits) + ".mtx");
     std::string error;
     EXPECT_TRUE(WriteFileAtomically(path, MakeScreenPicture(bits, 64, 48, "TEST"), &error)) << error;
@@ -86,7 +77,7 @@ TEST(PictureFilesTest, ExactlyTwoHundredFiftySixColoursStayEightBits) {
 }
 
 TEST(PictureFilesTest, ConversionsKeepEveryPixel) {
-    TempDir dir;
+    TestDir dir;
     for (int bits : {8, 16}) {
         const std::string mtx = WriteScreen(dir, bits);
         const RgbImage original = Load(mtx);
@@ -112,7 +103,7 @@ TEST(PictureFilesTest, ConversionsKeepEveryPixel) {
 }
 
 TEST(PictureFilesTest, MtxSavedAsMtxKeepsItsBytes) {
-    TempDir dir;
+    TestDir dir;
     const std::string mtx = WriteScreen(dir, 8);
     Picture picture;
     std::string error;
@@ -125,7 +116,7 @@ TEST(PictureFilesTest, MtxSavedAsMtxKeepsItsBytes) {
 }
 
 TEST(PictureFilesTest, DamagedOrForeignFilesAreRefusedAndNothingIsWritten) {
-    TempDir dir;
+    TestDir dir;
     std::string error;
     const std::string mtx = WriteScreen(dir, 8);
     std::vector<std::uint8_t> bytes;

@@ -15,6 +15,7 @@ public:
     }
     ~TestDir() {
         std::error_code ec;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path, ec);
     }
     std::string File(const std::string& name) const { return path + "/" + name; }
