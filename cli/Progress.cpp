@@ -1,5 +1,6 @@
 #include "Progress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,13 +45,35 @@ std::string ProgressBar(std::uint64_t bytes, std::uint64_t total, int width) {
     return bar + pct;
 }
 
+std::string ProgressBarLine(Direction direction, std::uint64_t bytes, std::uint64_t total, int columns) {
+    std::string line = ProgressText(direction, bytes, total);
+    // UTF-8 continuation bytes take no column ("Bytes modtaget" is ASCII, but
+    // a language library may not be).
+    auto width = [](const std::string& text) {
+        int n = 0;
+        for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+        return n;
+    };
+    const int room = columns - 1 - width(line) - 2 - 7;  // "  [" ... "] 100%"
+    if (total != 0 && room >= 10) line += "  " + ProgressBar(bytes, total, room < 24 ? room : 24);
+    while (!line.empty() && width(line) > columns - 1) {
+        // One whole character off the end: its continuation bytes, then its first byte.
+        while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) line.pop_back();
+        if (!line.empty()) line.pop_back();
+    }
+    return line;
+}
+
 ProgressReporter::Mode ProgressReporter::ModeFor(std::FILE* out, bool quiet) {
     if (quiet || out == nullptr) return Mode::Off;
     return isatty(fileno(out)) ? Mode::Bar : Mode::Lines;
 }
 
 ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milliseconds lineInterval)
-    : m_out(out), m_mode(mode), m_lineInterval(lineInterval) {}
+    : m_out(out), m_mode(mode), m_lineInterval(lineInterval) {
+    winsize size {};
+    if (m_mode == Mode::Bar && ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) m_columns = size.ws_col;
+}
 
 ProgressReporter::~ProgressReporter() { Finish(); }
 
@@ -73,9 +96,7 @@ void ProgressReporter::Update(Direction direction, std::uint64_t bytes, std::uin
     m_bytes = bytes;
     m_total = total;
     if (m_mode == Mode::Bar) {
-        std::string line = ProgressText(direction, bytes, total);
-        const std::string bar = ProgressBar(bytes, total, 24);
-        if (!bar.empty()) line += "  " + bar;
+        const std::string line = ProgressBarLine(direction, bytes, total, m_columns);
         // \r and erase-to-end: the bar redraws in place however long it was.
         std::fprintf(m_out, "\r%s\033[K", line.c_str());
         std::fflush(m_out);

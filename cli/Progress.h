@@ -20,6 +20,11 @@ std::string ProgressText(Direction direction, std::uint64_t bytes, std::uint64_t
 // A bar of `width` cells ("[#####.....]  41%"); empty when the total is unknown.
 std::string ProgressBar(std::uint64_t bytes, std::uint64_t total, int width);
 
+// The line a terminal of `columns` columns shows: the text and, where room
+// is left, a bar of at most 24 cells. Never as wide as the terminal, so the
+// carriage return that redraws it stays on its line.
+std::string ProgressBarLine(Direction direction, std::uint64_t bytes, std::uint64_t total, int columns);
+
 class ProgressReporter {
 public:
     enum class Mode { Off, Bar, Lines };
@@ -54,6 +59,7 @@ private:
     std::uint64_t m_bytes = 0;
     std::uint64_t m_total = 0;
     std::string m_lastState;
+    int m_columns = 80;
 };
 
 }  // namespace brelko::cli

@@ -2,6 +2,11 @@
 // its presets, picture forms and fault switches.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "CliRunner.h"
 #include "PictureFiles.h"
 #include "TestFiles.h"
@@ -85,6 +90,27 @@ TEST(IdentifyTest, FailuresHaveTheirOwnStatusAndOneLine) {
     const CliResult danish = RunCli({"--lang", "da", "--device", "/dev/brelko-missing", "identify"});
     EXPECT_EQ(3, danish.status);
     EXPECT_TRUE(Contains(danish.err, "Ikke istand til at åbne COM Porten!")) << danish.err;
+}
+
+TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
+    // A terminal that another program holds.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, grantpt(master));
+    ASSERT_EQ(0, unlockpt(master));
+    const std::string slave = ptsname(master);
+    const int held = open(slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(0, flock(held, LOCK_EX | LOCK_NB));
+    const CliResult busy = RunCli({"--lang", "en", "--device", slave, "identify"});
+    EXPECT_EQ(3, busy.status);
+    EXPECT_TRUE(Contains(busy.err, "is busy")) << busy.err;
+    close(held);
+    close(master);
+
+    const CliResult notSerial = RunCli({"--lang", "en", "--device", "/dev/null", "port-status"});
+    EXPECT_EQ(3, notSerial.status);
+    EXPECT_TRUE(Contains(notSerial.err, "not a serial device")) << notSerial.err;
 }
 
 TEST(BackupTest, BackupThenRestoreIt) {

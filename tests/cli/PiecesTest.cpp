@@ -167,6 +167,22 @@ TEST(ProgressTest, BarFillsByShareAndStopsAtFull) {
     EXPECT_EQ("[##########] 100%", ProgressBar(250, 100, 10));
 }
 
+TEST(ProgressTest, BarLineFitsTheTerminal) {
+    LanguageGuard english(Language::English);
+    const std::string text = ProgressText(Direction::Receiving, 1500, 3632);  // 61 columns
+    // Wide: text and a full bar.
+    EXPECT_EQ(text + "  [#########...............]  41%", ProgressBarLine(Direction::Receiving, 1500, 3632, 200));
+    // Narrower: a shorter bar, one column spare.
+    const std::string mid = ProgressBarLine(Direction::Receiving, 1500, 3632, 85);
+    EXPECT_EQ(84u, mid.size());
+    EXPECT_EQ(0u, mid.find(text + "  ["));
+    // Too narrow for a bar: the text alone, cut to fit.
+    EXPECT_EQ(text, ProgressBarLine(Direction::Receiving, 1500, 3632, 70));
+    EXPECT_EQ(text.substr(0, 39), ProgressBarLine(Direction::Receiving, 1500, 3632, 40));
+    // An unknown total never gets a bar.
+    EXPECT_EQ("Bytes received: 001500", ProgressBarLine(Direction::Receiving, 1500, 0, 200));
+}
+
 TEST(ProgressTest, LinesModePrintsFirstAndLastValue) {
     LanguageGuard english(Language::English);
     std::FILE* out = std::tmpfile();
