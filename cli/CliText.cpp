@@ -88,6 +88,10 @@ std::string CliText(Text id) {
     return BuiltinLanguage() == Language::Danish ? entry.danish : entry.english;
 }
 
+std::string Bilingual(const char* english, const char* danish) {
+    return BuiltinLanguage() == Language::Danish ? danish : english;
+}
+
 std::string Format(const std::string& pattern, std::initializer_list<std::string> args) {
     const std::vector<std::string> values(args);
     std::string out;

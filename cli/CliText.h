@@ -60,6 +60,10 @@ enum class Text {
 // The text in the language of the built-in string table (Danish or English).
 std::string CliText(Text id);
 
+// One of two texts by the language of the built-in string table, for the
+// short reasons that stand inside a formatted line.
+std::string Bilingual(const char* english, const char* danish);
+
 // Replaces %1, %2, ... (up to %9) with the arguments, in one pass, so an
 // argument that itself holds "%2" is left alone.
 std::string Format(const std::string& pattern, std::initializer_list<std::string> args);

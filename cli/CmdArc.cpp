@@ -16,24 +16,24 @@ namespace brelko::cli {
 
 namespace {
 
-const char* StatusText(ArcStatus status) {
+std::string StatusText(ArcStatus status) {
     switch (status) {
     case kArcOk: return "ok";
-    case kArcNoMemory: return "out of memory";
-    case kArcCannotOpen: return "cannot be opened";
-    case kArcNotArchive: return "not an archive";
-    case kArcBadHeader: return "damaged entry header";
-    case kArcCrcError: return "CRC error";
-    case kArcNoStream: return "a file cannot be opened";
-    case kArcNewerVersion: return "needs a newer version of the archive format";
-    case kArcAlreadyOpen: return "another archive is open";
-    case kArcBadSpec: return "malformed file specification";
-    case kArcNoWorkFile: return "the work file cannot be created";
-    case kArcCorruptData: return "corrupt compressed data";
-    case kArcUnsafeName: return "the entry's name leads outside the destination";
-    case kArcWriteError: return "the output file cannot be written";
-    case kArcUnknownMethod: return "unknown packing method";
-    default: return "archive error";
+    case kArcNoMemory: return Bilingual("out of memory", "ikke nok hukommelse");
+    case kArcCannotOpen: return Bilingual("cannot be opened", "kan ikke åbnes");
+    case kArcNotArchive: return Bilingual("not an archive", "ikke et arkiv");
+    case kArcBadHeader: return Bilingual("damaged entry header", "beskadiget filhoved");
+    case kArcCrcError: return Bilingual("CRC error", "CRC-fejl");
+    case kArcNoStream: return Bilingual("a file cannot be opened", "en fil kan ikke åbnes");
+    case kArcNewerVersion: return Bilingual("needs a newer version of the archive format", "kræver en nyere arkivversion");
+    case kArcAlreadyOpen: return Bilingual("another archive is open", "et andet arkiv er åbent");
+    case kArcBadSpec: return Bilingual("malformed file specification", "ugyldig filangivelse");
+    case kArcNoWorkFile: return Bilingual("the work file cannot be created", "arbejdsfilen kan ikke oprettes");
+    case kArcCorruptData: return Bilingual("corrupt compressed data", "beskadigede pakkede data");
+    case kArcUnsafeName: return Bilingual("the entry's name leads outside the destination", "filnavnet fører uden for målmappen");
+    case kArcWriteError: return Bilingual("the output file cannot be written", "uddatafilen kan ikke skrives");
+    case kArcUnknownMethod: return Bilingual("unknown packing method", "ukendt pakkemetode");
+    default: return Bilingual("archive error", "arkivfejl");
     }
 }
 

@@ -36,7 +36,7 @@ std::shared_ptr<T> LoadData(const std::string& path, std::string* error) {
     doc.Serialize(*archive);
     auto data = std::dynamic_pointer_cast<T>(doc.m_pData);
     if (!archive->Ok() || !data || !data->m_bValid) {
-        if (error) *error = archive->Ok() ? "not a picture" : archive->ErrorText();
+        if (error) *error = archive->Ok() ? Bilingual("not a picture", "ikke et billede") : archive->ErrorText();
         return nullptr;
     }
     return data;
@@ -214,7 +214,7 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* e
         if (!mtx && (picture.rgb || (picture.tga && kind == PictureKind::Mtx))) {
             const RgbImage image = RenderPicture(picture);
             if (image.width > 65535 || image.height > 65535) {
-                if (error) *error = "picture too large";
+                if (error) *error = Bilingual("picture too large", "billedet er for stort");
                 return false;
             }
             mtx = MtxFromContent(MtxFromRgb(image), error);
@@ -222,7 +222,7 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* e
         }
         std::shared_ptr<CData> data = mtx ? std::static_pointer_cast<CData>(mtx) : picture.tga;
         if (!data || !StoreData(data, path, &bytes, error)) {
-            if (error && error->empty()) *error = "not a picture";
+            if (error && error->empty()) *error = Bilingual("not a picture", "ikke et billede");
             return false;
         }
         break;

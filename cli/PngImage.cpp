@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 
+#include "CliText.h"
 #include "RgbImage.h"
 
 namespace brelko::cli {
@@ -12,7 +13,7 @@ bool PngSupported() { return true; }
 
 bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes, std::string* error) {
     if (image.width <= 0 || image.height <= 0) {
-        if (error) *error = "empty picture";
+        if (error) *error = Bilingual("empty picture", "tomt billede");
         return false;
     }
     QImage qimage(image.width, image.height, QImage::Format_RGB32);
@@ -30,7 +31,7 @@ bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes, std::str
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     if (!toSave.save(&buffer, "PNG")) {
-        if (error) *error = "the PNG writer failed";
+        if (error) *error = Bilingual("the PNG writer failed", "PNG-skrivningen fejlede");
         return false;
     }
     bytes->assign(data.begin(), data.end());
@@ -40,11 +41,11 @@ bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes, std::str
 bool DecodePng(const std::vector<std::uint8_t>& bytes, RgbImage* image, std::string* error) {
     QImage qimage;
     if (!qimage.loadFromData(bytes.data(), static_cast<int>(bytes.size()), "PNG")) {
-        if (error) *error = "not a PNG picture, or damaged";
+        if (error) *error = Bilingual("not a PNG picture, or damaged", "ikke et PNG-billede, eller beskadiget");
         return false;
     }
     if (qimage.width() > 65535 || qimage.height() > 65535) {
-        if (error) *error = "picture too large";
+        if (error) *error = Bilingual("picture too large", "billedet er for stort");
         return false;
     }
     qimage = qimage.convertToFormat(QImage::Format_RGB32);
