@@ -35,8 +35,8 @@ DeviceSession::DeviceSession(const GlobalOptions& options, Console& console)
     : m_options(options), m_console(console) {}
 
 DeviceSession::~DeviceSession() {
+    CDeviceLine::SetPortFactory({});
     m_simulator.reset();
-    CPosixPort::SetDeviceOverride({});
 }
 
 ExitStatus DeviceSession::Prepare() {
@@ -52,17 +52,23 @@ ExitStatus DeviceSession::Prepare() {
         m_device = m_simulator->DevicePath();
     } else if (!m_options.device.empty()) {
         m_device = m_options.device;
-    } else if (m_options.port) {
-        m_comNumber = *m_options.port;
-        m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
     } else {
-        m_comNumber = Profile::GetInt("Custom", "Comport", 1);
-        CPosixPort::SetDeviceOverride({});
+        // A COM number: the device line's own rule (Ports/COM<n>, else
+        // /dev/ttyS<n-1>), with --port in place of Custom/Comport.
+        m_comNumber = m_options.port ? *m_options.port : Profile::GetInt("Custom", "Comport", 1);
         m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
-        return ExitStatus::Ok;  // the device line reads the settings itself
+        if (m_options.port) {
+            const int portNumber = m_comNumber - 1;
+            CDeviceLine::SetPortFactory([portNumber](int, int receiveSize, int transmitSize) {
+                return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
+            });
+        }
+        return ExitStatus::Ok;
     }
-    // Every port number opens this device from now on, whatever Custom/Comport says.
-    CPosixPort::SetDeviceOverride(m_device);
+    // A device by path: the device line opens it whatever Custom/Comport says.
+    CDeviceLine::SetPortFactory([device = m_device](int, int receiveSize, int transmitSize) {
+        return std::make_unique<CPosixPort>(device, receiveSize, transmitSize, 0);
+    });
     return ExitStatus::Ok;
 }
 
@@ -79,7 +85,8 @@ std::string DeviceSession::OpenFailureText(const CDeviceLine& line) const {
     const std::string reason = line.OpenFailureReason();
     std::string text = LoadString(IDS_CANNOT_OPEN_PORT) + " ";
     if (reason.empty()) return text + PortLabel();
-    if (m_comNumber != 0) text += "COM" + std::to_string(m_comNumber) + ": ";
+    const std::string com = "COM" + std::to_string(m_comNumber);
+    if (m_comNumber != 0 && reason.find(com) == std::string::npos) text += com + ": ";
     return text + reason;
 }
 

@@ -113,6 +113,36 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
     EXPECT_TRUE(Contains(notSerial.err, "not a serial device")) << notSerial.err;
 }
 
+TEST(IdentifyTest, TheSettingsFileChoosesThePort) {
+    // COM3 leads to a terminal where nobody answers.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, grantpt(master));
+    ASSERT_EQ(0, unlockpt(master));
+    const std::string slave = ptsname(master);
+    TestDir dir;
+    Put(dir.File("brelko.ini"), "[Custom]\nComport=3\n[Ports]\nCOM3=" + slave + "\n");
+    const std::vector<std::string> base = {"--lang", "en", "--ini", dir.File("brelko.ini")};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+
+    const CliResult ports = RunCli(with({"ports"}));
+    EXPECT_EQ(0, ports.status);
+    EXPECT_TRUE(Contains(ports.out, "COM3*  " + slave)) << ports.out;
+
+    const CliResult silent = RunCli(with({"identify"}));
+    EXPECT_EQ(5, silent.status) << silent.err;
+    EXPECT_TRUE(Contains(silent.out, "COM3 (" + slave + ")")) << silent.out;
+
+    // --port takes the place of Custom/Comport; an unmapped COM4 is /dev/ttyS3.
+    const CliResult other = RunCli(with({"--port", "4", "identify"}));
+    EXPECT_TRUE(Contains(other.out, "COM4 (/dev/ttyS3)")) << other.out;
+    close(master);
+}
+
 TEST(BackupTest, BackupThenRestoreIt) {
     TestDir dir;
     const CliResult first = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("a.asc")}));
