@@ -230,10 +230,15 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         return ran;
 
     const CourseOutcome& outcome = connection.View().LastOutcome();
-    // A failed reception of menus or languages is not saved; a backup is saved
-    // all the same, with a warning, as the windowed program does.
-    if (outcome.receiveFailed && !isBackup) {
-        console.Error(LoadString(IDS_RECEIVE_ERROR));
+    // A failed reception of menus or languages is not saved. A backup with
+    // line errors is saved all the same, with a warning, as the windowed
+    // program does; but a line that went dead (the system no longer answers
+    // afterwards) cut the backup short, and a cut backup must not stand
+    // under the target's name.
+    if (outcome.receiveFailed && (!isBackup || !outcome.ready)) {
+        std::string text = LoadString(IDS_RECEIVE_ERROR);
+        if (!outcome.ready) text += " " + connection.View().ConnectionStateText();
+        console.Error(text);
         return ExitStatus::ReceiveError;
     }
     auto archive = ByteArchive::ToMemory(file);

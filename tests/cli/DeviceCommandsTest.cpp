@@ -180,6 +180,8 @@ TEST(BackupTest, ServiceDataAddsTheLearnedPart) {
 }
 
 TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
+    // Line errors cannot be made on a pseudo-terminal; a system that falls
+    // silent but still answers afterwards ends its reception the same way.
     TestDir dir;
     // tz410-3.2.E asks for its backup with "UPLOAD".
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
@@ -191,6 +193,15 @@ TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
     const std::size_t kept = Slurp(dir.File("s.asc")).size();
     EXPECT_GE(kept, 200u);
     EXPECT_LE(kept, 202u);
+}
+
+TEST(BackupTest, ALineThatDiesLeavesNoBackup) {
+    TestDir dir;
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
+                                                   "--sim-fault", "hang-up-after=300", "backup", dir.File("h.asc")}));
+    EXPECT_EQ(7, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
+    EXPECT_EQ(0u, dir.Entries());
 }
 
 TEST(BackupTest, ASilentSystemLeavesNoMenuFile) {
