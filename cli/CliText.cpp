@@ -70,6 +70,7 @@ constexpr Entry kTexts[] = {
     {Text::EmptyFile, "the file is empty", "filen er tom"},
     {Text::WrongFileKind, "%1: the file name must end in %2", "%1: filnavnet skal ende på %2"},
     {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
+    {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
 };
 
 constexpr bool InEnumOrder() {

@@ -55,6 +55,7 @@ enum class Text {
     EmptyFile,
     WrongFileKind,      // %1 file, %2 extension
     SavedPicture,       // %1 file, %2 description
+    SeeHelp,
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "brelko-cli: %s\n", e.what());
-        std::fprintf(stderr, "Run brelko-cli --help for the options.\n");
+        std::fprintf(stderr, "%s\n", CliText(Text::SeeHelp).c_str());
         return ToInt(ExitStatus::Usage);
     }
 
