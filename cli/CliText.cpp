@@ -59,18 +59,15 @@ constexpr Entry kTexts[] = {
     {Text::On, "on", "til"},
     {Text::Off, "off", "fra"},
     {Text::LineStates, "Line states:", "Linjetilstande:"},
-    {Text::UnknownPreset, "Unknown simulator preset %1 (known: %2)", "Ukendt simulator-forvalg %1 (kendte: %2)"},
-    {Text::NoDevice, "%1 is not a terminal device", "%1 er ikke en terminalenhed"},
     {Text::Configured, "configured", "valgt"},
     {Text::NotReady, "The vision system is not ready", "Vision system er ikke klar"},
-    {Text::NotAFile, "%1 is not a regular file", "%1 er ikke en almindelig fil"},
     {Text::SimulatorFailed, "The simulator cannot start: %1", "Simulatoren kan ikke starte: %1"},
-    {Text::Waiting, "Waiting for the vision system", "Venter på vision system"},
     {Text::Missing, "(missing)", "(mangler)"},
     {Text::EmptyFile, "the file is empty", "filen er tom"},
     {Text::WrongFileKind, "%1: the file name must end in %2", "%1: filnavnet skal ende på %2"},
     {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
+    {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
 };
 
 constexpr bool InEnumOrder() {

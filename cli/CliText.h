@@ -44,18 +44,15 @@ enum class Text {
     On,
     Off,
     LineStates,
-    UnknownPreset,      // %1 preset, %2 list
-    NoDevice,           // %1 device path
     Configured,
     NotReady,
-    NotAFile,           // %1 path
     SimulatorFailed,    // %1 reason
-    Waiting,
     Missing,
     EmptyFile,
     WrongFileKind,      // %1 file, %2 extension
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
+    UnknownPreset,      // %1 preset, %2 list
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -42,12 +42,11 @@ DeviceSession::~DeviceSession() {
 ExitStatus DeviceSession::Prepare() {
     if (m_options.simulate) {
         std::string error;
-        m_simulator = SimulatorRunner::Start(m_options, &error);
+        bool badOptions = false;
+        m_simulator = SimulatorRunner::Start(m_options, &error, &badOptions);
         if (!m_simulator) {
             m_console.Error(Format(CliText(Text::SimulatorFailed), {error}));
-            return error.rfind("--sim-fault", 0) == 0 || error.find("preset") != std::string::npos
-                       ? ExitStatus::Usage
-                       : ExitStatus::Failure;
+            return badOptions ? ExitStatus::Usage : ExitStatus::Failure;
         }
         m_device = m_simulator->DevicePath();
     } else if (!m_options.device.empty()) {

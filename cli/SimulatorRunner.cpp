@@ -1,5 +1,6 @@
 #include "SimulatorRunner.h"
 
+#include "CliText.h"
 #include "SimOptions.h"
 #include "SimPresets.h"
 #include "VisionSimulator.h"
@@ -24,13 +25,18 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const GlobalOptions& options, std::string* error) {
+std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const GlobalOptions& options, std::string* error,
+                                                        bool* badOptions) {
     SimConfig config;
+    *badOptions = true;
     if (!MakeSimConfig(options, config, error)) return nullptr;
     if (!FindSimPreset(config.preset)) {
-        if (error) *error = "unknown preset " + config.preset + " (known: " + SimPresetList() + ")";
+        std::string names;
+        for (const SimPreset& preset : SimPresets()) names += (names.empty() ? "" : ", ") + preset.name;
+        if (error) *error = Format(CliText(Text::UnknownPreset), {config.preset, names});
         return nullptr;
     }
+    *badOptions = false;
     auto sim = std::make_unique<InProcessSimulator>(std::move(config));
     if (!sim->Start(error)) return nullptr;
     return sim;

@@ -11,8 +11,10 @@ namespace brelko::cli {
 
 class SimulatorRunner {
 public:
-    // Starts the simulator the options describe; null with a reason.
-    static std::unique_ptr<SimulatorRunner> Start(const GlobalOptions& options, std::string* error);
+    // Starts the simulator the options describe; null with a reason, and
+    // *badOptions set when the options themselves are wrong (a usage error).
+    static std::unique_ptr<SimulatorRunner> Start(const GlobalOptions& options, std::string* error,
+                                                  bool* badOptions);
     virtual ~SimulatorRunner() = default;
 
     // The terminal device the device line opens.

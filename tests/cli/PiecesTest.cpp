@@ -81,7 +81,7 @@ TEST(ExitStatusTest, TableListsDistinctStatusesWithTextsInBothLanguages) {
 }
 
 TEST(CliTextTest, EveryTextExistsInBothLanguages) {
-    for (int id = 0; id <= static_cast<int>(Text::SeeHelp); ++id) {
+    for (int id = 0; id <= static_cast<int>(Text::UnknownPreset); ++id) {
         LanguageGuard english(Language::English);
         const std::string en = CliText(static_cast<Text>(id));
         SetBuiltinLanguage(Language::Danish);
