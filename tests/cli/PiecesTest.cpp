@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "CliText.h"
+#include "Console.h"
 #include "ExitStatus.h"
 #include "Options.h"
 #include "Progress.h"
@@ -245,6 +246,22 @@ TEST(ProgressTest, ATerminalGetsTheBar) {
     EXPECT_EQ(ProgressReporter::Mode::Off, ProgressReporter::ModeFor(terminal, true));
     std::fclose(terminal);
     close(master);
+}
+
+TEST(ConsoleTest, QuietKeepsResultsAndFailuresOnly) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    {
+        Console console(out, err, true);
+        console.Result("Product: TZ410");
+        console.Info("Saved a.asc (12 bytes)");
+        console.Error("Error recieving data!\n");
+        console.Progress().Update(Direction::Receiving, 5, 10);
+    }
+    EXPECT_EQ("Product: TZ410\n", ReadBack(out));
+    EXPECT_EQ("Error recieving data!\n", ReadBack(err));
+    std::fclose(out);
+    std::fclose(err);
 }
 
 TEST(SignalWatcherTest, SignalRunsTheActionOnTheWatcherThreadOnce) {
