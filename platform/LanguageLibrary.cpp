@@ -14,6 +14,9 @@ namespace {
 
 constexpr std::string_view kMagic = "brelko-language";
 constexpr int kFormatVersion = 1;
+// Real menus nest two or three popups deep. Without a bound a file of nothing
+// but popup lines nests so deep that freeing the menu overflows the stack.
+constexpr std::size_t kMaxPopupDepth = 16;
 
 ResourceSet BuildBuiltin(Language language) {
     auto pick = [language](const char* english, const char* danish) {
@@ -383,6 +386,8 @@ bool ParseLanguageLibrary(std::string_view text, ResourceSet* out, std::string* 
         case Section::Menu: {
             auto& items = *menuStack.back();
             if (IsWord(tokens, 0, "popup") && Shape(tokens, "wt")) {
+                if (menuStack.size() > kMaxPopupDepth)
+                    return fail("popups nested deeper than " + std::to_string(kMaxPopupDepth) + " levels");
                 items.push_back({MenuItem::Kind::Popup, tokens[1].text, 0, {}});
                 menuStack.push_back(&items.back().items);
             } else if (IsWord(tokens, 0, "item") && Shape(tokens, "wwt")) {

@@ -227,6 +227,30 @@ TEST_F(LanguageLibraryTest, DamagedLibrariesAreRefusedOrReadConsistently) {
     EXPECT_GT(accepted, 0);  // harmless damage (a changed letter) is read
 }
 
+TEST_F(LanguageLibraryTest, PopupsNestOnlyAsDeepAsAnyRealMenu) {
+    const std::string good = FormatLanguageLibrary(BuiltinResources(Language::Danish));
+    auto nested = [&](int depth, bool closed) {
+        std::string chain;
+        for (int level = 0; level < depth; ++level) chain += "popup \"\"\n";
+        if (closed)
+            for (int level = 0; level < depth; ++level) chain += "end\n";
+        std::string text = good;
+        const std::string menu = "[menu 129]\n";
+        return text.insert(text.find(menu) + menu.size(), chain);
+    };
+    ResourceSet parsed;
+    std::string error;
+    ASSERT_TRUE(ParseLanguageLibrary(nested(16, true), &parsed, &error)) << error;
+    EXPECT_FALSE(ParseLanguageLibrary(nested(17, true), &parsed, &error));
+    EXPECT_NE(error.find("nested"), std::string::npos) << error;
+    // A file of nothing but popups, within the 4 MB a library may have, is
+    // refused instead of overflowing the stack while it is freed.
+    const std::string deep = nested(450000, false);
+    ASSERT_LT(deep.size(), 4u * 1024 * 1024);
+    EXPECT_FALSE(ParseLanguageLibrary(deep, &parsed, &error));
+    EXPECT_NE(error.find("nested"), std::string::npos) << error;
+}
+
 class SelectLanguageTest : public LanguageLibraryTest {
 protected:
     void SetUp() override {
