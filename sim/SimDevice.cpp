@@ -54,7 +54,7 @@ std::string SimDevice::TextReply(const std::vector<std::string>& lines) const {
 SimReply SimDevice::HandleRequest(const std::string& line, bool wrongChecksum) {
     SimReply reply;
     if (line.empty()) return reply;  // a bare line feed: the prompt alone
-    if ((line == "GET VERSION" && words_.knowsGetVersion) || line == "VERSION") {
+    if ((line == "GET VERSION" && words_.knowsGetVersion) || (line == "VERSION" && words_.knowsVersion)) {
         reply.body = TextReply({VersionLine()});
     } else if (line == words_.picture) {
         return Picture(wrongChecksum);

@@ -35,6 +35,9 @@ public:
     // The system comes back after a restart: unsaved language lines are gone.
     void Restart();
 
+    // The system refuses both version requests from now on.
+    void RefuseVersionRequests() { words_.knowsGetVersion = words_.knowsVersion = false; }
+
     std::string VersionLine() const;
     const FirmwareWords& Words() const { return words_; }
     const std::vector<std::string>& Settings() const { return settings_; }

@@ -21,6 +21,7 @@ int CompareFirmware(const FirmwareVersion& a, const FirmwareVersion& b);
 // Everything a firmware release answers to, one exact request text per job.
 struct FirmwareWords {
     bool knowsGetVersion = true;  // otherwise only "VERSION"
+    bool knowsVersion = true;     // "VERSION"; a system that knows neither cannot be identified
     std::string picture;          // the whole request, " /HEX" included
     bool hexPicture = false;      // the picture goes out as hexadecimal text
     bool extraPictureByte = false;  // one byte between payload and checksum

@@ -20,6 +20,8 @@ const std::vector<SimPreset>& SimPresets() {
          "TZ410 before 1.1: refuses GET VERSION (knows only VERSION), oldest words, extra byte"},
         {"unknown", "QX300", "Vision", "5.0.B",
          "a product no rule knows: oldest words"},
+        {"mute", "TZ410", "Vision", "3.2.E",
+         "refuses both GET VERSION and VERSION: cannot be identified (Unknown vision system)", false},
     };
     return presets;
 }

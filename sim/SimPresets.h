@@ -12,6 +12,7 @@ struct SimPreset {
     std::string model;       // second word of the version line
     std::string version;     // "major.minor.letter"
     std::string description;
+    bool answersVersion = true;  // false: refuses "GET VERSION" and "VERSION" alike
 };
 
 const std::vector<SimPreset>& SimPresets();

@@ -92,6 +92,7 @@ bool VisionSimulator::Start(std::string* error) {
     }
     device_ = std::make_unique<SimDevice>(product, preset->model, version, std::move(picture),
                                           config_.pictureForm);
+    if (!preset->answersVersion) device_->RefuseVersionRequests();
     versionLine_ = device_->VersionLine();
     // Packing the picture takes a moment: do it before the first request.
     device_->PicturePayload();

@@ -41,7 +41,7 @@ TEST(SimProgram, HelpDocumentsEveryOption) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     const std::string presets = RunProgram("--list-presets");
     for (const char* preset : {"tz410-3.2.E", "tz410-3.2.D", "tz220-2.11.A", "tz220-4.1.A", "kaldspot-1.7.A",
-                               "tz410-old", "unknown"})
+                               "tz410-old", "unknown", "mute"})
         EXPECT_NE(presets.find(preset), std::string::npos) << preset;
 }
 

@@ -122,6 +122,16 @@ TEST(SimProtocol, OldFirmwareRefusesGetVersionButKnowsVersion) {
     EXPECT_EQ(AfterEcho(s.client->Request("VERSION"), "VERSION"), "\r\nTZ410 Vision 1.0.F\r\n>");
 }
 
+TEST(SimProtocol, MuteSystemRefusesBothVersionRequests) {
+    Served s(FastConfig("mute"));
+    for (int round = 0; round < 2; ++round) {  // the client's path, twice: it stays refused
+        EXPECT_EQ(AfterEcho(s.client->Request("GET VERSION"), "GET VERSION"), " ??\r\n>");
+        EXPECT_EQ(AfterEcho(s.client->Request("VERSION"), "VERSION"), " ??\r\n>");
+    }
+    // Everything else is its firmware's as usual.
+    EXPECT_NE(AfterEcho(s.client->Request("GET MENUS"), "GET MENUS").find("MENU 01"), std::string::npos);
+}
+
 TEST(SimProtocol, EveryPresetAcceptsItsOwnWordsAndRefusesTheRest) {
     for (const auto& p : kPresets) {
         Served s(FastConfig(p.preset));
