@@ -201,11 +201,13 @@ void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
     m_window.Invalidate(false);
 }
 
-void CStatusView::OnTransferError(WPARAM which, LPARAM) {
+void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
     m_strProgress = LoadString(which == 2 ? IDS_SEND_ERROR : IDS_RECEIVE_ERROR);
     if (which == 2) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+    if (const TransferFailure failure = TransferFailureFrom(why); failure != TransferFailure::None)
+        m_outcome.failure = failure;
     m_window.Invalidate(false);
 }
 

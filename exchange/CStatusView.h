@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "RequestRules.h"
 #include "StatusWindow.h"
+#include "TransferFailure.h"
 
 namespace brelko {
 
@@ -43,6 +44,7 @@ struct CourseOutcome {
     bool pictureFailed = false;  // 31462
     bool cancelled = false;      // a cancel request was made during the course
     bool ready = false;          // the system was identified at the end
+    TransferFailure failure = TransferFailure::None;  // why the transfer failed, as its worker says
 };
 
 class CStatusView : public MessageSink {

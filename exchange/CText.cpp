@@ -6,12 +6,16 @@
 #include "CDeviceLine.h"
 #include "Clock.h"
 #include "Strings.h"
+#include "TransferFailure.h"
 #include "Workers.h"
 
 namespace brelko {
 namespace {
 
 constexpr int kByteTimeoutMs = 500;
+// Long enough for the link to look at the line once: a zero wait would see
+// only the time-out, never a vanished device.
+constexpr int kGoneProbeMs = 50;
 constexpr unsigned char kPrompt = '>';
 
 // The text object behind a worker's context.
@@ -25,9 +29,23 @@ bool DeviceGone(int result) {
     return result < 0 && result != LINK_TIMEOUT;
 }
 
-// After a failed echo: is it the line that failed rather than the system?
+// After a failed echo or send: is it the line that failed rather than the
+// system? Bytes still waiting (a late reply) are passed over, as a vanished
+// device shows only behind them; a line that keeps talking is not gone.
 bool LineGone(CCommLink* link) {
-    return link == nullptr || DeviceGone(link->GetChar(0));
+    if (link == nullptr) return true;
+    const std::uint32_t start = GetTickCount();
+    while (GetTickCount() - start < 2000) {
+        const int result = link->GetChar(kGoneProbeMs);
+        if (result < 0) return DeviceGone(result);
+    }
+    return false;
+}
+
+// Why a sending stopped short.
+TransferFailure SendFailure(const CDeviceLine& line, CCommLink* link) {
+    if (line.CancelRequested()) return TransferFailure::Cancelled;
+    return LineGone(link) ? TransferFailure::DeviceGone : TransferFailure::Stalled;
 }
 
 }  // namespace
@@ -156,14 +174,14 @@ int CText::TextReceiveThread(TransferContext ctx) {
 
     std::vector<char> lineBuffer(kLineBufferSize);
     unsigned lines = 0;
-    bool failed = false;  // cancelled, silent too long, or the device is gone
+    TransferFailure failure = TransferFailure::None;  // cancelled, silent too long, or the device is gone
     bool prompt = false;
     std::uint32_t lastByteTick = GetTickCount();
     for (;;) {
         lock.unlock();
         if (++lines % 20 == 0) ctx.dataView.Post(WM_DATA_UPDATE, 0, 0);
         if (line.CancelRequested() || link == nullptr) {
-            failed = true;
+            failure = link == nullptr ? TransferFailure::DeviceGone : TransferFailure::Cancelled;
             lock.lock();
             break;
         }
@@ -187,8 +205,13 @@ int CText::TextReceiveThread(TransferContext ctx) {
             prompt = true;
             break;
         }
-        if (DeviceGone(next) || now - lastByteTick >= silenceLimit) {
-            failed = true;
+        if (DeviceGone(next)) {
+            failure = TransferFailure::DeviceGone;
+            break;
+        }
+        if (now - lastByteTick >= silenceLimit) {
+            // A cancel also ends the wait for a byte: it is the cancel that counts.
+            failure = line.CancelRequested() ? TransferFailure::Cancelled : TransferFailure::Silence;
             break;
         }
     }
@@ -202,7 +225,8 @@ int CText::TextReceiveThread(TransferContext ctx) {
 
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 2);
     ctx.statusView.Post(WM_BYTES_RECEIVED, received, 0);
-    if (flags != 0 || failed) ctx.statusView.Post(WM_TRANSFER_ERROR, 1, 0);
+    if (failure == TransferFailure::None && flags != 0) failure = TransferFailure::LineErrors;
+    if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 1, static_cast<LPARAM>(failure));
     text->m_bTransferring = false;
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
     return 0;
@@ -275,7 +299,10 @@ int CText::TextSendThread(TransferContext ctx) {
 
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
     ctx.statusView.Post(WM_BYTES_SENT, sent, static_cast<LPARAM>(count));
-    if (error) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, 0);
+    if (error) {
+        const TransferFailure failure = link ? SendFailure(line, link) : TransferFailure::DeviceGone;
+        ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
+    }
     text->m_bTransferring = false;
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 6);
     return 0;
@@ -289,10 +316,10 @@ int CText::LanguageSendThread(TransferContext ctx) {
 
     std::size_t n = text->GetLength();
     std::size_t i = 0;
-    bool failed = link == nullptr;
-    while (i < n && !failed) {
+    TransferFailure failure = link == nullptr ? TransferFailure::DeviceGone : TransferFailure::None;
+    while (i < n && failure == TransferFailure::None) {
         if (line.CancelRequested()) {
-            failed = true;
+            failure = TransferFailure::Cancelled;
             break;
         }
         std::string request;
@@ -309,12 +336,18 @@ int CText::LanguageSendThread(TransferContext ctx) {
 
         if (!line.SendCommand(request)) {
             // A failed echo skips the line, unless the line itself is gone.
-            if (line.CancelRequested() || LineGone(link)) failed = true;
+            if (line.CancelRequested()) failure = TransferFailure::Cancelled;
+            else if (LineGone(link)) failure = TransferFailure::DeviceGone;
             continue;
         }
         char answer[4] = {};
         const int got = link->ReadUntil(answer, 3, kPrompt, kByteTimeoutMs);
         ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
+        if (DeviceGone(got)) {
+            // The system took the line, but hung up before it could answer.
+            failure = TransferFailure::DeviceGone;
+            break;
+        }
         if (got >= 3 && answer[2] == '?') {
             // Refused: drain what the system says about it, but not forever.
             const std::uint32_t start = GetTickCount();
@@ -323,17 +356,22 @@ int CText::LanguageSendThread(TransferContext ctx) {
         }
     }
 
-    if (!failed) {
+    if (failure == TransferFailure::None) {
         line.SendCommand("GET VERSION");
         line.ReadLine();
         line.ReadLine();
         link->GetChar(kByteTimeoutMs);
         // Only a complete sending is stored: after a cancel or a lost line the
         // system keeps its old texts.
-        if (!line.SendCommand("SAVE LANGUAGE") && (line.CancelRequested() || LineGone(link))) failed = true;
+        if (!line.SendCommand("SAVE LANGUAGE")) {
+            if (line.CancelRequested()) failure = TransferFailure::Cancelled;
+            else if (LineGone(link)) failure = TransferFailure::DeviceGone;
+        }
     }
     ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
-    if (failed) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, 0);
+    // A vanished line or a cancel: the sending failed, though the lines that
+    // went out were taken.
+    if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
     text->m_bTransferring = false;
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
     return 0;

@@ -307,6 +307,7 @@ TEST_F(Exchange, LineErrorsDuringAReceptionShowTheReceiveError) {
     rig.faults.parityErrors = 3;  // the driver counted parity errors
     auto text = rig.Backup();
     EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::LineErrors);
     EXPECT_NE(text->GetText().find("[END]"), std::string::npos) << "the text stays as received";
     bool shown = false;
     for (const Seen& s : rig.SeenSince(from))
@@ -323,6 +324,7 @@ TEST_F(Exchange, StalledTransmitQueueShowsTheSendError) {
     const std::size_t from = rig.window.seen.size();
     rig.Restore("\r\nGAIN=1\r\n[END]\r\n");
     EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Stalled);
     EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
     std::vector<Seen> seen = rig.SeenSince(from);
     auto sent = std::find_if(seen.rbegin(), seen.rend(), [](const Seen& s) { return s.message == WM_BYTES_SENT; });
@@ -342,6 +344,7 @@ TEST_F(Exchange, SilentSystemEndsTheReceptionAfterTheLimit) {
     const std::size_t from = rig.window.seen.size();
     auto text = rig.Backup();
     EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Silence);
     EXPECT_EQ(text->GetText().substr(text->GetLength() - 5), "[END]") << "what came is kept, to the last byte";
     ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
     EXPECT_EQ(rig.StateLine(), "Ready");
@@ -357,11 +360,66 @@ TEST_F(Exchange, HangUpDuringAReception) {
     auto text = rig.Backup();
     EXPECT_TRUE(rig.sim->HungUp());
     EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::DeviceGone);
     // The pty may drop what was still in flight when the line closed.
     EXPECT_LE(text->GetLength(), 500u);
     ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
     EXPECT_FALSE(rig.view->LastOutcome().ready);
     EXPECT_NE(rig.StateLine(), "Ready");
+}
+
+TEST_F(Exchange, HangUpWhileSendingALanguageIsASendingFailure) {
+    // The system takes a line and hangs up before it answers; the lines
+    // after it never arrive, and the language must not count as sent.
+    for (const char* request : {"TEXT 001", "TEXT 002"}) {  // the middle line, the last line
+        SCOPED_TRACE(request);
+        ExchangeRig one;
+        SimConfig config = Preset("tz410-3.2.E");
+        config.faults.request = request;
+        config.faults.hangUpAfter = 0;
+        one.Start(config);
+        ASSERT_TRUE(one.Connect());
+        auto file = CText::Create();
+        file->SetText("LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 002 KOER\r\n");
+        ASSERT_EQ(SendLanguage(*one.view, *file, one.dataWindow->Handle()), CommandStart::Started);
+        ASSERT_TRUE(one.Wait());
+        EXPECT_TRUE(one.sim->HungUp());
+        EXPECT_TRUE(one.view->LastOutcome().sendFailed);
+        EXPECT_EQ(one.view->LastOutcome().failure, TransferFailure::DeviceGone);
+        EXPECT_EQ(one.view->m_strProgress, "Error sending data!");
+        EXPECT_FALSE(one.view->LastOutcome().ready);
+    }
+}
+
+TEST_F(Exchange, HangUpDuringARestoreIsASendingFailure) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.faults.request = "DOWNLOAD";
+    config.faults.hangUpAfter = 0;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    ClearingTimings timings = FastTimings();
+    timings.restartRounds = 2;  // a dead line never comes back: no need to wait for it long
+    rig.view->SetClearingTimings(timings);
+    std::string block = "\r\n";
+    while (block.size() < 8000) block += "COMMENT=PADDING PADDING PADDING\r\n";
+    rig.Restore(block + "[END]\r\n");
+    EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::DeviceGone);
+}
+
+TEST_F(Exchange, ASystemThatRefusesBothVersionRequestsIsUnknown) {
+    rig.Start(Preset("mute"));
+    rig.view->Connect();
+    ASSERT_TRUE(rig.Wait());
+    EXPECT_EQ(rig.StateLine(), "Unknown vision system");
+    EXPECT_EQ(rig.window.m_strPane, "Unknown vision system");
+    EXPECT_EQ(rig.view->m_pLine->m_bRightPort, 1) << "the echoes came: the port is right";
+    EXPECT_EQ(rig.view->m_pLine->m_bKnownSystem, 0);
+    EXPECT_EQ(rig.view->m_pLine->m_bReady, 0);
+    EXPECT_FALSE(rig.view->LastOutcome().ready);
+    EXPECT_TRUE(rig.view->m_strProduct.empty());
+    auto text = CText::Create();
+    EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
 }
 
 TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
@@ -380,12 +438,14 @@ TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
     rig.window.onEvent = nullptr;
     EXPECT_TRUE(rig.view->LastOutcome().cancelled);
     EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Cancelled);
     EXPECT_LT(text->GetLength(), 15000u) << "the reception stopped early";
     EXPECT_TRUE(rig.view->LastOutcome().ready) << "clearing and identification after the cancel";
     EXPECT_EQ(rig.StateLine(), "Ready");
     // The next command starts afresh.
     auto again = rig.Backup();
     EXPECT_FALSE(rig.view->LastOutcome().cancelled);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::None) << "a new course forgets the old failure";
     EXPECT_GT(again->GetLength(), 19000u);
 }
 
@@ -408,6 +468,7 @@ TEST_F(Exchange, CancelEndsARestoreAsFailed) {
     rig.window.onEvent = nullptr;
     EXPECT_TRUE(rig.view->LastOutcome().cancelled);
     EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Cancelled);
     EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
     EXPECT_FALSE(rig.view->IsExchangeRunning());
 }

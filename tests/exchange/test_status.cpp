@@ -148,6 +148,33 @@ TEST_F(StatusView, ProgressAndErrorTexts) {
     EXPECT_EQ(window.m_nErasing, erasing) << "progress repaints without erasing";
 }
 
+TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndNotIntoTheText) {
+    struct Case {
+        WPARAM which;
+        LPARAM why;
+        TransferFailure failure;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, 1, TransferFailure::LineErrors, "Error recieving data!"},
+        {1, 2, TransferFailure::Silence, "Error recieving data!"},
+        {1, 3, TransferFailure::DeviceGone, "Error recieving data!"},
+        {2, 4, TransferFailure::Cancelled, "Error sending data!"},
+        {2, 5, TransferFailure::Stalled, "Error sending data!"},
+        {1, 0, TransferFailure::None, "Error recieving data!"},  // unnamed
+        {2, 99, TransferFailure::None, "Error sending data!"},   // unknown: unnamed
+        {1, -1, TransferFailure::None, "Error recieving data!"},
+    };
+    for (const Case& c : cases) {
+        view->BeginCourse();
+        Post(WM_TRANSFER_ERROR, c.which, c.why);
+        EXPECT_EQ(view->LastOutcome().failure, c.failure) << c.why;
+        EXPECT_EQ(view->LastOutcome().sendFailed, c.which == 2) << c.why;
+        EXPECT_EQ(view->m_strProgress, c.text) << c.why;
+    }
+    view->AbandonCourse();
+}
+
 TEST_F(StatusView, ActiveDocumentDescription) {
     auto text = CText::Create();
     text->m_strDescription = "Backup File 10 Byte";
