@@ -2,6 +2,8 @@
 // with a palette of RGB triples, or 16 bits per pixel with 15-bit values.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -16,10 +18,14 @@ namespace brelko {
 
 class CTGA;
 
+// How long a picture reception waits for its header line unless told otherwise.
+constexpr std::chrono::milliseconds kDefaultHeaderLineTimeout{60000};
+
 // The picture's part of the transfer context: what the reception worker reads.
 struct PictureTransferContext : TransferContext {
     std::string command;
     bool extraByte = false;
+    std::chrono::milliseconds headerLineTimeout = kDefaultHeaderLineTimeout;  // the wait for the header line
 };
 
 class CMTX : public CPicture {
@@ -33,6 +39,13 @@ public:
     // Sends the picture request and starts the reception worker.
     bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
                       bool extraByte) override;
+
+    // How long a reception waits for the header line before it gives up
+    // (kDefaultHeaderLineTimeout unless set). Read when the reception starts.
+    void SetHeaderLineTimeout(std::chrono::milliseconds limit) { m_headerLineTimeout.store(limit.count()); }
+    std::chrono::milliseconds HeaderLineTimeout() const {
+        return std::chrono::milliseconds(m_headerLineTimeout.load());
+    }
 
     // The Targa picture built from this one (saving under a ".tga" name);
     // null while the picture is empty.
@@ -51,6 +64,7 @@ private:
     MtxContent m_content;
     ColorTable m_colorTable{};
     PictureTransferContext m_context;
+    std::atomic<long long> m_headerLineTimeout{kDefaultHeaderLineTimeout.count()};
 };
 
 // Reads the MTX format into `content`, refusing hostile headers before

@@ -89,11 +89,13 @@ private:
 
     bool ReadHeaderLine(std::string& line) {
         const std::uint32_t start = GetTickCount();
+        const long long limit = m_ctx.headerLineTimeout.count();
+        const std::uint32_t timeoutMs = limit <= 0 ? 0u : limit >= 0x7FFFFFFF ? 0x7FFFFFFFu : static_cast<std::uint32_t>(limit);
         for (;;) {
             if (Cancelled()) return false;
             const int c = GetChar(500);
             if (c == LINK_TIMEOUT) {
-                if (GetTickCount() - start > kHeaderLineTimeoutMs) return false;
+                if (GetTickCount() - start >= timeoutMs) return false;
                 continue;
             }
             if (c < 0) return false;  // the device or the port is gone
@@ -223,6 +225,7 @@ bool CMTX::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::
     context.statusView = windows.status;
     context.command = std::move(command);
     context.extraByte = extraByte;
+    context.headerLineTimeout = HeaderLineTimeout();
     {
         std::lock_guard lock(m_mutex);
         m_context = context;

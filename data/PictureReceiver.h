@@ -20,7 +20,6 @@ void SetChecksumErrorHook(PictureReportHook hook);
 // Limits of the reply.
 constexpr long kMaxPictureLength = 2000000;   // bytes of picture the header may announce
 constexpr std::size_t kMaxHeaderLine = 256;   // bytes of the header line
-constexpr unsigned kHeaderLineTimeoutMs = 60000;  // waiting for the header line
 
 // The worker procedure: 0 after the picture was loaded, 1 after a failure
 // (then WM_EXCHANGE_STATE (0, 4) went to the status view).

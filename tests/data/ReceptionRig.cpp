@@ -106,7 +106,7 @@ bool ReceptionRig::StartOn(const std::string& devicePath) {
 }
 
 ReceptionOutcome ReceptionRig::Receive(const std::shared_ptr<CMTX>& picture, const std::string& command,
-                                       bool extraByte) {
+                                       bool extraByte, std::chrono::seconds limit) {
     m_status.seen.clear();
     m_data.seen.clear();
     ReceptionOutcome outcome;
@@ -115,7 +115,7 @@ ReceptionOutcome ReceptionRig::Receive(const std::shared_ptr<CMTX>& picture, con
         ADD_FAILURE() << "the reception did not start";
         return outcome;
     }
-    EXPECT_TRUE(JoinWorkers(std::chrono::seconds(120))) << "the reception did not end";
+    EXPECT_TRUE(JoinWorkers(limit)) << "the reception did not end";
     m_loop.Pump();
     outcome.status = m_status.seen;
     outcome.data = m_data.seen;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -67,7 +68,9 @@ public:
     bool StartSim(SimConfig config);
     bool StartOn(const std::string& devicePath);
 
-    ReceptionOutcome Receive(const std::shared_ptr<CMTX>& picture, const std::string& command, bool extraByte);
+    // Fails the test when the reception has not ended within `limit`.
+    ReceptionOutcome Receive(const std::shared_ptr<CMTX>& picture, const std::string& command, bool extraByte,
+                             std::chrono::seconds limit = std::chrono::seconds(120));
 
     CDeviceLine& Line() { return *m_line; }
     const ScratchDir& Dir() const { return m_dir; }

@@ -304,6 +304,21 @@ TEST(PictureReception, ACancelRequestEndsAWaitingReception) {
     EXPECT_FALSE(outcome.loaded);
 }
 
+TEST(PictureReception, TheWaitForTheHeaderLineCanBeShortened) {
+    EXPECT_EQ(CMTX().HeaderLineTimeout(), std::chrono::seconds(60));
+    ReceptionRig rig;
+    test::ScriptedDevice device("");  // echoes, then says nothing
+    ASSERT_TRUE(rig.StartOn(device.DevicePath()));
+    auto picture = std::make_shared<CMTX>();
+    picture->SetHeaderLineTimeout(std::chrono::milliseconds(800));
+    // Far below the default minute: a reception that kept the default would
+    // still be waiting when the limit runs out.
+    const auto outcome = rig.Receive(picture, "GET PICTURE", false, std::chrono::seconds(30));
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_FALSE(outcome.loaded);
+    EXPECT_EQ(picture->m_bValid, 0);
+}
+
 TEST(PictureReception, AnObjectNotOwnedBySharedPointerDoesNotStart) {
     ReceptionRig rig;
     test::ScriptedDevice device("");
