@@ -2,6 +2,7 @@
 // status logic, starts its transfer through the shared device commands, waits
 // for the course to end (transfer, buffer clearing, identification) and
 // reports the outcome. No request is built here.
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -68,6 +69,11 @@ private:
     bool m_bShowStates = false;
 };
 
+std::chrono::milliseconds SecondsToMs(double seconds) {
+    // Beyond a few years it makes no difference, and the count must not overflow.
+    return std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 1e8) * 1000));
+}
+
 LineState StateOf(const CDeviceLine& line) {
     return LineState{line.m_bPortOpen != 0, line.m_bContact != 0, line.m_bRightPort != 0, line.m_bKnownSystem != 0,
                      line.m_bReady != 0};
@@ -92,8 +98,7 @@ public:
         if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
         m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
         m_window.Attach(m_view.get());
-        if (m_options.timeout)
-            m_view->SetReceiveSilenceLimit(std::chrono::milliseconds(static_cast<long long>(*m_options.timeout * 1000)));
+        if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
         m_watcher = std::make_unique<SignalWatcher>([this](int) {
             m_view->RequestCancel();
             m_loop.Wake();
@@ -232,10 +237,13 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
     const CourseOutcome& outcome = connection.View().LastOutcome();
     // A failed reception of menus or languages is not saved. A backup with
     // line errors is saved all the same, with a warning, as the windowed
-    // program does; but a line that went dead (the system no longer answers
-    // afterwards) cut the backup short, and a cut backup must not stand
-    // under the target's name.
-    if (outcome.receiveFailed && (!isBackup || !outcome.ready)) {
+    // program does, and so is one after which the system fell silent: what
+    // came is all the system sent. But a device that vanished cut the backup
+    // short, and a cut backup (or one that failed for a reason nobody named)
+    // must not stand under the target's name.
+    const bool keepable =
+        outcome.failure == TransferFailure::LineErrors || outcome.failure == TransferFailure::Silence;
+    if (outcome.receiveFailed && (!isBackup || !keepable)) {
         std::string text = LoadString(IDS_RECEIVE_ERROR);
         if (!outcome.ready) text += " " + connection.View().ConnectionStateText();
         console.Error(text);
@@ -249,7 +257,9 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         return ExitStatus::WriteError;
     }
     if (outcome.receiveFailed) {
-        console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(Text::KeptWithErrors), {file}));
+        const Text warning = outcome.failure == TransferFailure::Silence ? Text::KeptAfterSilence : Text::KeptWithErrors;
+        console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(warning), {file}));
+        connection.WarnIfNotReady();
         return ExitStatus::ReceiveError;
     }
     console.Info(Format(CliText(Text::Saved), {file, std::to_string(bytes.size())}));
@@ -362,6 +372,8 @@ ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const s
         return opened;
     }
     auto mtx = std::make_shared<CMTX>();
+    // --timeout bounds the wait for the picture's header line too.
+    if (options.timeout) mtx->SetHeaderLineTimeout(SecondsToMs(*options.timeout));
     if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return FetchPicture(view, *mtx); });
         ran != ExitStatus::Ok)
         return ran;

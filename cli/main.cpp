@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     app.add_option("--sim-restart", options.simRestart, "Seconds the simulator stays silent after a restore")
         ->check(CLI::NonNegativeNumber);
-    app.add_option("--timeout", options.timeout, "Seconds of silence after which a text reception gives up (default 30)")
+    app.add_option("--timeout", options.timeout, "Seconds of silence after which a text reception gives up (default 30); also the wait for a picture's header line (default 60)")
         ->check(CLI::PositiveNumber);
     app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
         ->check(CLI::IsMember({"en", "da"}));

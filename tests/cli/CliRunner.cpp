@@ -37,7 +37,7 @@ CliResult RunCli(const CliRun& run) {
     close(outPipe[1]);
     close(errPipe[1]);
     // A safety net, not a timing check: a hung child must not hang the suite.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(4);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.limitSeconds);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int open = 2;
     while (open > 0) {

@@ -19,6 +19,7 @@ struct CliRun {
     std::string signalWhen;
     int signal = SIGINT;
     std::vector<std::string> env;       // extra NAME=VALUE
+    int limitSeconds = 240;             // a child still running then is killed (status 137)
 };
 
 CliResult RunCli(const CliRun& run);

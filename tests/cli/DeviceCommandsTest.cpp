@@ -9,6 +9,7 @@
 
 #include "CliRunner.h"
 #include "PictureFiles.h"
+#include "PtyPeer.h"
 #include "TestFiles.h"
 
 using namespace brelko::cli;
@@ -54,6 +55,19 @@ TEST(IdentifyTest, EachPresetReportsItsProductAndVersion) {
         EXPECT_TRUE(Contains(r.out, "State:           Ready")) << r.out;
         EXPECT_TRUE(Contains(r.out, std::string("simulator ") + c.preset)) << r.out;
     }
+}
+
+TEST(IdentifyTest, ASystemThatRefusesBothVersionRequestsIsUnknown) {
+    const CliResult r = RunCli(Sim("mute", {"identify"}));
+    EXPECT_EQ(6, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.out, "State:           Unknown vision system")) << r.out;
+    EXPECT_TRUE(Contains(r.err, "Unknown vision system")) << r.err;
+    EXPECT_FALSE(Contains(r.out, "Product:")) << "nothing was identified: " << r.out;
+    // Nor does any transfer start.
+    TestDir dir;
+    const CliResult backup = RunCli(Sim("mute", {"backup", dir.File("m.asc")}));
+    EXPECT_EQ(6, backup.status) << backup.err;
+    EXPECT_EQ(0u, dir.Entries());
 }
 
 TEST(IdentifyTest, StateLineInDanish) {
@@ -193,6 +207,30 @@ TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
     const std::size_t kept = Slurp(dir.File("s.asc")).size();
     EXPECT_GE(kept, 200u);
     EXPECT_LE(kept, 202u);
+}
+
+TEST(BackupTest, ASystemThatFallsSilentForGoodStillLeavesItsBackup) {
+    // The system sends part of its backup, then answers nothing at all, not
+    // even an echo: it is not ready afterwards, but the line never went dead,
+    // so what came is kept with the warning.
+    brelko::test::PtyPeer* self = nullptr;
+    brelko::test::PtyPeer peer([&self](const std::string& line) -> std::string {
+        if (line == "GET VERSION") return "\r\nTZ410 Vision 3.2.E\r\n>";
+        if (line == "UPLOAD") {
+            self->Mute();
+            return "\r\n[SYSTEM]\r\nGAIN=4\r\n";
+        }
+        return "\r\n>";
+    });
+    self = &peer;
+    ASSERT_FALSE(peer.DevicePath().empty());
+    TestDir dir;
+    const CliResult r = RunCli({"--lang", "en", "--device", peer.DevicePath(), "--timeout", "1", "backup",
+                                dir.File("s.asc")});
+    EXPECT_EQ(7, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "fell silent")) << r.err;
+    EXPECT_EQ("\r\n[SYSTEM]\r\nGAIN=4\r\n", Slurp(dir.File("s.asc")));
 }
 
 TEST(BackupTest, ALineThatDiesLeavesNoBackup) {
@@ -350,6 +388,20 @@ TEST(PictureTest, BrokenReceptionsLeaveNoFile) {
         EXPECT_TRUE(Contains(r.err, "Error receiving picture")) << r.err;
         EXPECT_EQ(0u, dir.Entries()) << fault[3];
     }
+}
+
+TEST(PictureTest, TimeoutBoundsTheWaitForThePicture) {
+    TestDir dir;
+    CliRun run;
+    // The system takes the request and sends nothing: without --timeout the
+    // header line would be awaited for a minute, past the run's limit.
+    run.args = Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=GET PICTURE", "--sim-fault",
+                                   "silent-after=0", "get-picture", dir.File("late.mtx")});
+    run.limitSeconds = 40;
+    const CliResult r = RunCli(run);
+    EXPECT_EQ(7, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Error receiving picture")) << r.err;
+    EXPECT_EQ(0u, dir.Entries());
 }
 
 TEST(PictureTest, UnknownTargetKindIsAUsageError) {

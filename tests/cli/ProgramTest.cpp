@@ -16,7 +16,8 @@ TEST(ProgramTest, HelpShowsCommandsExitStatusesAndSimulatorChoices) {
     EXPECT_EQ(0, r.status) << r.err;
     for (const char* part : {"identify", "backup", "get-picture", "port-status", "ports", "--simulate", "--timeout",
                              "Exit statuses:", "  130  cancelled", "    3  the port cannot be opened",
-                             "tz410-3.2.E", "kaldspot-1.7.A", "wrong-checksum", "hang-up-after"})
+                             "tz410-3.2.E", "kaldspot-1.7.A", "mute", "wrong-checksum", "hang-up-after",
+                             "picture's header line"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
 }
 

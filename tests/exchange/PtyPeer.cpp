@@ -79,7 +79,9 @@ void PtyPeer::Run() {
                 line += c;
                 continue;
             }
-            if (m_bEcho) Send(line + m_respond(line));
+            const bool muted = m_bMute;
+            const std::string answer = m_respond(line);
+            if (m_bEcho && !muted) Send(line + answer);
             line.clear();
         }
     }

@@ -24,6 +24,10 @@ public:
     ~PtyPeer();
 
     const std::string& DevicePath() const { return m_path; }
+    // From the next line on the peer hears but says nothing, not even the
+    // echo: a system that has fallen silent for good. A responder may call it
+    // and still have its own answer sent.
+    void Mute() { m_bMute = true; }
     std::string Heard();
     // Waits until `text` has been heard; false after the time-out.
     bool WaitFor(const std::string& text, int timeoutMs = 5000);
@@ -39,6 +43,7 @@ private:
     std::mutex m_mutex;
     std::string m_heard;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_bMute{false};
     std::thread m_thread;
 };
 
