@@ -27,7 +27,7 @@ std::string StatusText(ArcStatus status) {
     case kArcNoStream: return Bilingual("a file cannot be opened", "en fil kan ikke åbnes");
     case kArcNewerVersion: return Bilingual("needs a newer version of the archive format", "kræver en nyere arkivversion");
     case kArcAlreadyOpen: return Bilingual("another archive is open", "et andet arkiv er åbent");
-    case kArcBadSpec: return Bilingual("malformed file specification", "ugyldig filangivelse");
+    case kArcBadSpec: return Bilingual("malformed file pattern", "ugyldig filangivelse");
     case kArcNoWorkFile: return Bilingual("the work file cannot be created", "arbejdsfilen kan ikke oprettes");
     case kArcCorruptData: return Bilingual("corrupt compressed data", "beskadigede pakkede data");
     case kArcUnsafeName: return Bilingual("the entry's name leads outside the destination", "filnavnet fører uden for målmappen");

@@ -17,21 +17,21 @@ namespace {
 using test::Bytes;
 
 Bytes SmallMtx8() {
-    test::Mtx8Spec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
-    spec.pixels = {0, 1, 2, 2, 1, 0, 0, 0, 1, 1, 2, 2, 0, 1, 2};
-    return test::MakeMtx8(spec);
+    test::Mtx8Spec layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
+    layout.pixels = {0, 1, 2, 2, 1, 0, 0, 0, 1, 1, 2, 2, 0, 1, 2};
+    return test::MakeMtx8(layout);
 }
 
 Bytes SmallTga() {
-    test::TgaSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.depth = 16;
-    spec.pixels16 = {1, 2, 3, 4};
-    return test::MakeTga(spec);
+    test::TgaSpec layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.depth = 16;
+    layout.pixels16 = {1, 2, 3, 4};
+    return test::MakeTga(layout);
 }
 
 TEST(DataDocument, TheClassFollowsTheLastThreeCharactersOfTheName) {

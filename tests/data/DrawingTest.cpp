@@ -26,23 +26,23 @@ std::shared_ptr<T> Load(const Bytes& bytes) {
 }
 
 std::shared_ptr<CMTX> Mtx16(unsigned width, unsigned height, std::vector<std::uint16_t> pixels, unsigned bottomUp = 0) {
-    test::Mtx16Spec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = std::move(pixels);
-    spec.bottomUp = bottomUp;
-    return Load<CMTX>(test::MakeMtx16(spec));
+    test::Mtx16Spec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixels = std::move(pixels);
+    layout.bottomUp = bottomUp;
+    return Load<CMTX>(test::MakeMtx16(layout));
 }
 
 std::shared_ptr<CMTX> Mtx8(unsigned width, unsigned height, std::vector<test::Rgb> palette, Bytes pixels,
                            unsigned bottomUp = 0) {
-    test::Mtx8Spec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.palette = std::move(palette);
-    spec.pixels = std::move(pixels);
-    spec.bottomUp = bottomUp;
-    return Load<CMTX>(test::MakeMtx8(spec));
+    test::Mtx8Spec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.palette = std::move(palette);
+    layout.pixels = std::move(pixels);
+    layout.bottomUp = bottomUp;
+    return Load<CMTX>(test::MakeMtx8(layout));
 }
 
 bool IsColor(const RgbQuad& c, unsigned r, unsigned g, unsigned b) { return c.red == r && c.green == g && c.blue == b; }
@@ -195,15 +195,15 @@ TEST(Drawing, TargaRowOrderFollowsItsDescriptor) {
         unsigned depth, descriptor, topStoredRow;
     } cases[] = {{16, 0x00, 1}, {16, 0x20, 0}, {8, 0x20, 0}, {8, 0x00, 1}, {8, 0x21, 0}};
     for (const auto& c : cases) {
-        test::TgaSpec spec;
-        spec.width = 1;
-        spec.height = 2;
-        spec.depth = c.depth;
-        spec.descriptor = c.descriptor;
-        spec.colorMap = {{8, 0, 0}, {16, 0, 0}};
-        spec.pixels8 = {0, 1};
-        spec.pixels16 = {test::Pack15(1, 0, 0), test::Pack15(2, 0, 0)};
-        auto picture = Load<CTGA>(test::MakeTga(spec));
+        test::TgaSpec layout;
+        layout.width = 1;
+        layout.height = 2;
+        layout.depth = c.depth;
+        layout.descriptor = c.descriptor;
+        layout.colorMap = {{8, 0, 0}, {16, 0, 0}};
+        layout.pixels8 = {0, 1};
+        layout.pixels16 = {test::Pack15(1, 0, 0), test::Pack15(2, 0, 0)};
+        auto picture = Load<CTGA>(test::MakeTga(layout));
         SoftwareSurface surface(32, 1, 2);
         picture->Draw(surface);
         const unsigned expectedTop = (c.topStoredRow + 1) * 8;
@@ -214,12 +214,12 @@ TEST(Drawing, TargaRowOrderFollowsItsDescriptor) {
 
 TEST(Drawing, FiveSixFiveScreenShows7FFFAsFFDFEveryTime) {
     auto mtx = Mtx16(1, 1, {0x7FFF});
-    test::TgaSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.depth = 16;
-    spec.pixels16 = {0x7FFF};
-    auto tga = Load<CTGA>(test::MakeTga(spec));
+    test::TgaSpec layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.depth = 16;
+    layout.pixels16 = {0x7FFF};
+    auto tga = Load<CTGA>(test::MakeTga(layout));
     for (CData* picture : {static_cast<CData*>(mtx.get()), static_cast<CData*>(tga.get())}) {
         for (int round = 0; round < 2; ++round) {
             SoftwareSurface screen565(16, 1, 1, true);

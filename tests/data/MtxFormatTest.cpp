@@ -44,13 +44,13 @@ TEST(MtxFormat, EightBitFilesStoreTheBytesTheyLoaded) {
         unsigned width, height, paletteSize, bottomUp;
     } cases[] = {{4, 3, 256, 0}, {7, 5, 16, 1}, {1, 1, 1, 0}, {320, 240, 256, 1}, {3, 2, 0, 0}};
     for (const auto& c : cases) {
-        test::Mtx8Spec spec;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.palette = GreyPalette(c.paletteSize);
-        spec.pixels = Ramp(c.width * c.height, c.paletteSize ? c.paletteSize : 256);
-        spec.bottomUp = c.bottomUp;
-        const Bytes file = test::MakeMtx8(spec);
+        test::Mtx8Spec layout;
+        layout.width = c.width;
+        layout.height = c.height;
+        layout.palette = GreyPalette(c.paletteSize);
+        layout.pixels = Ramp(c.width * c.height, c.paletteSize ? c.paletteSize : 256);
+        layout.bottomUp = c.bottomUp;
+        const Bytes file = test::MakeMtx8(layout);
         auto picture = LoadMtx(file);
         ASSERT_TRUE(picture) << c.width << "x" << c.height;
         EXPECT_EQ(StoreMtx(*picture), file) << c.width << "x" << c.height;
@@ -59,12 +59,12 @@ TEST(MtxFormat, EightBitFilesStoreTheBytesTheyLoaded) {
 }
 
 TEST(MtxFormat, SixteenBitFilesStoreTheBytesTheyLoaded) {
-    test::Mtx16Spec spec;
-    spec.width = 5;
-    spec.height = 4;
-    for (unsigned i = 0; i < 20; ++i) spec.pixels.push_back(std::uint16_t(0x8000 * (i & 1) + i * 1601));
-    spec.bottomUp = 1;
-    const Bytes file = test::MakeMtx16(spec);
+    test::Mtx16Spec layout;
+    layout.width = 5;
+    layout.height = 4;
+    for (unsigned i = 0; i < 20; ++i) layout.pixels.push_back(std::uint16_t(0x8000 * (i & 1) + i * 1601));
+    layout.bottomUp = 1;
+    const Bytes file = test::MakeMtx16(layout);
     auto picture = LoadMtx(file);
     ASSERT_TRUE(picture);
     EXPECT_EQ(StoreMtx(*picture), file);
@@ -77,21 +77,21 @@ TEST(MtxFormat, DisplayedSizeIsTwoHundredByHundredUntilLoaded) {
     CMTX picture;
     EXPECT_EQ(picture.DisplayedSize(), (PictureSize{200, 100}));
     EXPECT_EQ(picture.m_bValid, 0);
-    test::Mtx16Spec spec;
-    spec.pixels.assign(12, 0);
-    auto loaded = LoadMtx(test::MakeMtx16(spec));
+    test::Mtx16Spec layout;
+    layout.pixels.assign(12, 0);
+    auto loaded = LoadMtx(test::MakeMtx16(layout));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->DisplayedSize(), (PictureSize{4, 3}));
     EXPECT_EQ(loaded->m_bValid, 1);
 }
 
 TEST(MtxFormat, PaletteHoldsTheUsedColoursInOrderOfFirstAppearance) {
-    test::Mtx8Spec spec;
-    spec.width = 5;
-    spec.height = 2;
-    spec.palette = GreyPalette(256);
-    spec.pixels = {200, 3, 200, 77, 3, 9, 250, 9, 77, 200};  // five of 256 entries
-    auto picture = LoadMtx(test::MakeMtx8(spec));
+    test::Mtx8Spec layout;
+    layout.width = 5;
+    layout.height = 2;
+    layout.palette = GreyPalette(256);
+    layout.pixels = {200, 3, 200, 77, 3, 9, 250, 9, 77, 200};  // five of 256 entries
+    auto picture = LoadMtx(test::MakeMtx8(layout));
     ASSERT_TRUE(picture);
     const LogicalPalette palette = picture->Palette();
     EXPECT_EQ(palette.version, 0x300);
@@ -99,32 +99,32 @@ TEST(MtxFormat, PaletteHoldsTheUsedColoursInOrderOfFirstAppearance) {
     EXPECT_EQ(picture->ColorCount(), 5);
     const unsigned order[] = {200, 3, 77, 9, 250};
     for (int i = 0; i < 5; ++i) {
-        const Rgb c = spec.palette[order[i]];
+        const Rgb c = layout.palette[order[i]];
         EXPECT_EQ(palette.entries[i], (PaletteEntry{c.r, c.g, c.b, 0})) << i;
     }
 }
 
 TEST(MtxFormat, AllTwoHundredFiftySixColoursMakeAFullPalette) {
-    test::Mtx8Spec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.palette = GreyPalette(256);
-    for (unsigned i = 0; i < 256; ++i) spec.pixels.push_back(std::uint8_t(255 - i));
-    auto picture = LoadMtx(test::MakeMtx8(spec));
+    test::Mtx8Spec layout;
+    layout.width = 16;
+    layout.height = 16;
+    layout.palette = GreyPalette(256);
+    for (unsigned i = 0; i < 256; ++i) layout.pixels.push_back(std::uint8_t(255 - i));
+    auto picture = LoadMtx(test::MakeMtx8(layout));
     ASSERT_TRUE(picture);
     const LogicalPalette palette = picture->Palette();
     ASSERT_EQ(palette.entries.size(), 256u);
-    EXPECT_EQ(palette.entries[0].red, spec.palette[255].r);
-    EXPECT_EQ(palette.entries[255].red, spec.palette[0].r);
+    EXPECT_EQ(palette.entries[0].red, layout.palette[255].r);
+    EXPECT_EQ(palette.entries[255].red, layout.palette[0].r);
 }
 
 TEST(MtxFormat, EqualPaletteColoursShareOneEntryAndIndicesBeyondThePaletteAreBlack) {
-    test::Mtx8Spec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.palette = {{10, 20, 30}, {10, 20, 30}, {0, 0, 0}};
-    spec.pixels = {0, 1, 200, 2};  // 200 lies beyond the three stored entries
-    auto picture = LoadMtx(test::MakeMtx8(spec));
+    test::Mtx8Spec layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.palette = {{10, 20, 30}, {10, 20, 30}, {0, 0, 0}};
+    layout.pixels = {0, 1, 200, 2};  // 200 lies beyond the three stored entries
+    auto picture = LoadMtx(test::MakeMtx8(layout));
     ASSERT_TRUE(picture);
     const auto entries = picture->Palette().entries;
     ASSERT_EQ(entries.size(), 2u);
@@ -179,16 +179,16 @@ TEST(MtxFormat, HostileOrDamagedFilesAreRefusedWithAReason) {
 }
 
 TEST(MtxFormat, AFailedLoadKeepsThePictureThatWasThere) {
-    test::Mtx16Spec spec;
-    spec.pixels.assign(12, 0x1234);
-    auto picture = LoadMtx(test::MakeMtx16(spec));
+    test::Mtx16Spec layout;
+    layout.pixels.assign(12, 0x1234);
+    auto picture = LoadMtx(test::MakeMtx16(layout));
     ASSERT_TRUE(picture);
     auto ar = ByteArchive::FromBytes(test::MakeMtxHeaders(65535, 65535, 16));
     picture->Serialize(*ar);
     EXPECT_FALSE(ar->Ok());
     EXPECT_EQ(picture->m_bValid, 1);
     EXPECT_EQ(picture->m_strDescription, "16 bit MTX 4x3");
-    EXPECT_EQ(picture->Content().pixels16, spec.pixels);
+    EXPECT_EQ(picture->Content().pixels16, layout.pixels);
 }
 
 TEST(MtxFormat, AnEmptyPictureIsNotSaved) {

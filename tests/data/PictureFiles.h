@@ -38,7 +38,7 @@ struct Mtx8Spec {
     unsigned blockCount = 0xFFFFFFFF;    // palette block entry count; default: N
     unsigned bytesPerEntry = 3;
 };
-Bytes MakeMtx8(const Mtx8Spec& spec);
+Bytes MakeMtx8(const Mtx8Spec& layout);
 
 struct Mtx16Spec {
     unsigned width = 4, height = 3;
@@ -46,7 +46,7 @@ struct Mtx16Spec {
     unsigned bottomUp = 0;
     unsigned xOrigin = 11, yOrigin = 13;
 };
-Bytes MakeMtx16(const Mtx16Spec& spec);
+Bytes MakeMtx16(const Mtx16Spec& layout);
 
 // The two headers alone, for hostile sizes.
 Bytes MakeMtxHeaders(unsigned width, unsigned height, unsigned bitsPerPixel);
@@ -67,7 +67,7 @@ struct TgaSpec {
     Bytes imageId;
     unsigned xOrigin = 0, yOrigin = 0;
 };
-Bytes MakeTga(const TgaSpec& spec);
+Bytes MakeTga(const TgaSpec& layout);
 
 std::uint16_t Pack15(unsigned r5, unsigned g5, unsigned b5);
 

@@ -40,21 +40,21 @@ private:
 };
 
 Bytes Mtx8File(unsigned width, unsigned height, unsigned paletteSize) {
-    test::Mtx8Spec spec;
-    spec.width = width;
-    spec.height = height;
+    test::Mtx8Spec layout;
+    layout.width = width;
+    layout.height = height;
     for (unsigned i = 0; i < paletteSize; ++i)
-        spec.palette.push_back({std::uint8_t(i * 3), std::uint8_t(i * 5), std::uint8_t(i * 7)});
-    for (unsigned i = 0; i < width * height; ++i) spec.pixels.push_back(std::uint8_t((i * 13 + i / width) % paletteSize));
-    return test::MakeMtx8(spec);
+        layout.palette.push_back({std::uint8_t(i * 3), std::uint8_t(i * 5), std::uint8_t(i * 7)});
+    for (unsigned i = 0; i < width * height; ++i) layout.pixels.push_back(std::uint8_t((i * 13 + i / width) % paletteSize));
+    return test::MakeMtx8(layout);
 }
 
 Bytes Mtx16File(unsigned width, unsigned height) {
-    test::Mtx16Spec spec;
-    spec.width = width;
-    spec.height = height;
-    for (unsigned i = 0; i < width * height; ++i) spec.pixels.push_back(std::uint16_t(i * 2654435761u >> 17));
-    return test::MakeMtx16(spec);
+    test::Mtx16Spec layout;
+    layout.width = width;
+    layout.height = height;
+    for (unsigned i = 0; i < width * height; ++i) layout.pixels.push_back(std::uint16_t(i * 2654435761u >> 17));
+    return test::MakeMtx16(layout);
 }
 
 Bytes Stored(CMTX& picture) {
@@ -181,12 +181,12 @@ Bytes MtxFileOfSize(std::size_t size, unsigned width) {
     const std::size_t rest = size - 95;
     unsigned palette = 0;
     while ((rest - 3 * palette) % width != 0) ++palette;
-    test::Mtx8Spec spec;
-    spec.width = width;
-    spec.height = static_cast<unsigned>((rest - 3 * palette) / width);
-    spec.palette.assign(palette, {1, 2, 3});
-    spec.pixels.assign(std::size_t(spec.width) * spec.height, 7);
-    Bytes bytes = test::MakeMtx8(spec);
+    test::Mtx8Spec layout;
+    layout.width = width;
+    layout.height = static_cast<unsigned>((rest - 3 * palette) / width);
+    layout.palette.assign(palette, {1, 2, 3});
+    layout.pixels.assign(std::size_t(layout.width) * layout.height, 7);
+    Bytes bytes = test::MakeMtx8(layout);
     EXPECT_EQ(bytes.size(), size);
     return bytes;
 }

@@ -54,11 +54,11 @@ TEST(TgaFormat, BothLayoutsStoreTheBytesTheyLoaded) {
     test::TgaSpec withId = EightBit(0x20);
     withId.imageId = {'c', 'a', 'm'};
     const test::TgaSpec specs[] = {EightBit(0x20), EightBit(0), SixteenBit(0), SixteenBit(0x20), withId};
-    for (const auto& spec : specs) {
-        const Bytes file = test::MakeTga(spec);
+    for (const auto& layout : specs) {
+        const Bytes file = test::MakeTga(layout);
         auto picture = LoadTga(file);
-        ASSERT_TRUE(picture) << spec.depth << "/" << spec.descriptor;
-        EXPECT_EQ(Store(*picture), file) << spec.depth << "/" << spec.descriptor;
+        ASSERT_TRUE(picture) << layout.depth << "/" << layout.descriptor;
+        EXPECT_EQ(Store(*picture), file) << layout.depth << "/" << layout.descriptor;
     }
 }
 
@@ -72,10 +72,10 @@ TEST(TgaFormat, SixteenBitRowsAreKeptLastStoredRowFirst) {
 }
 
 TEST(TgaFormat, AColourListedTwiceGetsOnePaletteEntryAndSavesAsRead) {
-    test::TgaSpec spec = EightBit(0x20);
-    spec.colorMap = {{1, 2, 3}, {40, 50, 60}, {1, 2, 3}};
-    spec.pixels8 = {2, 1, 0, 0, 2, 1};
-    const Bytes file = test::MakeTga(spec);
+    test::TgaSpec layout = EightBit(0x20);
+    layout.colorMap = {{1, 2, 3}, {40, 50, 60}, {1, 2, 3}};
+    layout.pixels8 = {2, 1, 0, 0, 2, 1};
+    const Bytes file = test::MakeTga(layout);
     auto picture = LoadTga(file);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->ColorCount(), 2);
@@ -89,10 +89,10 @@ TEST(TgaFormat, AColourListedTwiceGetsOnePaletteEntryAndSavesAsRead) {
 }
 
 TEST(TgaFormat, IndicesBeyondTheColourMapAreBlack) {
-    test::TgaSpec spec = EightBit(0x20);
-    spec.colorMap = {{7, 7, 7}};
-    spec.pixels8 = {0, 1, 255, 0, 0, 0};
-    auto picture = LoadTga(test::MakeTga(spec));
+    test::TgaSpec layout = EightBit(0x20);
+    layout.colorMap = {{7, 7, 7}};
+    layout.pixels8 = {0, 1, 255, 0, 0, 0};
+    auto picture = LoadTga(test::MakeTga(layout));
     ASSERT_TRUE(picture);
     const auto entries = picture->Palette().entries;
     ASSERT_EQ(entries.size(), 2u);
