@@ -142,6 +142,27 @@ void CMTX::Draw(DrawSurface& surface) {
     DrawPrepared(surface, picture);
 }
 
+std::optional<PixelInfo> CMTX::PixelAt(int x, int y) const {
+    std::lock_guard lock(m_mutex);
+    const auto& image = m_content.image;
+    if (!m_bValid || x < 0 || y < 0 || x >= image.width || y >= image.height) return std::nullopt;
+    // Bottom-up pictures keep their last shown row first.
+    const std::size_t row = image.bottomUp ? std::size_t(image.height - 1 - y) : std::size_t(y);
+    const std::size_t at = row * std::size_t(image.width) + std::size_t(x);
+    PixelInfo info;
+    info.bitsPerPixel = image.bitsPerPixel;
+    if (image.bitsPerPixel == 8) {
+        if (at >= m_content.pixels8.size()) return std::nullopt;
+        info.index = m_content.pixels8[at];
+        info.color = m_colorTable[static_cast<std::size_t>(info.index)];
+    } else {
+        if (at >= m_content.pixels16.size()) return std::nullopt;
+        info.value = static_cast<std::uint16_t>(m_content.pixels16[at] & 0x7FFF);
+        info.color = ColorOf15(info.value);
+    }
+    return info;
+}
+
 std::shared_ptr<CTGA> CMTX::ToTarga() const {
     std::lock_guard lock(m_mutex);
     if (!m_bValid) return nullptr;

@@ -36,6 +36,7 @@ public:
     // file leaves the picture as it was and the reason in the archive.
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
+    std::optional<PixelInfo> PixelAt(int x, int y) const override;
     // Sends the picture request and starts the reception worker.
     bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
                       bool extraByte) override;

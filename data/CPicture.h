@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,21 @@
 
 namespace brelko {
 
+// One pixel as the picture holds it: its index and colour (8 bits) or its
+// 15-bit value and colour (16 bits).
+struct PixelInfo {
+    int bitsPerPixel = 0;
+    int index = 0;            // 8 bits: the palette or colour-map index
+    std::uint16_t value = 0;  // 16 bits: red in bits 10-14, green 5-9, blue 0-4
+    RgbQuad color;
+};
+
 class CPicture : public CData {
 public:
+    // The pixel at column x, row y counted from the top as the picture shows;
+    // nullopt outside the picture or while it is empty.
+    virtual std::optional<PixelInfo> PixelAt(int x, int y) const = 0;
+
     std::string GetDescription() const override;
     // W x H after loading, the drawn size after each Draw; 200 x 100 while empty.
     PictureSize DisplayedSize() const;

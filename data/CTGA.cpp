@@ -223,6 +223,32 @@ void CTGA::Draw(DrawSurface& surface) {
     DrawPrepared(surface, picture);
 }
 
+std::optional<PixelInfo> CTGA::PixelAt(int x, int y) const {
+    std::lock_guard lock(m_mutex);
+    const TgaHeader& h = m_content.header;
+    if (!m_bValid || x < 0 || y < 0 || x >= h.width || y >= h.height) return std::nullopt;
+    const bool sixteen = h.pixelDepth == 16;
+    const bool topFirst = (h.descriptor & 0x20) != 0;
+    // The same row order as the drawing uses.
+    const bool bottomUp = sixteen ? topFirst : !topFirst;
+    const std::size_t row = bottomUp ? std::size_t(h.height - 1 - y) : std::size_t(y);
+    const std::size_t at = row * std::size_t(h.width) + std::size_t(x);
+    PixelInfo info;
+    info.bitsPerPixel = sixteen ? 16 : 8;
+    if (sixteen) {
+        if (at >= m_content.pixels16.size()) return std::nullopt;
+        info.value = static_cast<std::uint16_t>(m_content.pixels16[at] & 0x7FFF);
+        info.color = ColorOf15(info.value);
+    } else {
+        if (at >= m_content.pixels8.size()) return std::nullopt;
+        info.index = m_content.pixels8[at];
+        const std::size_t entry = std::size_t(info.index) * 3;
+        if (entry + 2 < m_content.colorMap.size())
+            info.color = RgbQuad{m_content.colorMap[entry], m_content.colorMap[entry + 1], m_content.colorMap[entry + 2], 0};
+    }
+    return info;
+}
+
 bool CTGA::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
     (void)line, (void)windows, (void)command, (void)extraByte;
     return false;

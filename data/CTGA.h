@@ -50,6 +50,7 @@ public:
 
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
+    std::optional<PixelInfo> PixelAt(int x, int y) const override;
     // A Targa picture is not fetched from the vision system.
     bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
                       bool extraByte) override;

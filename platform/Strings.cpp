@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <vector>
 #include <sys/stat.h>
 
 #include "FileUtil.h"
@@ -134,5 +135,25 @@ std::string FormatPercent1(const std::string& text, const std::string& arg) {
     }
     return result;
 }
+
+std::string FormatArgs(const std::string& text, std::initializer_list<std::string> args) {
+    const std::vector<std::string> values(args);
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const std::size_t n = static_cast<std::size_t>(text[i + 1] - '1');
+            if (n < values.size()) {
+                result += values[n];
+                ++i;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+std::string CurrentLanguageName() { return Current()->name; }
 
 }  // namespace brelko

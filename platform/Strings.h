@@ -2,6 +2,7 @@
 // Danish, built in; a language library loaded at run time replaces it.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "ResourceIds.h"
@@ -38,5 +39,12 @@ bool SelectLanguage(int languageNumber);
 // Replaces "%1" with the argument (as the Windows message formatter does for
 // the strings that carry it).
 std::string FormatPercent1(const std::string& text, const std::string& arg);
+// Replaces "%1" to "%9" with the arguments in order; a number without an
+// argument is left as it stands.
+std::string FormatArgs(const std::string& text, std::initializer_list<std::string> args);
+
+// The own name of the language the texts come from now ("English", "Dansk"):
+// the loaded library's, else the built-in table's.
+std::string CurrentLanguageName();
 
 }  // namespace brelko
