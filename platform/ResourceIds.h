@@ -32,6 +32,23 @@ constexpr unsigned IDS_RECEIVE_ERROR = 31464;
 constexpr unsigned IDS_COM_PORT = 31465;
 constexpr unsigned IDS_DATA_FOLDER = 31466;
 
+// Texts of the windowed program.
+constexpr unsigned IDS_SAFETY_COPY_OPTION = 31500;  // Options: the safety copy check box
+constexpr unsigned IDS_DEVICE_PRESENT = 31501;      // Options: "%1" is the device a COM number opens
+constexpr unsigned IDS_DEVICE_ABSENT = 31502;
+constexpr unsigned IDS_DEVICE_SIMULATOR = 31503;
+constexpr unsigned IDS_BROWSE = 31504;
+constexpr unsigned IDS_PIXEL_INDEXED = 31510;       // status bar: position, index and colour
+constexpr unsigned IDS_PIXEL_15BIT = 31511;         // status bar: position and 5-5-5 value
+constexpr unsigned IDS_NO_PICTURE_TO_SAVE = 31512;
+constexpr unsigned IDS_QUIT_WHILE_BUSY = 31513;
+constexpr unsigned IDS_PORT_NO_DEVICE = 31520;      // why the port cannot be opened ("%1": the device)
+constexpr unsigned IDS_PORT_NO_PERMISSION = 31521;  // "%2": the group to join
+constexpr unsigned IDS_PORT_NO_PERMISSION_ASK = 31522;
+constexpr unsigned IDS_PORT_BUSY = 31523;           // "%2": the programs that hold it
+constexpr unsigned IDS_PORT_NOT_SERIAL = 31524;
+constexpr unsigned IDS_PORT_ALREADY_OPEN = 31525;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;
@@ -47,9 +64,13 @@ constexpr unsigned ID_GET_MENU = 32781;
 constexpr unsigned ID_GET_LANGUAGE = 32782;
 constexpr unsigned ID_SEND_LANGUAGE = 32783;
 constexpr unsigned ID_OPTIONS = 32796;
+constexpr unsigned ID_CANCEL_TRANSFER = 32800;  // beyond the classic commands: stop a transfer
 
 // Framework strings.
 constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;     // "Ready"
+constexpr unsigned AFX_IDS_UNTITLED = 57648;        // an untitled document of a kind without a name
+constexpr unsigned AFX_IDP_FAILED_TO_OPEN_DOC = 61704;
+constexpr unsigned AFX_IDP_FAILED_TO_SAVE_DOC = 61705;
 constexpr unsigned AFX_IDS_ALLFILTER = 61442;       // "All Files (*.*)"
 constexpr unsigned AFX_IDP_ASK_TO_SAVE = 61699;     // "Save changes to %1?"
 
@@ -59,6 +80,7 @@ constexpr unsigned ID_FILE_CLOSE = 57602;
 constexpr unsigned ID_FILE_SAVE = 57603;
 constexpr unsigned ID_FILE_SAVE_AS = 57604;
 constexpr unsigned ID_FILE_MRU_FILE1 = 57616;  // the recent-file list starts here
+constexpr unsigned ID_EDIT_COPY = 57634;
 constexpr unsigned ID_APP_ABOUT = 57664;
 constexpr unsigned ID_APP_EXIT = 57665;
 constexpr unsigned ID_NEXT_PANE = 57680;

@@ -47,6 +47,30 @@ constexpr StringEntry kStrings[] = {
     {IDS_COM_PORT, "COM port", "COM port"},
     {IDS_DATA_FOLDER, "Default data folder:", "Data bibliotek:"},
 
+    // The windowed program's own texts.
+    {IDS_SAFETY_COPY_OPTION, "Make a safety copy of the system's settings before every restore",
+     "Tag en sikkerhedskopi af systemets opsætning før hver gendannelse"},
+    {IDS_DEVICE_PRESENT, "%1", "%1"},
+    {IDS_DEVICE_ABSENT, "%1 (not present)", "%1 (findes ikke)"},
+    {IDS_DEVICE_SIMULATOR, "simulator (%1)", "simulator (%1)"},
+    {IDS_BROWSE, "Browse...", "Gennemse..."},
+    {IDS_PIXEL_INDEXED, "x %1, y %2: index %3 (R %4, G %5, B %6)", "x %1, y %2: indeks %3 (R %4, G %5, B %6)"},
+    {IDS_PIXEL_15BIT, "x %1, y %2: %3 (R %4, G %5, B %6 of 31)", "x %1, y %2: %3 (R %4, G %5, B %6 af 31)"},
+    {IDS_NO_PICTURE_TO_SAVE, "There is no picture to save.", "Der er intet billede at gemme."},
+    {IDS_QUIT_WHILE_BUSY,
+     "A transfer with the vision system is running.\nStop it and quit when the system is ready again?",
+     "En overførsel med vision systemet er i gang.\nStop den og afslut, når systemet er klar igen?"},
+    {IDS_PORT_NO_DEVICE, "%1 does not exist: is the adapter plugged in, and is this the right COM port?",
+     "%1 findes ikke: er adapteren sat i, og er det den rigtige COM port?"},
+    {IDS_PORT_NO_PERMISSION,
+     "No permission to open %1. Join the group \"%2\" (sudo usermod -aG %2 $USER) and log in again.",
+     "Ingen adgang til %1. Meld dig ind i gruppen \"%2\" (sudo usermod -aG %2 $USER) og log ind igen."},
+    {IDS_PORT_NO_PERMISSION_ASK, "No permission to open %1: ask the administrator for access.",
+     "Ingen adgang til %1: bed administratoren om adgang."},
+    {IDS_PORT_BUSY, "%1 is busy: %2 holds it.", "%1 er optaget: %2 bruger den."},
+    {IDS_PORT_NOT_SERIAL, "%1 is not a serial port.", "%1 er ikke en seriel port."},
+    {IDS_PORT_ALREADY_OPEN, "%1 is already open in this program.", "%1 er allerede åben i dette program."},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},
@@ -66,10 +90,15 @@ constexpr StringEntry kStrings[] = {
     {ID_GET_LANGUAGE, "Receive Language\nReceive Language", "Hent Sprog\nHent sprog"},
     {ID_SEND_LANGUAGE, "Send language", "Sender en sprog fil til Vision Systemet\nSend Sprog"},
     {ID_OPTIONS, "Change program options\nOptions", "Indstillinger\nIndstillinger"},
+    {ID_CANCEL_TRANSFER, "Stop the running transfer (Esc)\nStop transfer", "Stop den igangværende overførsel (Esc)\nStop overførsel"},
+    {ID_EDIT_COPY, "Copy the picture to the clipboard\nCopy", "Kopiér billedet til udklipsholderen\nKopiér"},
 
     // Framework strings.
     {AFX_IDS_IDLEMESSAGE, "Ready", "Klar"},
     {AFX_IDS_ALLFILTER, "All Files (*.*)", "Alle Filer (*.*)"},
+    {AFX_IDS_UNTITLED, "Untitled", "Unavngivet"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "Cannot open %1.\n%2", "%1 kan ikke åbnes.\n%2"},
+    {AFX_IDP_FAILED_TO_SAVE_DOC, "Cannot save %1.\n%2", "%1 kan ikke gemmes.\n%2"},
     {AFX_IDP_ASK_TO_SAVE, "Save changes to %1?", "Gem ændringer i %1?"},
 };
 
