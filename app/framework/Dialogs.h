@@ -1,0 +1,43 @@
+// The framework's message box and file dialogs over Qt's: texts from the
+// string table, filters in the classic "name|pattern|...||" form, the start
+// folder, and the current folder left at the chosen file's folder as the
+// classic file dialogs do.
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace brelko::app {
+
+enum class MessageButtons { Ok, YesNoCancel, YesNo, OkCancel };
+enum class MessageIcon { Information, Warning, Error, Question };
+enum class MessageResult { Ok, Cancel, Yes, No };
+
+// A modal message box titled "Brelko" over the main window.
+MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons = MessageButtons::Ok,
+                            MessageIcon icon = MessageIcon::Information);
+
+// "Backup-file (*.asc)|*.asc||" in Qt's form ("Backup-file (*.asc)"), one
+// filter per pair; a name that does not end with its own pattern in
+// parentheses gets it appended.
+std::string QtFilterFromClassic(const std::string& classic);
+
+struct FileDialogRequest {
+    bool save = false;
+    std::string filter;            // classic form
+    std::string defaultExtension;  // ".asc": added to a name the user typed without one
+    std::string startFolder;       // empty: the current folder
+    std::string fileName;          // proposed name; empty: none
+    bool promptOverwrite = false;  // save: ask before replacing a file
+};
+
+// Runs the dialog; the chosen path, or empty on Cancel. On OK the current
+// folder becomes the chosen file's folder.
+std::string RunFileDialog(const FileDialogRequest& request);
+
+// Tests turn the platform's own dialogs off so that Qt's, which they can
+// drive, are used.
+void SetNativeDialogsAllowed(bool allowed);
+
+}  // namespace brelko::app
