@@ -1,0 +1,43 @@
+#include "CAboutDlg.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ResourceIds.h"
+#include "Resources.h"
+#include "framework/QtText.h"
+
+namespace brelko::app {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("aboutDialog"));
+    const DialogTexts texts = LoadDialog(IDD_ABOUTBOX).value_or(DialogTexts{});
+    setWindowTitle(Q(texts.caption));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/brelko.svg")).pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(icon, 0, 0, 3, 1);
+    int row = 0;
+    for (unsigned id : {IDC_ABOUT_VERSION, IDC_ABOUT_LINE2, IDC_ABOUT_LINE3}) {
+        auto* line = new QLabel(Q(texts.Control(id)), this);
+        line->setObjectName(QStringLiteral("aboutLine%1").arg(id));
+        if (id == IDC_ABOUT_VERSION) {
+            QFont font = line->font();
+            font.setBold(true);
+            line->setFont(font);
+        }
+        layout->addWidget(line, row++, 1);
+    }
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(Q(texts.Control(IDOK)), QDialogButtonBox::AcceptRole);
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons, row, 0, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace brelko::app

@@ -1,0 +1,295 @@
+#include "CBrelkoApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMdiArea>
+#include <QTimer>
+#include <QTranslator>
+#include <cctype>
+
+#include "CAboutDlg.h"
+#include "CChildFrame.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "CDeviceLine.h"
+#include "CMainFrame.h"
+#include "COptionsDlg.h"
+#include "CPosixPort.h"
+#include "CStatusView.h"
+#include "Options.h"
+#include "Profile.h"
+#include "ResourceIds.h"
+#include "SimulatorRunner.h"
+#include "SingleInstance.h"
+#include "StatusFrame.h"
+#include "framework/CDocTemplate.h"
+#include "framework/Dialogs.h"
+#include "framework/QtPostQueue.h"
+#include "framework/QtText.h"
+#include "framework/RecentFileList.h"
+
+// The icons live in the library's resources, which a static library must
+// register itself.
+static void InitResources() { Q_INIT_RESOURCE(brelko); }
+
+namespace brelko::app {
+
+FileDialogRequest BackupDialogRequest(bool save);  // MainFrameCommands.cpp
+
+CBrelkoApp* BrelkoApp() { return dynamic_cast<CBrelkoApp*>(AfxGetApp()); }
+
+CBrelkoApp::CBrelkoApp(AppOptions options)
+    : m_options(std::move(options)), m_pQueue(std::make_unique<QtPostQueue>()) {
+    InitResources();
+    MapCommand(ID_APP_ABOUT, [this](unsigned) { OnAppAbout(); });
+    MapCommand(ID_OPTIONS, [this](unsigned) { OnOptions(); });
+    MapCommand(ID_SEND_SETUP, [this](unsigned) { OnSendSetup(); });
+    MapCommand(ID_FILE_OPEN, [this](unsigned) { OnFileOpen(); });
+    MapCommand(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 3, [this](unsigned id) { OnOpenRecentFile(id); });
+}
+
+CBrelkoApp::~CBrelkoApp() {
+    // The frame goes first (it writes Custom/Status), then the recent files
+    // are saved, as the framework does at exit.
+    m_pSingleInstance.reset();
+    m_pMainFrame.reset();
+    if (m_pRecentFiles) m_pRecentFiles->WriteList();
+    if (const int pages = Profile::GetInt("Settings", "PreviewPages", 0); pages != 0)
+        Profile::WriteInt("Settings", "PreviewPages", pages);
+    m_templates.clear();
+    CDeviceLine::SetPortFactory({});
+    m_pSimulator.reset();
+}
+
+QWidget* CBrelkoApp::MainWindow() const { return m_pMainFrame.get(); }
+
+void CBrelkoApp::AddToRecentFileList(const std::string& path) {
+    if (m_pRecentFiles) m_pRecentFiles->Add(path);
+}
+
+void CBrelkoApp::OnDocumentTitleChanged() {
+    if (m_pMainFrame) QTimer::singleShot(0, m_pMainFrame.get(), [frame = m_pMainFrame.get()] { frame->RequestCommandUIUpdate(); });
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool CBrelkoApp::InitInstance() {
+    // The settings file comes first: everything after reads it.
+    Profile::SetPath(m_options.iniPath.empty() ? Profile::DefaultPath(Profile::ExecutablePath()) : m_options.iniPath);
+    m_pRecentFiles = std::make_unique<RecentFileList>("Recent File List", "File%d", 4, 30);
+    m_pRecentFiles->ReadList();
+
+    // The language, before any window or template loads a text.
+    if (m_options.language == "da") SetBuiltinLanguage(Language::Danish);
+    else if (m_options.language == "en") SetBuiltinLanguage(Language::English);
+    SelectLanguage(Profile::GetInt("Language", "CurrentLanguage", 1));
+    LoadQtTranslations();
+
+    // The data folder; a missing or empty one leaves the current folder.
+    const std::string folder = Profile::GetString("Custom", "Directory", "");
+    if (!folder.empty()) QDir::setCurrent(Q(folder));
+
+    if (m_options.simulate && !StartSimulator()) return false;
+
+    RegisterTemplates();
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME)) return false;
+    // Open requests of later starts (the file manager's "open with").
+    if (m_options.singleInstance) {
+        m_pSingleInstance = std::make_unique<SingleInstance>(Profile::Path());
+        m_pSingleInstance->Listen([this](const std::string& path) {
+            if (m_pMainFrame) {
+                m_pMainFrame->raise();
+                m_pMainFrame->activateWindow();
+            }
+            OpenDocumentFile(path);
+        });
+    }
+    // A file named on the command line is not opened: only --open does that.
+    m_pMainFrame->resize(1024, 720);
+    m_pMainFrame->show();
+    m_pMainFrame->ToggleStatusWindow();
+    if (!m_options.openFiles.empty()) {
+        QTimer::singleShot(0, m_pMainFrame.get(), [this, files = m_options.openFiles] {
+            for (const std::string& file : files) OpenDocumentFile(S(QFileInfo(Q(file)).absoluteFilePath()));
+        });
+    }
+    return true;
+}
+
+void CBrelkoApp::LoadQtTranslations() {
+    // Qt's own texts (message-box buttons, file dialogs) in the program's language.
+    for (auto& translator : m_translators) QCoreApplication::removeTranslator(static_cast<QTranslator*>(translator.get()));
+    m_translators.clear();
+    if (CurrentLanguageName() != "Dansk") return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QStringLiteral("qtbase_da"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        m_translators.push_back(std::move(translator));
+    }
+}
+
+bool CBrelkoApp::StartSimulator() {
+    cli::GlobalOptions sim;
+    sim.simulate = m_options.simulatorPreset;
+    if (m_options.simulatorBaud >= 0) sim.simBaud = m_options.simulatorBaud;
+    sim.simFaults = m_options.simulatorFaults;
+    std::string error;
+    bool badOptions = false;
+    m_pSimulator = cli::SimulatorRunner::Start(sim, &error, &badOptions);
+    if (!m_pSimulator) {
+        AfxMessageBox(error, MessageButtons::Ok, MessageIcon::Error);
+        return false;
+    }
+    // The configured port leads to the simulator; every other COM number to its own device.
+    const int simulated = Profile::GetInt("Custom", "Comport", 1) - 1;
+    CDeviceLine::SetPortFactory([simulated, device = m_pSimulator->DevicePath()](int portNumber, int rx, int tx) {
+        if (portNumber == simulated) return std::make_unique<CPosixPort>(device, rx, tx, 0);
+        return std::make_unique<CPosixPort>(portNumber, rx, tx, 0);
+    });
+    return true;
+}
+
+std::string CBrelkoApp::SimulatorDevice() const { return m_pSimulator ? m_pSimulator->DevicePath() : std::string(); }
+std::string CBrelkoApp::SimulatorLabel() const { return m_pSimulator ? m_pSimulator->Label() : std::string(); }
+
+void CBrelkoApp::RegisterTemplates() {
+    auto dataFrame = [this](CDocTemplate&, CDocument& document) -> CView* {
+        auto* child = new CChildFrame(*m_pMainFrame);
+        auto* view = new CDataView(*m_pMainFrame, *child);
+        child->SetView(view, view);
+        document.AddView(view);
+        m_pMainFrame->MdiArea()->addSubWindow(child);
+        child->hide();
+        return view;
+    };
+    auto showData = [this](CView& view, bool visible) {
+        auto* child = static_cast<CChildFrame*>(view.Frame());
+        if (!visible) return;
+        child->show();
+        m_pMainFrame->MdiArea()->setActiveSubWindow(child);
+    };
+    auto makeData = [] { return std::make_unique<CDataDoc>(); };
+    auto add = [&](unsigned id, auto makeDocument, auto makeFrame, auto showFrame) {
+        m_templates.push_back(std::make_unique<CDocTemplate>(id, makeDocument, makeFrame, showFrame));
+        return m_templates.back().get();
+    };
+    m_pTargaTemplate = add(IDR_TGATYPE, makeData, dataFrame, showData);
+    m_pPictureTemplate = add(IDR_MTXTYPE, makeData, dataFrame, showData);
+    m_pBackupTemplate = add(IDR_ASCTYPE, makeData, dataFrame, showData);
+    m_pTextTemplate = add(IDR_TXTTYPE, makeData, dataFrame, showData);
+    m_pStatusTemplate = add(
+        IDR_MAINFRAME, [] { return std::make_unique<CStatusDoc>(); },
+        [this](CDocTemplate&, CDocument& document) -> CView* {
+            auto* strip = new CChildFrameStatus(m_pMainFrame->StatusHost());
+            m_pMainFrame->InsertStatusFrame(strip);
+            strip->hide();
+            auto* view = new CStatusViewWnd(*m_pMainFrame, *strip);
+            strip->SetView(view);
+            document.AddView(view);
+            return view;
+        },
+        [](CView& view, bool visible) {
+            if (visible) view.Frame()->show();
+        });
+}
+
+// ---------------------------------------------------------------- open by name
+
+CDocTemplate* CBrelkoApp::TemplateForFile(const std::string& path) const {
+    for (const auto& docTemplate : m_templates)
+        if (docTemplate.get() != m_pStatusTemplate && docTemplate->MatchesFileName(path)) return docTemplate.get();
+    // Any other file loads as text, so it opens as a text document.
+    return m_pTextTemplate;
+}
+
+CDocument* CBrelkoApp::OpenDocumentFile(const std::string& path) {
+    std::string last = path.size() >= 3 ? path.substr(path.size() - 3) : std::string();
+    for (char& c : last) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (last == "asc") {
+        // Opening a backup sends it to the vision system.
+        CDocument* document = m_pBackupTemplate->OpenDocumentFile(path, true);
+        if (!document) return nullptr;
+        if (auto* view = dynamic_cast<CDataView*>(document->GetFirstView())) view->SendBackup();
+        return document;
+    }
+    // An open document of that file is shown rather than opened twice.
+    const std::string absolute = S(QFileInfo(Q(path)).absoluteFilePath());
+    for (CDocument* document : AllDocuments()) {
+        if (document->GetPathName() != absolute) continue;
+        if (auto* view = document->GetFirstView()) {
+            if (auto* frame = dynamic_cast<CChildFrame*>(view->Frame())) {
+                frame->show();
+                m_pMainFrame->MdiArea()->setActiveSubWindow(frame);
+            }
+        }
+        return document;
+    }
+    return TemplateForFile(path)->OpenDocumentFile(path, true);
+}
+
+std::vector<CDocument*> CBrelkoApp::AllDocuments() const {
+    std::vector<CDocument*> documents;
+    for (const auto& docTemplate : m_templates)
+        for (const auto& document : docTemplate->Documents()) documents.push_back(document.get());
+    return documents;
+}
+
+// ---------------------------------------------------------------- commands
+
+void CBrelkoApp::OnAppAbout() {
+    CAboutDlg dialog(m_pMainFrame.get());
+    dialog.exec();
+}
+
+void CBrelkoApp::OnOptions() {
+    COptionsDlg dialog(m_pMainFrame.get());
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The new language shows in the menu bar at once; the port takes effect now.
+    LoadQtTranslations();
+    m_pMainFrame->LoadMenuBar();
+    if (m_pMainFrame->m_pStatusView) m_pMainFrame->m_pStatusView->Connect();
+}
+
+std::string CBrelkoApp::FileOpenFilter() const {
+    std::string filter;
+    for (const auto& docTemplate : m_templates) {
+        const std::string name = docTemplate->GetDocString(DocString::FilterName);
+        const std::string ext = docTemplate->GetDocString(DocString::FilterExt);
+        if (name.empty() || ext.empty()) continue;
+        filter += name + "|*" + ext + "|";
+    }
+    return filter + LoadString(AFX_IDS_ALLFILTER) + "|*||";
+}
+
+void CBrelkoApp::OnFileOpen() {
+    FileDialogRequest request;
+    request.filter = FileOpenFilter();
+    const std::string chosen = RunFileDialog(request);
+    if (!chosen.empty()) OpenDocumentFile(chosen);
+}
+
+void CBrelkoApp::OnOpenRecentFile(unsigned id) {
+    const int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
+    if (index < 0 || index >= m_pRecentFiles->Size()) return;
+    const std::string path = (*m_pRecentFiles)[index];
+    if (path.empty()) return;
+    if (!OpenDocumentFile(path)) m_pRecentFiles->Remove(index);  // the framework drops a file that is gone
+}
+
+void CBrelkoApp::OnSendSetup() {
+    const std::string chosen = RunFileDialog(BackupDialogRequest(false));
+    if (chosen.empty()) return;
+    std::string ext = QFileInfo(Q(chosen)).suffix().toLower().toStdString();
+    if (ext != "asc") return;
+    CDocument* document = m_pBackupTemplate->OpenDocumentFile(chosen, true);
+    auto* backup = dynamic_cast<CDataDoc*>(document);
+    if (!backup || !backup->m_pData) return;
+    m_strBackupPath = chosen;
+    if (auto* view = dynamic_cast<CDataView*>(document->GetFirstView())) view->SendBackup();
+}
+
+}  // namespace brelko::app

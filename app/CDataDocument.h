@@ -1,0 +1,48 @@
+// The data document in the window: the core's data document (its one data
+// object, loaded and stored through the data layer) as a document of the
+// window's framework, with its own Save As and its own question before a
+// modified document closes.
+#pragma once
+
+#include <string>
+
+#include "CDataDoc.h"  // the core's
+#include "framework/CDocument.h"
+
+namespace brelko::app {
+
+enum class DataDocKind { Targa, Mtx, Backup, Text };
+
+class CDataDoc final : public CDocument, public brelko::CDataDoc {
+public:
+    CDataDoc();
+
+    // Which of the four data templates the document belongs to.
+    DataDocKind Kind() const;
+    bool IsPicture() const;
+
+    bool OnOpenDocument(const std::string& path, std::string* error) override;
+    bool OnSaveDocument(const std::string& path, std::string* error) override;
+    bool SaveModified() override;
+    bool IsModified() const override { return brelko::CDataDoc::m_bModified; }
+    void SetModifiedFlag(bool modified = true) override;
+
+    // The core document asks after every load and store.
+    void UpdateAllViews() override { CDocument::UpdateAllViews(nullptr); }
+
+    // Save As: filters by kind (an MTX picture offers Targa, and PNG, too),
+    // the start folder and the remembered paths, the proposed name.
+    void OnFileSaveAs() override;
+
+    // What Save As offers, for the tests: the classic filter text, the start
+    // folder and the proposed name.
+    struct SaveAsSetup {
+        std::string filter;
+        std::string defaultExtension;
+        std::string startFolder;
+        std::string proposedName;
+    };
+    SaveAsSetup SaveAsDialogSetup() const;
+};
+
+}  // namespace brelko::app

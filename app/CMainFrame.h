@@ -1,0 +1,177 @@
+// The main frame: menu bar, the two toolbars on one row, the status bar with
+// its six panes, the status strip on the left and the document windows in the
+// area beside it. It owns the commands that start an exchange with the vision
+// system and the one that shows and hides the status window, and it routes
+// every command to the active view, its document, the frame and the
+// application.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/CmdTarget.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QShortcut;
+class QTimer;
+class QToolBar;
+class QHBoxLayout;
+
+namespace brelko {
+class CStatusView;
+}
+
+namespace brelko::app {
+
+class CChildFrameStatus;
+class CDataDoc;
+class CDataView;
+class CDocument;
+class CStatusViewWnd;
+class CView;
+class KeyboardLocks;
+
+class CMainFrame final : public QMainWindow, public CCmdTarget {
+    Q_OBJECT
+public:
+    // Reads Custom/Status.
+    CMainFrame();
+    // Writes Custom/Status: 1 when the status window is hidden.
+    ~CMainFrame() override;
+
+    // Window creation from resource 129: menu, toolbars, status bar. False
+    // when a bar cannot be made.
+    bool LoadFrame(unsigned resourceId);
+    // Rebuilds the menu bar from menu 129 of the current resource source.
+    void LoadMenuBar();
+
+    // Creates the status window on its first call (which connects), then
+    // shows it or hides it.
+    void ToggleStatusWindow();
+
+    // Fields, in order.
+    int m_bStatusShown = 0;
+    CStatusViewWnd* m_pStatusView = nullptr;      // not owned
+    CChildFrameStatus* m_pStatusFrame = nullptr;  // not owned
+    int m_bStatusNotCreated = 1;
+
+    // The core status logic behind the status window; null before it exists.
+    brelko::CStatusView* StatusLogic() const;
+    bool IsBusy() const;
+
+    // The area the document windows share, and the client area the status
+    // strip takes its quarter of.
+    QMdiArea* MdiArea() const { return m_pMdiArea; }
+    QWidget* ClientArea() const { return m_pClient; }
+    // The host of the status strip (left of the document area).
+    QWidget* StatusHost() const { return m_pClient; }
+    void InsertStatusFrame(CChildFrameStatus* frame);
+
+    // The active document window's view, or the status view when no document
+    // window is active (the status window is then the active child).
+    CView* GetActiveView() const;
+    CDocument* GetActiveDocument() const;
+    QMdiSubWindow* ActiveDataFrame() const;
+
+    // Pane 0 of the status bar.
+    void SetMessageText(const QString& text);
+    QString MessageText() const;
+    // Runs a command as the menu would (checks that it is enabled first).
+    bool ExecuteCommand(unsigned id);
+    // The enabling and check state the update handlers give a command now.
+    CCmdUI QueryCommand(unsigned id);
+    // Brings every menu item, button and pane up to date at once.
+    void UpdateCommandUI();
+    // Asks for that soon (coalesced), after something changed.
+    void RequestCommandUIUpdate();
+
+    // The actions that carry a command (menu items and toolbar buttons).
+    std::vector<QAction*> ActionsFor(unsigned id) const;
+    QToolBar* FileToolBar() const { return m_pToolBar; }
+    QToolBar* TransferToolBar() const { return m_pTransferBar; }
+    QLabel* Pane(int index) const;
+    QProgressBar* TransferProgress() const { return m_pProgress; }
+
+    // The exchange commands.
+    void OnGetSetup();      // Back up
+    void OnConnect();
+    void OnGetPicture();
+    void OnGetMenu();
+    void OnGetLanguage();
+    void OnSendLanguage();  // the main-frame version: asks for the file
+    void OnCancelTransfer();
+
+    // The status view's progress and state, for the progress bar.
+    void OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
+    // Runs `task` once no modal dialog is up (at once when none is), so that
+    // one question never lands on top of another.
+    void RunWhenNoModal(std::function<void()> task);
+    // Runs `task` when the running transfer has ended (its outcome known),
+    // unless `context` is gone by then.
+    void WhenTransferDone(QObject* context, std::function<void()> task);
+    // A finished backup reception: stored where the rules say, then closed.
+    void StoreReceivedBackup(CDataDoc& document, CDataView& view);
+    // Asks before quitting while a transfer runs; true when the program may end now.
+    bool ConfirmQuitWhileBusy();
+
+signals:
+    void commandUIUpdated();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    QAction* MakeAction(unsigned id, const QString& text);
+    bool CreateToolBars();
+    bool CreateStatusBar();
+    void CreateAccelerators();
+    void MapCommands();
+    void UpdateRecentFileMenu(QMenu* menu, QAction* placeholder);
+    std::vector<CCmdTarget*> RouteChain() const;
+    void OnToolbarToggle();
+    void OnStatusBarToggle();
+    void OnNextPane(bool forward);
+    void UpdateIndicatorPanes();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void UpdateWindowTitle();
+    void OnAccelerator(int key);
+    CDataView* ActiveDataView() const;
+
+    QWidget* m_pClient = nullptr;
+    QHBoxLayout* m_pClientLayout = nullptr;
+    QMdiArea* m_pMdiArea = nullptr;
+    QToolBar* m_pToolBar = nullptr;      // toolbar 128
+    QToolBar* m_pTransferBar = nullptr;  // toolbar 150
+    std::vector<QLabel*> m_panes;        // panes 0 to 5
+    QProgressBar* m_pProgress = nullptr;
+    std::multimap<unsigned, QAction*> m_actions;
+    std::map<unsigned, QAction*> m_toolbarActions;
+    std::vector<QShortcut*> m_shortcuts;
+    QTimer* m_pIdleTimer = nullptr;
+    bool m_bUpdatePending = false;
+    QMdiSubWindow* m_pLastActive = nullptr;
+    std::unique_ptr<KeyboardLocks> m_pLocks;
+    QString m_strMessage;
+    std::vector<std::function<void()>> m_deferred;  // waiting for the modal dialog to close
+    QTimer* m_pModalTimer = nullptr;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterTransfer;
+    bool m_bQuitWhenIdle = false;
+};
+
+}  // namespace brelko::app

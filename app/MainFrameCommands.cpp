@@ -1,0 +1,200 @@
+// The main frame's exchange commands: each opens a document of the right kind
+// and hands the transfer to the document's view; and what follows a transfer
+// (the progress bar, a finished backup, quitting while busy).
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "CBrelkoApp.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "CDeviceLine.h"
+#include "CMTX.h"
+#include "CMainFrame.h"
+#include "CStatusView.h"
+#include "CText.h"
+#include "Profile.h"
+#include "ResourceIds.h"
+#include "StatusFrame.h"
+#include "framework/CDocTemplate.h"
+#include "framework/Dialogs.h"
+#include "framework/QtText.h"
+
+namespace brelko::app {
+
+namespace {
+
+// The shared set-up of Back up, Restore and Send language: the template's
+// filter, the remembered path or else the data folder.
+FileDialogRequest TransferDialog(const CDocTemplate& docTemplate, const char* pattern, const std::string& remembered,
+                                 bool save) {
+    FileDialogRequest request;
+    request.save = save;
+    request.promptOverwrite = save;
+    request.filter = docTemplate.GetDocString(DocString::FilterName) + "|" + pattern + "||";
+    request.defaultExtension = docTemplate.GetDocString(DocString::FilterExt);
+    request.startFolder = remembered.empty() ? Profile::GetString("Custom", "Directory", "") : remembered;
+    return request;
+}
+
+CDataView* FirstDataView(CDocument* document) {
+    return document ? dynamic_cast<CDataView*>(document->GetFirstView()) : nullptr;
+}
+
+}  // namespace
+
+FileDialogRequest BackupDialogRequest(bool save) {
+    CBrelkoApp* app = BrelkoApp();
+    return TransferDialog(*app->m_pBackupTemplate, "*.asc", app->m_strBackupPath, save);
+}
+
+void CMainFrame::OnGetSetup() {
+    CBrelkoApp* app = BrelkoApp();
+    const std::string chosen = RunFileDialog(BackupDialogRequest(true));
+    if (chosen.empty()) return;
+    // The chosen file keeps what it holds until a complete backup replaces it.
+    CDocument* document = app->m_pBackupTemplate->OpenDocumentFile(std::string(), true);
+    auto* backup = dynamic_cast<CDataDoc*>(document);
+    CDataView* view = FirstDataView(document);
+    if (!backup || !view) return;
+    backup->SetPathName(chosen, false);
+    backup->m_pData = CText::Create();
+    app->m_strBackupPath = chosen;
+    if (!view->FetchBackup()) {
+        // Nothing will come: a hidden, empty backup window serves no one.
+        backup->OnCloseDocument();
+    }
+}
+
+void CMainFrame::OnConnect() {
+    if (m_pStatusView) m_pStatusView->Connect();
+}
+
+void CMainFrame::OnGetPicture() {
+    CDocument* document = BrelkoApp()->m_pPictureTemplate->OpenDocumentFile(std::string(), true);
+    auto* picture = dynamic_cast<CDataDoc*>(document);
+    CDataView* view = FirstDataView(document);
+    if (!picture || !view) return;
+    picture->m_pData = std::make_shared<CMTX>();
+    view->FetchPicture();
+}
+
+void CMainFrame::OnGetMenu() {
+    CDocument* document = BrelkoApp()->m_pTextTemplate->OpenDocumentFile(std::string(), true);
+    auto* text = dynamic_cast<CDataDoc*>(document);
+    CDataView* view = FirstDataView(document);
+    if (!text || !view) return;
+    text->m_pData = CText::Create();
+    view->OnUpdate(nullptr);
+    view->FetchMenus();
+}
+
+void CMainFrame::OnGetLanguage() {
+    CDocument* document = BrelkoApp()->m_pTextTemplate->OpenDocumentFile(std::string(), true);
+    auto* text = dynamic_cast<CDataDoc*>(document);
+    CDataView* view = FirstDataView(document);
+    if (!text || !view) return;
+    text->m_pData = CText::Create();
+    view->OnUpdate(nullptr);
+    view->FetchLanguage();
+}
+
+void CMainFrame::OnSendLanguage() {
+    CBrelkoApp* app = BrelkoApp();
+    const std::string chosen = RunFileDialog(TransferDialog(*app->m_pTextTemplate, "*.txt", app->m_strTextPath, false));
+    if (chosen.empty()) return;
+    CDocument* document = app->m_pTextTemplate->OpenDocumentFile(chosen, true);
+    CDataView* view = FirstDataView(document);
+    if (!view) return;
+    view->SendLanguage();
+    app->m_strTextPath = chosen;
+}
+
+void CMainFrame::OnCancelTransfer() {
+    if (m_pStatusView) m_pStatusView->CancelTransfer();
+}
+
+// ---------------------------------------------------------------- after a transfer
+
+void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case WM_BYTES_RECEIVED:
+    case WM_BYTES_SENT: {
+        // Counts can exceed what a progress bar holds: it shows parts of a thousand.
+        const std::uintptr_t total = static_cast<std::uintptr_t>(lParam);
+        if (total > 0) {
+            m_pProgress->setRange(0, 1000);
+            m_pProgress->setValue(static_cast<int>(std::min<std::uintptr_t>(wParam, total) * 1000 / total));
+            m_pProgress->setFormat(QStringLiteral("%p%"));
+        } else {
+            m_pProgress->setRange(0, 0);  // a reception does not know its size
+        }
+        m_pProgress->show();
+        break;
+    }
+    case WM_TRANSFER_DONE: {
+        m_pProgress->hide();
+        auto tasks = std::move(m_afterTransfer);
+        m_afterTransfer.clear();
+        for (auto& [context, task] : tasks)
+            if (context) task();
+        break;
+    }
+    case WM_EXCHANGE_STATE:
+        if (!IsBusy()) {
+            m_pProgress->hide();
+            if (m_bQuitWhenIdle) QTimer::singleShot(0, this, &QWidget::close);
+        }
+        break;
+    default:
+        break;
+    }
+    RequestCommandUIUpdate();
+}
+
+void CMainFrame::WhenTransferDone(QObject* context, std::function<void()> task) {
+    m_afterTransfer.emplace_back(QPointer<QObject>(context), std::move(task));
+}
+
+void CMainFrame::RunWhenNoModal(std::function<void()> task) {
+    m_deferred.push_back(std::move(task));
+    if (!m_pModalTimer) {
+        m_pModalTimer = new QTimer(this);
+        m_pModalTimer->setInterval(100);
+        connect(m_pModalTimer, &QTimer::timeout, this, [this] {
+            if (QApplication::activeModalWidget()) return;
+            m_pModalTimer->stop();
+            auto tasks = std::move(m_deferred);
+            m_deferred.clear();
+            for (auto& task : tasks) task();
+        });
+    }
+    if (!m_pModalTimer->isActive()) m_pModalTimer->start();
+}
+
+void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
+    (void)view;
+    std::string error;
+    const std::string path = document.GetPathName();
+    if (!document.OnSaveDocument(path, &error)) {
+        AfxMessageBox(FormatArgs(LoadString(AFX_IDP_FAILED_TO_SAVE_DOC), {path, error}), MessageButtons::Ok,
+                      MessageIcon::Error);
+    } else {
+        BrelkoApp()->AddToRecentFileList(path);
+    }
+    document.OnCloseDocument();
+}
+
+bool CMainFrame::ConfirmQuitWhileBusy() {
+    if (!IsBusy()) return true;
+    if (m_bQuitWhenIdle) return false;  // already asked: the program ends when the system is back
+    if (AfxMessageBox(LoadString(IDS_QUIT_WHILE_BUSY), MessageButtons::YesNo, MessageIcon::Warning) !=
+        MessageResult::Yes)
+        return false;
+    m_bQuitWhenIdle = true;
+    if (m_pStatusView) m_pStatusView->CancelTransfer();
+    return false;
+}
+
+}  // namespace brelko::app

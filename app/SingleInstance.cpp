@@ -1,0 +1,76 @@
+#include "SingleInstance.h"
+
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+#include "framework/QtText.h"
+
+namespace brelko::app {
+
+namespace {
+constexpr int kWaitMs = 3000;
+}
+
+std::string SingleInstance::ServerName(const std::string& settingsPath) {
+    const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(settingsPath), QCryptographicHash::Sha1);
+    return "brelko-" + std::to_string(::getuid()) + "-" + hash.toHex().left(12).toStdString();
+}
+
+SingleInstance::SingleInstance(const std::string& settingsPath) : m_strName(ServerName(settingsPath)) {}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::Listen(std::function<void(const std::string&)> open) {
+    m_open = std::move(open);
+    m_pServer = std::make_unique<QLocalServer>();
+    m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_pServer->listen(Q(m_strName))) {
+        // A socket left by a program that crashed: nobody answers on it.
+        QLocalServer::removeServer(Q(m_strName));
+        if (!m_pServer->listen(Q(m_strName))) return false;
+    }
+    connect(m_pServer.get(), &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_pServer->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            auto files = std::make_shared<std::vector<std::string>>();
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket, files] {
+                // One path a line; the request ends with an empty line. The
+                // answer goes before the files open: opening may ask questions.
+                while (socket->canReadLine()) {
+                    const QString line = QString::fromUtf8(socket->readLine()).chopped(1);
+                    if (!line.isEmpty()) {
+                        files->push_back(S(line));
+                        continue;
+                    }
+                    socket->write("ok\n");
+                    socket->flush();
+                    QTimer::singleShot(0, this, [this, request = std::move(*files)] {
+                        for (const std::string& file : request)
+                            if (m_open) m_open(file);
+                    });
+                    files->clear();
+                }
+            });
+        }
+    });
+    return true;
+}
+
+bool SingleInstance::SendToRunning(const std::string& settingsPath, const std::vector<std::string>& files) {
+    QLocalSocket socket;
+    socket.connectToServer(Q(ServerName(settingsPath)));
+    if (!socket.waitForConnected(kWaitMs)) return false;
+    for (const std::string& file : files) socket.write(QByteArray::fromStdString(file) + '\n');
+    socket.write("\n");
+    if (!socket.waitForBytesWritten(kWaitMs)) return false;
+    // The running program says it took them.
+    while (!socket.canReadLine())
+        if (!socket.waitForReadyRead(kWaitMs)) return false;
+    return socket.readLine().startsWith("ok");
+}
+
+}  // namespace brelko::app

@@ -1,0 +1,129 @@
+#include "StatusFrame.h"
+
+#include <QFontDatabase>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "CBrelkoApp.h"
+#include "CDataDocument.h"
+#include "CMainFrame.h"
+#include "CDeviceLine.h"
+#include "CStatusView.h"
+#include "PortProblem.h"
+#include "ResourceIds.h"
+#include "framework/QtPostQueue.h"
+#include "framework/QtText.h"
+
+namespace brelko::app {
+
+CStatusDoc::CStatusDoc() {
+    // The status window can be neither closed nor saved.
+    MapUpdate(ID_FILE_CLOSE, ID_FILE_SAVE_AS, [](CCmdUI& ui) { ui.Enable(false); });
+}
+
+CStatusViewWnd::CStatusViewWnd(CMainFrame& mainFrame, CChildFrameStatus& frame)
+    : QWidget(&frame), m_mainFrame(mainFrame), m_frame(frame) {
+    m_wndText = new QPlainTextEdit(this);
+    m_wndText->setObjectName(QStringLiteral("statusText"));
+    m_wndText->setReadOnly(true);
+    m_wndText->setFrameShape(QFrame::NoFrame);
+    m_wndText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_wndText->setFocusPolicy(Qt::ClickFocus);
+    // Grey background and a fixed-pitch font, as the status lines always had.
+    QPalette palette = m_wndText->palette();
+    palette.setColor(QPalette::Base, QColor(204, 204, 204));
+    palette.setColor(QPalette::Text, Qt::black);
+    m_wndText->setPalette(palette);
+    m_wndText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_wndText);
+    m_pLogic = std::make_unique<brelko::CStatusView>(BrelkoApp()->PostQueue(), *this);
+}
+
+CStatusViewWnd::~CStatusViewWnd() = default;
+
+QWidget* CStatusViewWnd::Frame() { return &m_frame; }
+
+void CStatusViewWnd::OnInitialUpdate() { Connect(); }
+
+void CStatusViewWnd::Connect() {
+    brelko::CStatusView& logic = *m_pLogic;
+    if (logic.IsExchangeRunning()) return;
+    logic.Connect();
+    if (!logic.m_pLine->m_bPortOpen) {
+        logic.m_strProgress = PortProblemText(*logic.m_pLine);
+        Invalidate(true);
+    }
+}
+
+void CStatusViewWnd::CancelTransfer() {
+    m_pLogic->RequestCancel();
+    Invalidate(false);
+}
+
+void CStatusViewWnd::Invalidate(bool erase) {
+    (void)erase;  // the text control repaints itself
+    if (m_bRedrawPending) return;
+    m_bRedrawPending = true;
+    // Many progress messages in a row make one refresh.
+    QTimer::singleShot(0, this, [this] { RedrawNow(); });
+}
+
+void CStatusViewWnd::RedrawNow() {
+    if (!m_bRedrawPending) return;
+    m_bRedrawPending = false;
+    ++m_nRedraws;
+    m_pLogic->OnDraw();
+}
+
+void CStatusViewWnd::SetStatusText(const std::string& text) {
+    const QString content = Q(text);
+    if (m_wndText->toPlainText() != content) m_wndText->setPlainText(content);
+}
+
+void CStatusViewWnd::SetMessagePane(const std::string& text) { m_mainFrame.SetMessageText(Q(text)); }
+
+ActiveDocument CStatusViewWnd::GetActiveDocument() {
+    ActiveDocument active;
+    if (auto* document = dynamic_cast<CDataDoc*>(m_mainFrame.GetActiveDocument())) {
+        active.isDataDocument = true;
+        active.data = document->m_pData;
+    }
+    return active;
+}
+
+Size CStatusViewWnd::GetClientAreaSize() {
+    const QSize size = m_mainFrame.ClientArea()->size();
+    return Size{size.width(), size.height()};
+}
+
+bool CStatusViewWnd::IsVisible() { return m_mainFrame.m_bStatusShown != 0; }
+
+void CStatusViewWnd::PlaceStatusFrame(const Rect& frame) {
+    // The strip keeps a quarter of the client width; the layout gives it the
+    // full height and the document area the rest.
+    if (m_frame.width() != frame.Width() || m_frame.minimumWidth() != frame.Width()) m_frame.setFixedWidth(frame.Width());
+}
+
+void CStatusViewWnd::Notify(const ExchangeEvent& event) {
+    m_mainFrame.OnExchangeEvent(event.message, event.wParam, event.lParam);
+}
+
+CChildFrameStatus::CChildFrameStatus(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("statusFrame"));
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void CChildFrameStatus::SetView(CStatusViewWnd* view) {
+    m_pView = view;
+    layout()->addWidget(view);
+}
+
+}  // namespace brelko::app
