@@ -1,0 +1,140 @@
+// The windowed program in a test: a fresh folder with its own settings file,
+// the application object started the way the program starts it (on the
+// built-in simulator when asked), and small helpers that answer the modal
+// dialogs a command opens.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CBrelkoApp.h"
+#include "CDeviceLine.h"
+#include "CMainFrame.h"
+#include "CStatusView.h"
+#include "Profile.h"
+#include "StatusFrame.h"
+#include "TempDir.h"
+#include "framework/Dialogs.h"
+
+namespace brelko::test {
+
+class AppRig {
+public:
+    AppRig() { app::SetNativeDialogsAllowed(false); }
+    ~AppRig() { Stop(); }
+
+    // The settings file the program will read (written before Start).
+    std::string IniPath() const { return m_dir.File("brelko.ini"); }
+    const TempDir& Dir() const { return m_dir; }
+    void WriteIni(const std::string& content) { WriteFile(IniPath(), content); }
+
+    static app::AppOptions Simulated(const std::string& preset = "tz410-3.2.E") {
+        app::AppOptions options;
+        options.simulate = true;
+        options.simulatorPreset = preset;
+        options.simulatorBaud = 0;
+        return options;
+    }
+    static app::AppOptions OnDevice() { return app::AppOptions{}; }
+
+    // Starts the program; on the simulator unless told otherwise.
+    bool Start(app::AppOptions options = Simulated()) {
+        options.iniPath = IniPath();
+        options.singleInstance = m_singleInstance;
+        m_app = std::make_unique<app::CBrelkoApp>(options);
+        return m_app->InitInstance();
+    }
+    void ListenForOpenRequests(bool on) { m_singleInstance = on; }
+
+    // Ends the program as closing its window does (exit writes the settings).
+    void Stop() {
+        if (!m_app) return;
+        if (app::CMainFrame* frame = m_app->MainFrame()) frame->hide();
+        m_app.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    app::CBrelkoApp& App() const { return *m_app; }
+    app::CMainFrame& Frame() const { return *m_app->MainFrame(); }
+    brelko::CStatusView& Status() const { return *Frame().StatusLogic(); }
+
+    // Waits until no course runs and the system is identified.
+    bool WaitReady(int timeoutMs = 20000) const {
+        return QTest::qWaitFor(
+            [&] { return Frame().StatusLogic() && !Status().IsExchangeRunning() && Status().m_pLine->m_bReady; },
+            timeoutMs);
+    }
+    bool WaitIdle(int timeoutMs = 30000) const {
+        return QTest::qWaitFor([&] { return Frame().StatusLogic() && !Status().IsExchangeRunning(); }, timeoutMs);
+    }
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<app::CBrelkoApp> m_app;
+    bool m_singleInstance = false;
+};
+
+// Answers the next modal dialog of class T by calling `answer` on it as
+// soon as it is up. The dialog opens inside the command under test, whose
+// modal loop keeps the timer running.
+template <typename T>
+void AnswerNext(std::function<void(T*)> answer, int timeoutMs = 10000) {
+    auto* timer = new QTimer;
+    auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, deadline] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            answer(dialog);
+        } else if (deadline->hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+// The next message box: its text goes to *text, then `button` is pressed.
+inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* text = nullptr) {
+    AnswerNext<QMessageBox>([button, text](QMessageBox* box) {
+        if (text) *text = box->text();
+        if (QAbstractButton* b = box->button(button)) b->click();
+        else box->reject();
+    });
+}
+
+// The next file dialog: chooses `path` (or cancels when empty). What the
+// dialog offered is kept for the test.
+struct FileDialogSeen {
+    QStringList filters;
+    QString directory;
+    QString selected;  // the name proposed before the answer
+    QString suffix;
+};
+inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr) {
+    AnswerNext<QFileDialog>([path, seen](QFileDialog* dialog) {
+        if (seen) {
+            seen->filters = dialog->nameFilters();
+            seen->directory = dialog->directory().absolutePath();
+            seen->selected = dialog->selectedFiles().value(0);
+            seen->suffix = dialog->defaultSuffix();
+        }
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
+}  // namespace brelko::test
