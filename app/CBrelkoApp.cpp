@@ -169,6 +169,10 @@ void CBrelkoApp::RegisterTemplates() {
     auto showData = [this](CView& view, bool visible) {
         auto* child = static_cast<CChildFrame*>(view.Frame());
         if (!visible) return;
+        // A backup window would hide the moment it became active: it is
+        // never shown at all, and the window the user had stays active.
+        auto* document = dynamic_cast<CDataDoc*>(view.GetDocument());
+        if (document && document->Kind() == DataDocKind::Backup) return;
         child->show();
         m_pMainFrame->MdiArea()->setActiveSubWindow(child);
     };

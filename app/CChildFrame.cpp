@@ -54,11 +54,8 @@ void CChildFrame::OnStateChanged(Qt::WindowStates oldState, Qt::WindowStates new
     const bool wasActive = oldState.testFlag(Qt::WindowActive);
     const bool active = newState.testFlag(Qt::WindowActive);
     if (wasActive == active) return;
-    if (active) {
-        // A backup window never shows: the status window tells the progress.
-        auto* document = m_pView ? dynamic_cast<CDataDoc*>(m_pView->GetDocument()) : nullptr;
-        if (document && document->Kind() == DataDocKind::Backup) hide();
-    }
+    // Activated or deactivated: the status window's line about the active
+    // document follows.
     if (m_mainFrame.m_pStatusView) m_mainFrame.m_pStatusView->Invalidate(true);
 }
 

@@ -1,6 +1,6 @@
 // The frame of a document window in the document area. It keeps its left
 // edge inside the area (never under the status strip beside it), hides a
-// backup document's window as soon as it becomes active, asks the document
+// backup document's window as soon as it becomes active (the main frame sees to that), asks the document
 // before it closes, and makes the status window show the active document.
 #pragma once
 

@@ -493,6 +493,16 @@ void CMainFrame::OnNextPane(bool forward) {
 // ---------------------------------------------------------------- activation and layout
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
+    auto* child = dynamic_cast<CChildFrame*>(window);
+    auto* document = child && child->View() ? dynamic_cast<CDataDoc*>(child->View()->GetDocument()) : nullptr;
+    if (document && document->Kind() == DataDocKind::Backup) {
+        // A backup window never shows: the status window tells the progress.
+        // The window the user had stays the active one.
+        window->hide();
+        QMdiSubWindow* previous = m_pLastActive;
+        if (previous && previous != window && previous->isVisible()) m_pMdiArea->setActiveSubWindow(previous);
+        return;
+    }
     if (window) m_pLastActive = window;
     // The status window shows a line about the active document.
     if (m_pStatusView) m_pStatusView->Invalidate(true);

@@ -165,7 +165,7 @@ private:
     std::vector<QShortcut*> m_shortcuts;
     QTimer* m_pIdleTimer = nullptr;
     bool m_bUpdatePending = false;
-    QMdiSubWindow* m_pLastActive = nullptr;
+    QPointer<QMdiSubWindow> m_pLastActive;
     std::unique_ptr<KeyboardLocks> m_pLocks;
     QString m_strMessage;
     std::vector<std::function<void()>> m_deferred;  // waiting for the modal dialog to close

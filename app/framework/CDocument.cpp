@@ -1,6 +1,7 @@
 #include "CDocument.h"
 
 #include <QFileInfo>
+#include <QWidget>
 #include <algorithm>
 
 #include "CDocTemplate.h"
@@ -93,10 +94,14 @@ bool CDocument::OnSaveDocument(const std::string& path, std::string* error) {
 void CDocument::OnCloseDocument() {
     if (m_bClosing) return;
     m_bClosing = true;
-    // Deleting a frame deletes its view, and the last view takes the
-    // document with it (deferred by the template).
+    // A closed frame deletes itself and its view once the event loop is
+    // back, and the last view takes the document with it.
     const std::vector<CView*> views = m_views;
-    for (CView* view : views) delete view->Frame();
+    for (CView* view : views) {
+        QWidget* frame = view->Frame();
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        if (!frame->close()) frame->deleteLater();
+    }
 }
 
 bool CDocument::SaveModified() {

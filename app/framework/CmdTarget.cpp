@@ -3,7 +3,8 @@
 namespace brelko::app {
 
 void CCmdTarget::MapCommand(unsigned first, unsigned last, Handler handler, UpdateHandler update) {
-    m_entries.push_back(Entry{first, last, std::move(handler), std::move(update)});
+    // A derived class maps after its base: its entries come first.
+    m_entries.insert(m_entries.begin(), Entry{first, last, std::move(handler), std::move(update)});
 }
 
 bool CCmdTarget::OnCmdMsg(unsigned id, CCmdUI* ui) {

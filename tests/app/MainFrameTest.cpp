@@ -1,0 +1,193 @@
+// The main frame and its child windows: the transfer rule, the toolbar and
+// status-window toggles, the accelerator tables, document windows kept clear
+// of the status strip, backup windows that never show, and the status
+// window's line about the active document.
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QToolBar>
+
+#include "AppRig.h"
+#include "CChildFrame.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "CText.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+
+using namespace brelko;
+using namespace brelko::test;
+
+namespace {
+
+app::CDataDoc* OpenText(AppRig& rig, const std::string& name, const std::string& content) {
+    const std::string file = rig.Dir().File(name);
+    WriteFile(file, content);
+    return dynamic_cast<app::CDataDoc*>(rig.App().OpenDocumentFile(file));
+}
+
+QMdiSubWindow* FrameOf(app::CDocument* document) {
+    return qobject_cast<QMdiSubWindow*>(document->GetFirstView()->Frame());
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        UnloadLanguageLibrary();
+        SetBuiltinLanguage(Language::English);
+    }
+
+    void transferCommandsGreyWhileBusy() {
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorBaud = 9600;  // slow enough to see the busy state
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady());
+        rig.Frame().UpdateCommandUI();
+        for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id) QVERIFY2(rig.Frame().QueryCommand(id).enabled, "idle");
+        QVERIFY(!rig.Frame().QueryCommand(ID_CANCEL_TRANSFER).enabled);
+
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
+        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        rig.Frame().UpdateCommandUI();
+        for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id) {
+            QVERIFY2(!rig.Frame().QueryCommand(id).enabled, "busy");
+            for (QAction* action : rig.Frame().ActionsFor(id)) QVERIFY(!action->isEnabled());
+        }
+        QVERIFY(rig.Frame().QueryCommand(ID_CANCEL_TRANSFER).enabled);
+        // A greyed command does not run from its accelerator or the menu either.
+        QVERIFY(!rig.Frame().ExecuteCommand(ID_CONNECT));
+
+        QVERIFY(rig.WaitReady(60000));
+        QTRY_VERIFY(rig.Frame().ActionsFor(ID_GET_SETUP).front()->isEnabled());
+        for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id) QVERIFY(rig.Frame().QueryCommand(id).enabled);
+    }
+
+    void toolbarToggle() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QToolBar* files = rig.Frame().FileToolBar();
+        QToolBar* transfers = rig.Frame().TransferToolBar();
+        QVERIFY(files->isVisible() && transfers->isVisible());
+        // Both bars sit on one row, the transfer bar right of the file bar.
+        QCOMPARE(rig.Frame().toolBarArea(files), Qt::TopToolBarArea);
+        QCOMPARE(transfers->y(), files->y());
+        QVERIFY(transfers->x() > files->x());
+        QVERIFY(rig.Frame().ExecuteCommand(ID_VIEW_TOOLBAR));
+        QVERIFY(!files->isVisible() && !transfers->isVisible());
+        QCOMPARE(rig.Frame().QueryCommand(ID_VIEW_TOOLBAR).checked.value_or(true), false);
+        // With the file bar hidden and the transfer bar shown, both show.
+        transfers->show();
+        QVERIFY(rig.Frame().ExecuteCommand(ID_VIEW_TOOLBAR));
+        QVERIFY(files->isVisible() && transfers->isVisible());
+        // With the file bar shown, both hide, whatever the transfer bar does.
+        transfers->hide();
+        QVERIFY(rig.Frame().ExecuteCommand(ID_VIEW_TOOLBAR));
+        QVERIFY(!files->isVisible() && !transfers->isVisible());
+    }
+
+    void closeSaveDisabledForTheStatusWindow() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        // No document window: the status window is the active child.
+        for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) QVERIFY(!rig.Frame().QueryCommand(id).enabled);
+        QVERIFY(OpenText(rig, "a.txt", "alpha\n"));
+        for (unsigned id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS}) QVERIFY(rig.Frame().QueryCommand(id).enabled);
+    }
+
+    void ctrlF4ClosesTheDocumentOrTogglesTheStatusWindow() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        app::CDataDoc* document = OpenText(rig, "a.txt", "alpha\n");
+        QVERIFY(document);
+        rig.Frame().activateWindow();
+        QTest::keyClick(&rig.Frame(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
+        QCOMPARE(rig.Frame().m_bStatusShown, 1);  // the document closed, the status window stayed
+        QTest::keyClick(&rig.Frame(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_COMPARE(rig.Frame().m_bStatusShown, 0);
+    }
+
+    void documentsStayClearOfTheStrip() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        app::CDataDoc* document = OpenText(rig, "a.txt", "alpha\n");
+        QMdiSubWindow* frame = FrameOf(document);
+        // A new window takes the document area beside the strip.
+        QCOMPARE(frame->geometry(), QRect(QPoint(0, 0), rig.Frame().MdiArea()->viewport()->size()));
+        frame->setGeometry(40, 10, 300, 200);
+        frame->move(-60, 20);  // dragged past the left edge: its right edge is now at 239
+        QTRY_COMPARE(frame->x(), 0);
+        QCOMPARE(frame->geometry().right(), -60 + 300 - 1);  // narrowed; the right edge stays
+        QCOMPARE(frame->y(), 20);
+        // Maximized, the window fills the area beside the strip, not the strip.
+        frame->showMaximized();
+        QTRY_VERIFY(frame->isMaximized());
+        const QPoint topLeft = frame->mapTo(rig.Frame().ClientArea(), QPoint(0, 0));
+        QVERIFY(topLeft.x() >= rig.Frame().m_pStatusFrame->width());
+        // With the strip hidden the area starts at the client's left edge.
+        frame->showNormal();
+        rig.Frame().ExecuteCommand(ID_VIEW_STATUS);
+        QTRY_COMPARE(rig.Frame().MdiArea()->x(), 0);
+        frame->move(-30, 0);
+        QTRY_COMPARE(frame->x(), 0);
+    }
+
+    void statusWindowFollowsTheActiveDocument() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        app::CDataDoc* first = OpenText(rig, "a.txt", "alpha\n");
+        app::CDataDoc* second = OpenText(rig, "b.txt", std::string(2048, 'b'));
+        QVERIFY(first && second);
+        auto lineTwo = [&] { return rig.Status().Lines().size() > 2 ? rig.Status().Lines()[2] : std::string(); };
+        QTRY_COMPARE(lineTwo(), std::string("Text File 2048 Byte"));
+        const int before = rig.Frame().m_pStatusView->RedrawCount();
+        rig.Frame().MdiArea()->setActiveSubWindow(FrameOf(first));
+        QTRY_COMPARE(lineTwo(), std::string("Text File 6 Byte"));
+        QVERIFY(rig.Frame().m_pStatusView->RedrawCount() > before);
+        const int again = rig.Frame().m_pStatusView->RedrawCount();
+        rig.Frame().MdiArea()->setActiveSubWindow(FrameOf(second));
+        QTRY_VERIFY(rig.Frame().m_pStatusView->RedrawCount() > again);
+        QTRY_COMPARE(lineTwo(), std::string("Text File 2048 Byte"));
+        // Clicking the strip leaves the document window active.
+        QTest::mouseClick(rig.Frame().m_pStatusView->TextControl()->viewport(), Qt::LeftButton);
+        QCOMPARE(rig.Frame().MdiArea()->currentSubWindow(), FrameOf(second));
+    }
+
+    void backupWindowNeverShows() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const QString target = QString::fromStdString(rig.Dir().File("line3.asc"));
+        AnswerFileDialog(target);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_SETUP));
+        // The backup's window is there, but hidden; the status window tells the progress.
+        QVERIFY(rig.Frame().MdiArea()->subWindowList().size() <= 1);
+        for (QMdiSubWindow* window : rig.Frame().MdiArea()->subWindowList()) QVERIFY(!window->isVisible());
+        QVERIFY(rig.WaitReady(30000));
+        // Stored and closed when the reception ended.
+        QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
+        QVERIFY(QFileInfo(target).size() > 1000);
+    }
+
+    void windowTitleShowsTheActiveDocument() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        QCOMPARE(rig.Frame().windowTitle(), QStringLiteral("Brelko"));
+        QVERIFY(OpenText(rig, "notes.txt", "x\n"));
+        QTRY_COMPARE(rig.Frame().windowTitle(), QStringLiteral("Brelko - notes.txt[*]"));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
