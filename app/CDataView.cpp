@@ -150,7 +150,8 @@ void CDataView::UpdateScrollBars() {
 }
 
 void CDataView::ShrinkFrameToPicture() {
-    if (m_picture.image.isNull() || m_frame.isMaximized() || m_frame.isMinimized()) return;
+    // Only a shown frame has its real size; a new one shrinks when it shows.
+    if (m_picture.image.isNull() || !m_frame.isVisible() || m_frame.isMaximized() || m_frame.isMinimized()) return;
     // The frame shrinks to the picture, never grows.
     const QSize picture = m_picture.drawnSize;
     const QSize client = viewport()->size();
@@ -208,6 +209,18 @@ void CDataView::resizeEvent(QResizeEvent* event) {
 }
 
 void CDataView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+
+void CDataView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (m_bShrinkOnShow) {
+        m_bShrinkOnShow = false;
+        // The frame has its size now: the first drawing's shrinking happens here.
+        QTimer::singleShot(0, this, [this] {
+            UpdateScrollBars();
+            ShrinkFrameToPicture();
+        });
+    }
+}
 
 QImage CDataView::RenderPicture() const {
     if (m_picture.image.isNull()) return {};

@@ -76,6 +76,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -99,6 +100,7 @@ private:
     std::size_t m_nShownBytes = 0;  // text: the bytes shown so far
     DrawnPicture m_picture;
     int m_nPaints = 0;
+    bool m_bShrinkOnShow = true;
     std::unique_ptr<Window> m_pWnd;  // last: messages reach a complete view
 };
 

@@ -1,0 +1,314 @@
+// Data documents and their views in the window: Save As with its filters,
+// folders and proposed names, the MTX picture that becomes Targa on the way,
+// the question before a modified document closes, zoom and its commands, the
+// picture drawn in sharp blocks, the value under the mouse, and device text
+// shown with its Danish letters.
+#include <QAction>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include "AppRig.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "CMTX.h"
+#include "CText.h"
+#include "OemText.h"
+#include "framework/CDocTemplate.h"
+#include "PictureFiles.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+
+using namespace brelko;
+using namespace brelko::test;
+
+namespace {
+
+// 4 x 3, 8 bits: red, green, blue and white in distinct places.
+Bytes SmallMtx8() {
+    Mtx8Spec spec;
+    spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    spec.pixels = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 3, 3};
+    return MakeMtx8(spec);
+}
+
+struct Opened {
+    app::CDataDoc* document = nullptr;
+    app::CDataView* view = nullptr;
+};
+
+Opened OpenFile(AppRig& rig, const std::string& name, const Bytes& bytes) {
+    const std::string file = rig.Dir().File(name);
+    WriteFileBytes(file, bytes);
+    Opened opened;
+    opened.document = dynamic_cast<app::CDataDoc*>(rig.App().OpenDocumentFile(file));
+    if (opened.document) opened.view = dynamic_cast<app::CDataView*>(opened.document->GetFirstView());
+    return opened;
+}
+
+QMdiSubWindow* FrameOf(const Opened& opened) { return qobject_cast<QMdiSubWindow*>(opened.view->Frame()); }
+
+}  // namespace
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        UnloadLanguageLibrary();
+        SetBuiltinLanguage(Language::English);
+    }
+
+    void saveAsFilters_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("filters");
+        QTest::newRow("mtx") << "a.mtx" << QStringList{"Picture(*.mtx)", "Picture (*.tga)", "PNG (*.png)"};
+        QTest::newRow("tga") << "a.tga" << QStringList{"Picture (*.tga)", "PNG (*.png)"};
+        QTest::newRow("txt") << "a.txt" << QStringList{"text-file (*.txt)"};
+    }
+    void saveAsFilters() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, filters);
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened opened;
+        if (name.endsWith(".txt")) {
+            opened = OpenFile(rig, "a.txt", Bytes{'h', 'i', '\n'});
+        } else {
+            opened = OpenFile(rig, "src.mtx", SmallMtx8());
+            if (name.endsWith(".tga")) {
+                // A Targa document: saved once as Targa, then opened as such.
+                QVERIFY(opened.document->OnSaveDocument(rig.Dir().File("a.tga"), nullptr));
+                opened = OpenFile(rig, "a.tga", ReadFileBytes(rig.Dir().File("a.tga")));
+            }
+        }
+        QVERIFY(opened.document);
+        FileDialogSeen seen;
+        AnswerFileDialog(QString(), &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(seen.filters, filters);
+    }
+
+    void saveAsFoldersAndProposedName() {
+        AppRig rig;
+        const std::string data = rig.Dir().File("data");
+        QDir().mkpath(QString::fromStdString(data));
+        rig.WriteIni("[Custom]\nDirectory=" + data + "\n");
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        // A picture never saved (as received) proposes no name and starts in
+        // the data folder.
+        auto* received = dynamic_cast<app::CDataDoc*>(rig.App().m_pPictureTemplate->OpenDocumentFile(""));
+        QVERIFY(received);
+        auto mtx = std::make_shared<CMTX>();
+        WriteFileBytes(rig.Dir().File("in.mtx"), SmallMtx8());
+        QVERIFY(mtx->LoadFile(rig.Dir().File("in.mtx")));
+        received->m_pData = mtx;
+        FileDialogSeen seen;
+        const QString target = QString::fromStdString(rig.Dir().File("saved/x.mtx"));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        AnswerFileDialog(target, &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(seen.directory.toStdString(), data);
+        QVERIFY(QFileInfo(seen.selected).isDir() || seen.selected.isEmpty() || QFileInfo(seen.selected).fileName().isEmpty());
+        QCOMPARE(seen.suffix, QStringLiteral("mtx"));
+        QCOMPARE(received->GetPathName(), target.toStdString());
+        QCOMPARE(rig.App().m_strPicturePath, target.toStdString());
+        // A saved picture proposes its path without the last four characters,
+        // which leads the dialog to its folder.
+        AnswerFileDialog(QString(), &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(seen.directory, QFileInfo(target).absolutePath());
+        QCOMPARE(QFileInfo(seen.selected).completeBaseName(), QStringLiteral("x"));
+        // The next new picture starts where the last one was saved.
+        auto* another = dynamic_cast<app::CDataDoc*>(rig.App().m_pPictureTemplate->OpenDocumentFile(""));
+        another->m_pData = mtx;
+        AnswerFileDialog(QString(), &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(seen.directory, QFileInfo(target).absolutePath());
+        // A new text document starts in the data folder until a text was saved.
+        auto* text = dynamic_cast<app::CDataDoc*>(rig.App().m_pTextTemplate->OpenDocumentFile(""));
+        text->m_pData = CText::Create();
+        AnswerFileDialog(QString(), &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(seen.directory.toStdString(), data);
+    }
+
+    void mtxSavedAsTargaStaysTarga() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        const QString tga = QString::fromStdString(rig.Dir().File("x.tga"));
+        AnswerFileDialog(tga);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        const Bytes targa = ReadFileBytes(tga.toStdString());
+        QVERIFY(targa.size() > 18);
+        QCOMPARE(int(targa[2]), 1);  // colour-mapped Targa
+        // Saved again under an MTX name, it is still the Targa picture.
+        const QString mtx = QString::fromStdString(rig.Dir().File("y.mtx"));
+        AnswerFileDialog(mtx);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QVERIFY(ReadFileBytes(mtx.toStdString()) == targa);
+        QVERIFY(picture.document->Kind() == app::DataDocKind::Mtx);
+    }
+
+    void pngIsACopy() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        const std::string path = picture.document->GetPathName();
+        const QString png = QString::fromStdString(rig.Dir().File("shot.png"));
+        AnswerFileDialog(png);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QImage image(png);
+        QCOMPARE(image.size(), QSize(4, 3));
+        QCOMPARE(image.pixelColor(0, 0), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(3, 0), QColor(255, 255, 255));
+        QCOMPARE(picture.document->GetPathName(), path);  // the document keeps its file
+    }
+
+    void questionBeforeClosing_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveAsShown");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("yes, then cancel the dialog") << int(QMessageBox::Yes) << true << true;
+        QTest::newRow("no") << int(QMessageBox::No) << false << true;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+    }
+    void questionBeforeClosing() {
+        QFETCH(int, answer);
+        QFETCH(bool, saveAsShown);
+        QFETCH(bool, closed);
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        picture.document->SetModifiedFlag(true);
+        QString question;
+        AnswerMessageBox(QMessageBox::StandardButton(answer), &question);
+        FileDialogSeen seen;
+        if (saveAsShown) AnswerFileDialog(QString(), &seen);
+        rig.Frame().ExecuteCommand(ID_FILE_CLOSE);
+        QCOMPARE(question, QStringLiteral("Save changes to shot.mtx?"));
+        QCOMPARE(!seen.filters.isEmpty(), saveAsShown);
+        if (closed) QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
+        else QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
+    }
+
+    void zoomCommands() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        CData& data = *picture.document->m_pData;
+        auto& frame = rig.Frame();
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_NATURAL));
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_IN));
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_IN));
+        QCOMPARE(picture.view->Picture().drawnSize.width(), 16);
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_1TO1));
+        QCOMPARE(picture.view->Picture().drawnSize.width(), 4);  // back to the stored size
+        QCOMPARE(data.m_bNaturalScale, 1);                      // natural scale stays on
+        QCOMPARE(frame.QueryCommand(ID_ZOOM_NATURAL).checked.value_or(false), true);
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
+        QCOMPARE(data.m_bNaturalScale, 0);  // fit turns natural scale off
+        QCOMPARE(frame.QueryCommand(ID_ZOOM_FIT).checked.value_or(false), true);
+        QCOMPARE(picture.view->Picture().drawnSize, picture.view->viewport()->size());
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_NATURAL));
+        QCOMPARE(data.m_bFitToWindow, 0);  // natural scale turns fit off
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_OUT));
+        QCOMPARE(data.m_nZoom, -1);
+        // Text windows have no zoom.
+        OpenFile(rig, "notes.txt", Bytes{'x', '\n'});
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id) {
+            const app::CCmdUI ui = frame.QueryCommand(id);
+            QVERIFY(!ui.enabled);
+            QVERIFY(!ui.checked.value_or(false));
+        }
+    }
+
+    void frameShrinksToThePictureAndNeverGrows() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened small = OpenFile(rig, "small.mtx", SmallMtx8());
+        QMdiSubWindow* frame = FrameOf(small);
+        QTRY_COMPARE(small.view->viewport()->size(), QSize(4, 3));
+        // Zoomed past the window's size, the window keeps its size.
+        const QSize before = frame->size();
+        for (int i = 0; i < 10; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);
+        QCOMPARE(frame->size(), before);
+        QVERIFY(small.view->horizontalScrollBar()->maximum() > 0);
+    }
+
+    void pictureDrawsInSharpBlocks() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        QTRY_COMPARE(picture.view->viewport()->size(), QSize(4, 3));
+        // Zoomed in, the shrunk window keeps its size; the user makes it larger.
+        for (int i = 0; i < 3; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);  // 8 times: 32 x 24
+        FrameOf(picture)->resize(400, 300);
+        QTRY_VERIFY(picture.view->viewport()->width() > 32);
+        const QImage shown = picture.view->viewport()->grab().toImage();
+        // Every picture pixel is an 8 x 8 block of one colour, edges included.
+        const QColor expected[3][4] = {{Qt::red, Qt::green, Qt::blue, Qt::white},
+                                       {Qt::white, Qt::blue, Qt::green, Qt::red},
+                                       {Qt::green, Qt::green, Qt::white, Qt::white}};
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 32; ++x) QCOMPARE(shown.pixelColor(x, y), expected[y / 8][x / 8]);
+        // A part repainted alone shows the same as the whole.
+        picture.view->viewport()->repaint(QRect(5, 3, 13, 9));
+        QCOMPARE(picture.view->viewport()->grab().toImage(), shown);
+    }
+
+    void valueUnderTheMouse() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened eight = OpenFile(rig, "eight.mtx", SmallMtx8());
+        QCOMPARE(eight.view->PixelDescription(QPoint(2, 0)), QStringLiteral("x 2, y 0: index 2 (R 0, G 0, B 255)"));
+        Mtx16Spec spec;
+        spec.width = 2, spec.height = 2, spec.bottomUp = 1;
+        spec.pixels = {Pack15(31, 0, 0), Pack15(0, 31, 0), Pack15(0, 0, 31), Pack15(1, 2, 3)};
+        Opened sixteen = OpenFile(rig, "sixteen.mtx", MakeMtx16(spec));
+        // Bottom-up: the first stored row shows at the bottom.
+        QCOMPARE(sixteen.view->PixelDescription(QPoint(0, 1)), QStringLiteral("x 0, y 1: 0x7C00 (R 31, G 0, B 0 of 31)"));
+        QCOMPARE(sixteen.view->PixelDescription(QPoint(1, 0)), QStringLiteral("x 1, y 0: 0x0443 (R 1, G 2, B 3 of 31)"));
+        for (int i = 0; i < 2; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);
+        QCOMPARE(sixteen.view->PicturePixelAt(QPoint(5, 2)).value_or(QPoint(-1, -1)), QPoint(1, 0));
+        QVERIFY(!sixteen.view->PicturePixelAt(QPoint(9, 2)));
+    }
+
+    void copyPutsThePictureOnTheClipboard() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QVERIFY(OpenFile(rig, "shot.mtx", SmallMtx8()).view);
+        rig.Frame().ExecuteCommand(ID_ZOOM_IN);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_EDIT_COPY));
+        const QImage copied = QApplication::clipboard()->image();
+        QCOMPARE(copied.size(), QSize(4, 3));  // as drawn at 1:1
+        QCOMPARE(copied.pixelColor(1, 0), QColor(Qt::green));
+    }
+
+    void textShowsDanishLettersAndKeepsItsBytes() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        // Code page 850: æ 0x91, ø 0x9B, å 0x86, Æ 0x92, Ø 0x9D, Å 0x8F.
+        const Bytes bytes = {'K', 0x91, 'r', ' ', 0x9B, 'l', ' ', 0x86, 0x0D, 0x0A, 0x92, 0x9D, 0x8F, 0x0D, 0x0A};
+        Opened text = OpenFile(rig, "sprog.txt", bytes);
+        QVERIFY(text.view);
+        QCOMPARE(text.view->TextControl()->toPlainText(), QStringLiteral("Kær øl å\nÆØÅ\n"));
+        // The document keeps the bytes as they came.
+        const std::string saved = rig.Dir().File("copy.txt");
+        QVERIFY(text.document->OnSaveDocument(saved, nullptr));
+        QVERIFY(ReadFileBytes(saved) == bytes);
+    }
+
+    void oemTextIsConvertedPieceByPiece() {
+        app::OemText oem;
+        // A CR LF pair split between two pieces makes one line end.
+        QCOMPARE(QString::fromStdString(oem.ToDisplay("a\r")), QStringLiteral("a\n"));
+        QCOMPARE(QString::fromStdString(oem.ToDisplay("\nb\x91")), QStringLiteral("bæ"));
+        QCOMPARE(QString::fromStdString(oem.ToDisplay(std::string("c\0d\re", 5))), QStringLiteral("cd\ne"));
+    }
+};
+
+QTEST_MAIN(DocumentTest)
+#include "DocumentTest.moc"
