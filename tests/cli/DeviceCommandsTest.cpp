@@ -57,6 +57,17 @@ TEST(IdentifyTest, EachPresetReportsItsProductAndVersion) {
     }
 }
 
+TEST(IdentifyTest, AnEchoWithoutAReplyIsAnUnknownSystem) {
+    // The version request is echoed, then nothing (or one byte of noise) follows.
+    for (const char* fault : {"silent-after=0", "silent-after=1"}) {
+        const CliResult r =
+            RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=GET VERSION", "--sim-fault", fault, "identify"}));
+        EXPECT_EQ(6, r.status) << fault << ": " << r.err;
+        EXPECT_TRUE(Contains(r.out, "State:           Unknown vision system")) << r.out;
+        EXPECT_FALSE(Contains(r.out, "Product:")) << r.out;
+    }
+}
+
 TEST(IdentifyTest, ASystemThatRefusesBothVersionRequestsIsUnknown) {
     const CliResult r = RunCli(Sim("mute", {"identify"}));
     EXPECT_EQ(6, r.status) << r.err;
