@@ -59,6 +59,19 @@ constexpr StringEntry kStrings[] = {
     {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
      "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
 
+    // Where a backup went: %1 the file, %2 its size.
+    {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
+    {IDS_BACKUP_KEPT_WITH_ERRORS,
+     "Warning: the reception had line errors; what came was saved as %1. Check it before you rely on it.",
+     "Advarsel: modtagelsen havde linjefejl; det modtagne er gemt som %1. Kontrollér det, før du stoler på det."},
+    {IDS_BACKUP_KEPT_AFTER_SILENCE,
+     "Warning: the system fell silent before the end of the backup; what came was saved as %1. Check it before "
+     "you rely on it.",
+     "Advarsel: systemet tav før backuppens slutning; det modtagne er gemt som %1. Kontrollér det, før du stoler "
+     "på det."},
+    {IDS_BACKUP_LEFT_AS_IT_WAS, "%1 was left as it was.", "%1 er ikke ændret."},
+    {IDS_BACKUP_NOT_KEPT, "The backup was cut short and was not saved.", "Backuppen blev afbrudt og er ikke gemt."},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},
