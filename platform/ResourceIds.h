@@ -33,21 +33,35 @@ constexpr unsigned IDS_COM_PORT = 31465;
 constexpr unsigned IDS_DATA_FOLDER = 31466;
 
 // Texts of the windowed program.
-constexpr unsigned IDS_SAFETY_COPY_OPTION = 31500;  // Options: the safety copy check box
-constexpr unsigned IDS_DEVICE_PRESENT = 31501;      // Options: "%1" is the device a COM number opens
-constexpr unsigned IDS_DEVICE_ABSENT = 31502;
-constexpr unsigned IDS_DEVICE_SIMULATOR = 31503;
-constexpr unsigned IDS_BROWSE = 31504;
-constexpr unsigned IDS_PIXEL_INDEXED = 31510;       // status bar: position, index and colour
-constexpr unsigned IDS_PIXEL_15BIT = 31511;         // status bar: position and 5-5-5 value
-constexpr unsigned IDS_NO_PICTURE_TO_SAVE = 31512;
-constexpr unsigned IDS_QUIT_WHILE_BUSY = 31513;
-constexpr unsigned IDS_PORT_NO_DEVICE = 31520;      // why the port cannot be opened ("%1": the device)
-constexpr unsigned IDS_PORT_NO_PERMISSION = 31521;  // "%2": the group to join
-constexpr unsigned IDS_PORT_NO_PERMISSION_ASK = 31522;
-constexpr unsigned IDS_PORT_BUSY = 31523;           // "%2": the programs that hold it
-constexpr unsigned IDS_PORT_NOT_SERIAL = 31524;
-constexpr unsigned IDS_PORT_ALREADY_OPEN = 31525;
+constexpr unsigned IDS_SAFETY_COPY_OPTION = 31600;  // Options: the safety copy check box
+constexpr unsigned IDS_DEVICE_PRESENT = 31601;      // Options: "%1" is the device a COM number opens
+constexpr unsigned IDS_DEVICE_ABSENT = 31602;
+constexpr unsigned IDS_DEVICE_SIMULATOR = 31603;
+constexpr unsigned IDS_BROWSE = 31604;
+constexpr unsigned IDS_PIXEL_INDEXED = 31610;       // status bar: position, index and colour
+constexpr unsigned IDS_PIXEL_15BIT = 31611;         // status bar: position and 5-5-5 value
+constexpr unsigned IDS_NO_PICTURE_TO_SAVE = 31612;
+constexpr unsigned IDS_QUIT_WHILE_BUSY = 31613;
+constexpr unsigned IDS_PORT_NO_DEVICE = 31620;      // why the port cannot be opened ("%1": the device)
+constexpr unsigned IDS_PORT_NO_PERMISSION = 31621;  // "%2": the group to join
+constexpr unsigned IDS_PORT_NO_PERMISSION_ASK = 31622;
+constexpr unsigned IDS_PORT_BUSY = 31623;           // "%2": the programs that hold it
+constexpr unsigned IDS_PORT_NOT_SERIAL = 31624;
+constexpr unsigned IDS_PORT_ALREADY_OPEN = 31625;
+
+// Why a file cannot be written where the user asked.
+constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;
+constexpr unsigned IDS_TARGET_IS_FIFO = 31501;
+constexpr unsigned IDS_TARGET_IS_DEVICE = 31502;
+constexpr unsigned IDS_TARGET_IS_SOCKET = 31503;
+constexpr unsigned IDS_NOT_A_FILE_TO_READ = 31504;
+
+// Where a backup went.
+constexpr unsigned IDS_BACKUP_SAVED = 31510;
+constexpr unsigned IDS_BACKUP_KEPT_WITH_ERRORS = 31511;
+constexpr unsigned IDS_BACKUP_KEPT_AFTER_SILENCE = 31512;
+constexpr unsigned IDS_BACKUP_LEFT_AS_IT_WAS = 31513;
+constexpr unsigned IDS_BACKUP_NOT_KEPT = 31514;
 
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
