@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "CBrelkoApp.h"
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "CDeviceLine.h"
+#include "BackupTarget.h"
 #include "CMTX.h"
 #include "CMainFrame.h"
 #include "CStatusView.h"
@@ -175,14 +177,23 @@ void CMainFrame::RunWhenNoModal(std::function<void()> task) {
 
 void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
     (void)view;
-    std::string error;
-    const std::string path = document.GetPathName();
-    if (!document.OnSaveDocument(path, &error)) {
-        AfxMessageBox(FormatArgs(LoadString(AFX_IDP_FAILED_TO_SAVE_DOC), {path, error}), MessageButtons::Ok,
-                      MessageIcon::Error);
-    } else {
-        BrelkoApp()->AddToRecentFileList(path);
+    // Complete: replaces the chosen file. Kept after line errors or silence:
+    // under its name only when no file has it, else beside it. Cut short:
+    // the chosen file stays as it was.
+    const brelko::CStatusView* logic = StatusLogic();
+    auto text = std::dynamic_pointer_cast<CText>(document.m_pData);
+    if (logic && text) {
+        const BackupSave saved = SaveBackup(document.GetPathName(), logic->LastOutcome(), text->GetText());
+        if (saved.written) BrelkoApp()->AddToRecentFileList(saved.path);
+        if (saved.placement == BackupPlacement::Replaced && saved.written) {
+            statusBar()->showMessage(Q(saved.message), 10000);
+        } else {
+            RunWhenNoModal([message = saved.message] {
+                AfxMessageBox(message, MessageButtons::Ok, MessageIcon::Warning);
+            });
+        }
     }
+    document.SetModifiedFlag(false);
     document.OnCloseDocument();
 }
 

@@ -41,6 +41,8 @@ CStatusViewWnd::CStatusViewWnd(CMainFrame& mainFrame, CChildFrameStatus& frame)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_wndText);
     m_pLogic = std::make_unique<brelko::CStatusView>(BrelkoApp()->PostQueue(), *this);
+    // The window never waits on the line: identification runs on a worker.
+    m_pLogic->SetIdentifyOnWorker(true);
 }
 
 CStatusViewWnd::~CStatusViewWnd() = default;

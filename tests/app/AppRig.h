@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include "CBrelkoApp.h"
 #include "CDeviceLine.h"
 #include "CMainFrame.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "Profile.h"
 #include "StatusFrame.h"
@@ -49,6 +51,13 @@ public:
     bool Start(app::AppOptions options = Simulated()) {
         options.iniPath = IniPath();
         options.singleInstance = m_singleInstance;
+        if (!options.simulate) {
+            // Without the simulator the line leads nowhere: a test never
+            // opens a real serial port of the machine it runs on.
+            CDeviceLine::SetPortFactory([missing = m_dir.File("no-such-port")](int, int rx, int tx) {
+                return std::make_unique<CPosixPort>(missing, rx, tx, 0);
+            });
+        }
         m_app = std::make_unique<app::CBrelkoApp>(options);
         return m_app->InitInstance();
     }
@@ -59,6 +68,7 @@ public:
         if (!m_app) return;
         if (app::CMainFrame* frame = m_app->MainFrame()) frame->hide();
         m_app.reset();
+        CDeviceLine::SetPortFactory({});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -132,7 +142,10 @@ inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr
             dialog->reject();
             return;
         }
+        // The name typed in, as a user would: selectFile alone can lose to
+        // the name the dialog proposed while its folder still loads.
         dialog->selectFile(path);
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
 }
