@@ -71,6 +71,7 @@ constexpr Entry kTexts[] = {
     {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
     {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
+    {Text::TraceStopped, "Warning: the trace %1 stopped early: %2", "Advarsel: sporingen %1 stoppede før tid: %2"},
 };
 
 constexpr bool InEnumOrder() {

@@ -54,6 +54,7 @@ enum class Text {
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
+    TraceStopped,       // %1 file, %2 reason
 };
 
 // The text in the language of the built-in string table (Danish or English).

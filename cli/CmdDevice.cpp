@@ -87,6 +87,7 @@ public:
         : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
 
     ~Connection() {
+        if (m_view) m_session.ReportTraceFailure(*m_view->m_pLine);
         // The status view cuts a running exchange short and waits for its
         // worker; the device line then restores the port's handshake.
         m_watcher.reset();
@@ -98,6 +99,11 @@ public:
         if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
         m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
         m_window.Attach(m_view.get());
+        if (const ExitStatus traced = m_session.StartTrace(*m_view->m_pLine); traced != ExitStatus::Ok) {
+            m_window.Attach(nullptr);
+            m_view.reset();  // nothing went over the line; nothing more to report
+            return traced;
+        }
         if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
         m_watcher = std::make_unique<SignalWatcher>([this](int) {
             m_view->RequestCancel();
@@ -305,7 +311,8 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
     Connection connection(options, console);
     const ExitStatus status = connection.Open();
     if (status == ExitStatus::Cancelled) return status;
-    if (status == ExitStatus::Usage || status == ExitStatus::Failure) return status;
+    if (status == ExitStatus::Usage || status == ExitStatus::Failure || status == ExitStatus::WriteError)
+        return status;
     CStatusView& view = connection.View();
     const std::size_t width = 17;
     console.Result(Padded(CliText(Text::LabelPort), width) + connection.Session().PortLabel());

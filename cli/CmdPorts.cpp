@@ -24,6 +24,7 @@ ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
     if (const ExitStatus prepared = session.Prepare(); prepared != ExitStatus::Ok) return prepared;
 
     CDeviceLine line;
+    if (const ExitStatus traced = session.StartTrace(line); traced != ExitStatus::Ok) return traced;
     if (!WithoutStdout([&] { return line.Reopen(); })) {
         console.Error(session.OpenFailureText(line));
         return ExitStatus::PortOpen;

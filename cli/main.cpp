@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber);
     app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
         ->check(CLI::IsMember({"en", "da"}));
+    app.add_option("--trace", options.trace, "Record every byte on the line, both ways, to FILE (appends)");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no reports; failures are still shown");
     for (const char* simOption : {"--sim-fault", "--sim-picture", "--sim-form", "--sim-bits", "--sim-baud", "--sim-restart"})
         app.get_option(simOption)->needs(app.get_option("--simulate"));
