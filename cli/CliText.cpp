@@ -72,6 +72,12 @@ constexpr Entry kTexts[] = {
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
     {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
     {Text::TraceStopped, "Warning: the trace %1 stopped early: %2", "Advarsel: sporingen %1 stoppede før tid: %2"},
+    {Text::NoDifferences, "%1 and %2 are the same", "%1 og %2 er ens"},
+    {Text::RestoreChangesNothing, "A restore of %1 would change nothing on the vision system",
+     "En genindlæsning af %1 ville ikke ændre noget på vision system"},
+    {Text::SystemLabel, "vision system %1 on %2", "vision system %1 på %2"},
+    {Text::DiffFiles, "diff needs two files, or --system and one file",
+     "diff skal have to filer, eller --system og én fil"},
 };
 
 constexpr bool InEnumOrder() {

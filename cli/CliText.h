@@ -55,6 +55,10 @@ enum class Text {
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
     TraceStopped,       // %1 file, %2 reason
+    NoDifferences,      // %1 file, %2 file
+    RestoreChangesNothing,  // %1 file
+    SystemLabel,        // %1 product and version, %2 port
+    DiffFiles,
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -23,6 +23,7 @@
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
+#include "TextCourse.h"
 
 namespace brelko::cli {
 
@@ -33,41 +34,9 @@ std::string Padded(const std::string& label, std::size_t width) {
     return label + std::string(width > label.size() ? width - label.size() : 0, ' ');
 }
 
-bool HasSuffix(const std::string& path, const char* suffix) {
-    const std::string s = suffix;
-    if (path.size() < s.size()) return false;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - s.size() + i])) != s[i]) return false;
-    return true;
-}
-
-// Loads a text file as the document does: its bytes up to the first zero byte.
-std::shared_ptr<CText> LoadText(Console& console, const std::string& path) {
-    std::string error;
-    auto archive = ByteArchive::OpenFile(path, ByteArchive::Mode::Load, &error);
-    if (!archive) {
-        console.Error(Format(CliText(Text::CannotRead), {path, error}));
-        return nullptr;
-    }
-    auto text = CText::Create();
-    text->Serialize(*archive);
-    if (!archive->Ok()) {
-        console.Error(Format(CliText(Text::CannotRead), {path, archive->ErrorText()}));
-        return nullptr;
-    }
-    if (text->GetLength() == 0) {
-        // Sending nothing would still make the system restart or store an
-        // empty language: refuse.
-        console.Error(Format(CliText(Text::CannotRead), {path, CliText(Text::EmptyFile)}));
-        return nullptr;
-    }
-    return text;
-}
-
 // A text reception into `file`: backups, menus and languages.
-template <typename Fetch>
 ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std::string& file, bool isBackup,
-                       Fetch fetch) {
+                       const TextFetch& fetch) {
     // The target's folder must take the file before anything moves on the line.
     AtomicFile output;
     std::string error;
@@ -76,30 +45,17 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         return ExitStatus::WriteError;
     }
     DeviceConnection connection(options, console);
-    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
-        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
-        return opened;
-    }
     auto text = CText::Create();
-    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return fetch(view, *text); });
-        ran != ExitStatus::Ok)
-        return ran;
-
-    const CourseOutcome& outcome = connection.View().LastOutcome();
     // A failed reception of menus or languages is not saved. A backup with
     // line errors is saved all the same, with a warning, as the windowed
     // program does, and so is one after which the system fell silent: what
-    // came is all the system sent. But a device that vanished cut the backup
-    // short, and a cut backup (or one that failed for a reason nobody named)
-    // must not stand under the target's name.
-    const bool keepable =
-        outcome.failure == TransferFailure::LineErrors || outcome.failure == TransferFailure::Silence;
-    if (outcome.receiveFailed && (!isBackup || !keepable)) {
-        std::string text = LoadString(IDS_RECEIVE_ERROR);
-        if (!outcome.ready) text += " " + connection.View().ConnectionStateText();
-        console.Error(text);
-        return ExitStatus::ReceiveError;
-    }
+    // came is all the system sent. A cut backup must not stand under the
+    // target's name.
+    bool damaged = false;
+    if (const ExitStatus received = ReceiveTextCourse(console, connection, fetch, *text, isBackup, &damaged);
+        received != ExitStatus::Ok && !damaged)
+        return received;
+
     auto archive = ByteArchive::ToMemory(file);
     text->Serialize(*archive);
     const auto& bytes = archive->Bytes();
@@ -107,8 +63,9 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         console.Error(Format(CliText(Text::CannotWrite), {file, error}));
         return ExitStatus::WriteError;
     }
-    if (outcome.receiveFailed) {
-        const Text warning = outcome.failure == TransferFailure::Silence ? Text::KeptAfterSilence : Text::KeptWithErrors;
+    if (damaged) {
+        const TransferFailure failure = connection.View().LastOutcome().failure;
+        const Text warning = failure == TransferFailure::Silence ? Text::KeptAfterSilence : Text::KeptWithErrors;
         console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(warning), {file}));
         connection.WarnIfNotReady();
         return ExitStatus::ReceiveError;

@@ -1,0 +1,38 @@
+// What the text commands share: a text file loaded as the document loads
+// it, and the reception course of a text (backup, menus, language) whose
+// result goes to a file or stays in memory.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "Console.h"
+#include "DeviceCommands.h"
+#include "DeviceConnection.h"
+#include "ExitStatus.h"
+
+namespace brelko {
+class CText;
+}
+
+namespace brelko::cli {
+
+// Whether the path ends in `suffix` (lower case, e.g. ".asc"), ignoring case.
+bool HasSuffix(const std::string& path, const char* suffix);
+
+// The file's bytes up to the first zero byte, as the document loads them.
+// An unreadable or empty file is reported and gives null.
+std::shared_ptr<CText> LoadText(Console& console, const std::string& path);
+
+using TextFetch = std::function<CommandStart(CStatusView& view, CText& text)>;
+
+// Connects and identifies, runs the reception that `fetch` starts and waits
+// for its course. Ok: `text` holds everything the system sent. ReceiveError
+// with *damaged set: the reception failed, but what came is all the system
+// sent (line errors, or a silence after it) — given only when
+// `acceptDamaged`, and not reported. Every other status has been reported.
+ExitStatus ReceiveTextCourse(Console& console, DeviceConnection& connection, const TextFetch& fetch, CText& text,
+                             bool acceptDamaged, bool* damaged);
+
+}  // namespace brelko::cli
