@@ -78,6 +78,22 @@ constexpr Entry kTexts[] = {
     {Text::SystemLabel, "vision system %1 on %2", "vision system %1 på %2"},
     {Text::DiffFiles, "diff needs two files, or --system and one file",
      "diff skal have to filer, eller --system og én fil"},
+    {Text::LabelDevice, "device:", "enhed:"},
+    {Text::LabelCom, "COM:", "COM:"},
+    {Text::LabelUsb, "USB:", "USB:"},
+    {Text::LabelDriver, "driver:", "driver:"},
+    {Text::LabelAccess, "may open:", "må åbne:"},
+    {Text::LabelInUse, "in use by:", "i brug af:"},
+    {Text::Yes, "yes", "ja"},
+    {Text::No, "no", "nej"},
+    {Text::AccessJoinGroup, "no: join the group \"%1\" (sudo usermod -aG %1 $USER), then log in again",
+     "nej: meld dig ind i gruppen \"%1\" (sudo usermod -aG %1 $USER), og log så ind igen"},
+    {Text::AccessLogInAgain, "not yet: you are in the group \"%1\" now; log in again",
+     "ikke endnu: du er nu med i gruppen \"%1\"; log ind igen"},
+    {Text::AccessAskAdministrator, "no: ask the administrator for access", "nej: bed administratoren om adgang"},
+    {Text::SerialNumber, "serial number %1", "serienummer %1"},
+    {Text::NoDeviceListing, "This build lists no serial devices (it was made without libudev)",
+     "Denne udgave viser ingen serielle enheder (den er bygget uden libudev)"},
 };
 
 constexpr bool InEnumOrder() {

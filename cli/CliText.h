@@ -59,6 +59,19 @@ enum class Text {
     RestoreChangesNothing,  // %1 file
     SystemLabel,        // %1 product and version, %2 port
     DiffFiles,
+    LabelDevice,
+    LabelCom,
+    LabelUsb,
+    LabelDriver,
+    LabelAccess,
+    LabelInUse,
+    Yes,
+    No,
+    AccessJoinGroup,    // %1 group
+    AccessLogInAgain,   // %1 group
+    AccessAskAdministrator,
+    SerialNumber,       // %1 serial number
+    NoDeviceListing,
 };
 
 // The text in the language of the built-in string table (Danish or English).
