@@ -30,11 +30,16 @@ ArcStatus ArcProcess();
 // empty) and forgets the requests.
 ArcStatus ArcClose();
 
+// Whether a member whose CRC does not match is kept (the default) or left
+// out, so that an older file of its name stays as it was.
+void ArcKeepDamagedMembers(bool keep);
+
 // What the last ArcProcess did with each entry that matched a request.
 struct ArcExtraction {
     std::string name;  // entry name as read
-    std::string path;  // output path ("" when refused)
+    std::string path;  // output path ("" when nothing was put in place)
     ArcStatus status;  // 0, kArcCrcError, kArcCorruptData, kArcUnsafeName, kArcNoStream, ...
+    std::string reason = {};  // why the output could not be written (kArcNoStream, kArcWriteError)
 };
 std::vector<ArcExtraction> ArcLastExtractions();
 

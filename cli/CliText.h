@@ -27,8 +27,6 @@ enum class Text {
     LabelVersionNumber,
     LabelState,
     Saved,              // %1 file, %2 bytes
-    KeptWithErrors,     // %1 file
-    KeptAfterSilence,   // %1 file
     ChecksumSaved,      // %1 file
     Cancelled,
     CannotRead,         // %1 file, %2 reason

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AtomicFile.h"
+#include "BackupTarget.h"
 #include "ByteArchive.h"
 #include "CDeviceLine.h"
 #include "CMTX.h"
@@ -34,41 +35,58 @@ std::string Padded(const std::string& label, std::size_t width) {
     return label + std::string(width > label.size() ? width - label.size() : 0, ' ');
 }
 
+// The target must take a file before anything moves on the line: a FIFO, a
+// device or a folder is refused here, and so is a folder without room.
+bool TargetWritable(Console& console, const std::string& file) {
+    AtomicFile probe;
+    std::string error;
+    if (probe.Open(file, &error)) return true;
+    console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+    return false;
+}
+
 // A text reception into `file`: backups, menus and languages.
 ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std::string& file, bool isBackup,
                        const TextFetch& fetch) {
-    // The target's folder must take the file before anything moves on the line.
-    AtomicFile output;
-    std::string error;
-    if (!output.Open(file, &error)) {
-        console.Error(Format(CliText(Text::CannotWrite), {file, error}));
-        return ExitStatus::WriteError;
-    }
+    if (!TargetWritable(console, file)) return ExitStatus::WriteError;
     DeviceConnection connection(options, console);
     auto text = CText::Create();
-    // A failed reception of menus or languages is not saved. A backup with
-    // line errors is saved all the same, with a warning, as the windowed
-    // program does, and so is one after which the system fell silent: what
-    // came is all the system sent. A cut backup must not stand under the
-    // target's name.
-    bool damaged = false;
-    if (const ExitStatus received = ReceiveTextCourse(console, connection, fetch, *text, isBackup, &damaged);
-        received != ExitStatus::Ok && !damaged)
-        return received;
+    if (const ExitStatus ran = RunTextReception(connection, fetch, *text); ran != ExitStatus::Ok) return ran;
 
-    auto archive = ByteArchive::ToMemory(file);
-    text->Serialize(*archive);
-    const auto& bytes = archive->Bytes();
-    if (!output.Write(bytes.data(), bytes.size(), &error) || !output.Commit(&error)) {
+    const CourseOutcome& outcome = connection.View().LastOutcome();
+    const std::string bytes = text->GetText();
+    const std::string receiveError = LoadString(IDS_RECEIVE_ERROR);
+    if (isBackup) {
+        // The rule the windowed program follows too: a good file is never
+        // replaced by a worse one.
+        const BackupSave save = SaveBackup(file, outcome, bytes);
+        if (save.placement != BackupPlacement::NotKept && !save.written) {
+            console.Error(Format(CliText(Text::CannotWrite), {save.path.empty() ? file : save.path, save.message}));
+            return ExitStatus::WriteError;
+        }
+        if (save.placement == BackupPlacement::Replaced) {
+            console.Info(Format(CliText(Text::Saved), {save.path, std::to_string(bytes.size())}));
+            connection.WarnIfNotReady();
+            return ExitStatus::Ok;
+        }
+        std::string line = receiveError + " " + save.message;
+        if (save.placement == BackupPlacement::NotKept && !outcome.ready)
+            line += " " + connection.View().ConnectionStateText();
+        console.Error(line);
+        if (save.placement != BackupPlacement::NotKept) connection.WarnIfNotReady();
+        return ExitStatus::ReceiveError;
+    }
+    // A failed reception of menus or languages is not saved.
+    if (outcome.receiveFailed) {
+        std::string line = receiveError;
+        if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
+        console.Error(line);
+        return ExitStatus::ReceiveError;
+    }
+    std::string error;
+    if (!WriteFileAtomically(file, bytes.data(), bytes.size(), &error)) {
         console.Error(Format(CliText(Text::CannotWrite), {file, error}));
         return ExitStatus::WriteError;
-    }
-    if (damaged) {
-        const TransferFailure failure = connection.View().LastOutcome().failure;
-        const Text warning = failure == TransferFailure::Silence ? Text::KeptAfterSilence : Text::KeptWithErrors;
-        console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(warning), {file}));
-        connection.WarnIfNotReady();
-        return ExitStatus::ReceiveError;
     }
     console.Info(Format(CliText(Text::Saved), {file, std::to_string(bytes.size())}));
     connection.WarnIfNotReady();
@@ -113,8 +131,7 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
     DeviceConnection connection(options, console);
     const ExitStatus status = connection.Open();
     if (status == ExitStatus::Cancelled) return status;
-    if (status == ExitStatus::Usage || status == ExitStatus::Failure || status == ExitStatus::WriteError)
-        return status;
+    if (status == ExitStatus::Usage || status == ExitStatus::Failure) return status;
     CStatusView& view = connection.View();
     const std::size_t width = 17;
     console.Result(Padded(CliText(Text::LabelPort), width) + connection.Session().PortLabel());
@@ -160,15 +177,7 @@ ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const s
         console.Error(why);
         return ExitStatus::Usage;
     }
-    {
-        // The target's folder must take the file before anything moves on the line.
-        AtomicFile probe;
-        std::string error;
-        if (!probe.Open(file, &error)) {
-            console.Error(Format(CliText(Text::CannotWrite), {file, error}));
-            return ExitStatus::WriteError;
-        }
-    }
+    if (!TargetWritable(console, file)) return ExitStatus::WriteError;
     std::atomic<bool> checksumError{false};
     SetChecksumErrorHook([&](const std::string&) { checksumError = true; });
     struct HookReset {

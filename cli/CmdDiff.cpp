@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
+#include "FileUtil.h"
 #include "CStatusView.h"
 #include "CText.h"
 #include "CliText.h"
 #include "Commands.h"
 #include "DeviceConnection.h"
 #include "RestoreDiff.h"
+#include "Strings.h"
 #include "TextCourse.h"
 #include "TextDiff.h"
 
@@ -22,7 +23,7 @@ namespace {
 bool ReadBytes(Console& console, const std::string& path, std::string* bytes) {
     std::vector<std::uint8_t> data;
     std::string error;
-    if (!ReadWholeFile(path, &data, &error)) {
+    if (!fileutil::ReadWholeFile(path, &data, &error)) {
         console.Error(Format(CliText(Text::CannotRead), {path, error}));
         return false;
     }
@@ -61,16 +62,22 @@ ExitStatus RunDiffSystem(const GlobalOptions& options, Console& console, const s
 
     DeviceConnection connection(options, console);
     auto current = CText::Create();
-    bool damaged = false;
-    const ExitStatus received = ReceiveTextCourse(
-        console, connection,
-        [&](CStatusView& view, CText& text) {
-            view.m_bServiceData = serviceData ? 1 : 0;
-            return FetchBackup(view, text);
-        },
-        *current, false, &damaged);
-    // A damaged backup of the system would show changes that are not there.
-    if (received != ExitStatus::Ok) return received == ExitStatus::Failure ? ExitStatus::Usage : received;
+    const ExitStatus ran = RunTextReception(connection,
+                                            [&](CStatusView& view, CText& text) {
+                                                view.m_bServiceData = serviceData ? 1 : 0;
+                                                return FetchBackup(view, text);
+                                            },
+                                            *current);
+    // 1 means "different" here: other trouble is 2.
+    if (ran != ExitStatus::Ok) return ran == ExitStatus::Failure ? ExitStatus::Usage : ran;
+    // A damaged backup of the system (line errors, silence, a cut) would
+    // show changes that are not there.
+    if (const CourseOutcome& outcome = connection.View().LastOutcome(); outcome.receiveFailed) {
+        std::string line = LoadString(IDS_RECEIVE_ERROR);
+        if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
+        console.Error(line);
+        return ExitStatus::ReceiveError;
+    }
 
     const CStatusView& view = connection.View();
     const std::string systemLabel = Format(CliText(Text::SystemLabel), {view.m_strProduct + " " + view.m_strVersion,

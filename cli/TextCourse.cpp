@@ -5,7 +5,6 @@
 #include "ByteArchive.h"
 #include "CText.h"
 #include "CliText.h"
-#include "Strings.h"
 
 namespace brelko::cli {
 
@@ -39,31 +38,12 @@ std::shared_ptr<CText> LoadText(Console& console, const std::string& path) {
     return text;
 }
 
-ExitStatus ReceiveTextCourse(Console& console, DeviceConnection& connection, const TextFetch& fetch, CText& text,
-                             bool acceptDamaged, bool* damaged) {
-    *damaged = false;
+ExitStatus RunTextReception(DeviceConnection& connection, const TextFetch& fetch, CText& text) {
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;
     }
-    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return fetch(view, text); });
-        ran != ExitStatus::Ok)
-        return ran;
-
-    const CourseOutcome& outcome = connection.View().LastOutcome();
-    if (!outcome.receiveFailed) return ExitStatus::Ok;
-    // Line errors, or a system that fell silent: what came is all it sent.
-    // A device that vanished cut the text short, and a failure nobody named
-    // may have done so too.
-    const bool whole = outcome.failure == TransferFailure::LineErrors || outcome.failure == TransferFailure::Silence;
-    if (acceptDamaged && whole) {
-        *damaged = true;
-        return ExitStatus::ReceiveError;
-    }
-    std::string line = LoadString(IDS_RECEIVE_ERROR);
-    if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
-    console.Error(line);
-    return ExitStatus::ReceiveError;
+    return connection.Run([&](CStatusView& view) { return fetch(view, text); });
 }
 
 }  // namespace brelko::cli

@@ -1,5 +1,5 @@
 // What the text commands share: a text file loaded as the document loads
-// it, and the reception course of a text (backup, menus, language) whose
+// it, and the course of a text reception (backup, menus, language), whose
 // result goes to a file or stays in memory.
 #pragma once
 
@@ -28,11 +28,8 @@ std::shared_ptr<CText> LoadText(Console& console, const std::string& path);
 using TextFetch = std::function<CommandStart(CStatusView& view, CText& text)>;
 
 // Connects and identifies, runs the reception that `fetch` starts and waits
-// for its course. Ok: `text` holds everything the system sent. ReceiveError
-// with *damaged set: the reception failed, but what came is all the system
-// sent (line errors, or a silence after it) — given only when
-// `acceptDamaged`, and not reported. Every other status has been reported.
-ExitStatus ReceiveTextCourse(Console& console, DeviceConnection& connection, const TextFetch& fetch, CText& text,
-                             bool acceptDamaged, bool* damaged);
+// for its course. Ok: the course ran; how the reception went is the view's
+// LastOutcome(). Any other status has been reported.
+ExitStatus RunTextReception(DeviceConnection& connection, const TextFetch& fetch, CText& text);
 
 }  // namespace brelko::cli

@@ -47,6 +47,31 @@ constexpr StringEntry kStrings[] = {
     {IDS_COM_PORT, "COM port", "COM port"},
     {IDS_DATA_FOLDER, "Default data folder:", "Data bibliotek:"},
 
+    // Why a file cannot be written where the user asked; each follows the
+    // file's name, as in "Cannot write <file>: <reason>".
+    {IDS_TARGET_IS_FOLDER, "it is a folder, not a file", "det er en mappe, ikke en fil"},
+    {IDS_TARGET_IS_FIFO, "it is a named pipe (FIFO), not a file; nothing was written to it",
+     "det er en navngiven pipe (FIFO), ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_TARGET_IS_DEVICE, "it is a device, not a file; nothing was written to it",
+     "det er en enhed, ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_TARGET_IS_SOCKET, "it is a socket, not a file; nothing was written to it",
+     "det er en sokkel, ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
+     "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
+
+    // Where a backup went: %1 the file, %2 its size.
+    {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
+    {IDS_BACKUP_KEPT_WITH_ERRORS,
+     "Warning: the reception had line errors; what came was saved as %1. Check it before you rely on it.",
+     "Advarsel: modtagelsen havde linjefejl; det modtagne er gemt som %1. Kontrollér det, før du stoler på det."},
+    {IDS_BACKUP_KEPT_AFTER_SILENCE,
+     "Warning: the system fell silent before the end of the backup; what came was saved as %1. Check it before "
+     "you rely on it.",
+     "Advarsel: systemet tav før backuppens slutning; det modtagne er gemt som %1. Kontrollér det, før du stoler "
+     "på det."},
+    {IDS_BACKUP_LEFT_AS_IT_WAS, "%1 was left as it was.", "%1 er ikke ændret."},
+    {IDS_BACKUP_NOT_KEPT, "The backup was cut short and was not saved.", "Backuppen blev afbrudt og er ikke gemt."},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CliRunner.h"
@@ -54,6 +55,17 @@ TEST(IdentifyTest, EachPresetReportsItsProductAndVersion) {
         EXPECT_TRUE(Contains(r.out, std::string("Version number:  ") + c.number)) << r.out;
         EXPECT_TRUE(Contains(r.out, "State:           Ready")) << r.out;
         EXPECT_TRUE(Contains(r.out, std::string("simulator ") + c.preset)) << r.out;
+    }
+}
+
+TEST(IdentifyTest, AnEchoWithoutAReplyIsAnUnknownSystem) {
+    // The version request is echoed, then nothing (or one byte of noise) follows.
+    for (const char* fault : {"silent-after=0", "silent-after=1"}) {
+        const CliResult r =
+            RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=GET VERSION", "--sim-fault", fault, "identify"}));
+        EXPECT_EQ(6, r.status) << fault << ": " << r.err;
+        EXPECT_TRUE(Contains(r.out, "State:           Unknown vision system")) << r.out;
+        EXPECT_FALSE(Contains(r.out, "Product:")) << r.out;
     }
 }
 
@@ -202,7 +214,7 @@ TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
                                                    "--sim-fault", "silent-after=200", "backup", dir.File("s.asc")}));
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "Warning: " + dir.File("s.asc"))) << r.err;
+    EXPECT_TRUE(Contains(r.err, "saved as " + dir.File("s.asc"))) << r.err;
     // The bytes that came are kept (the reply's first 200, and the echo's line end).
     const std::size_t kept = Slurp(dir.File("s.asc")).size();
     EXPECT_GE(kept, 200u);
@@ -240,6 +252,64 @@ TEST(BackupTest, ALineThatDiesLeavesNoBackup) {
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
     EXPECT_EQ(0u, dir.Entries());
+}
+
+TEST(BackupTest, AFailedBackupNeverReplacesAGoodOne) {
+    // Yesterday's good backup under the nightly name.
+    TestDir dir;
+    const std::string nightly = dir.File("nightly.asc");
+    ASSERT_EQ(0, RunCli(Sim("tz410-3.2.E", {"-q", "backup", nightly})).status);
+    const std::string good = Slurp(nightly);
+    ASSERT_GT(good.size(), 10000u);
+
+    // Tonight the system falls silent after 3000 bytes: kept beside it.
+    const CliResult silent = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
+                                                        "--sim-fault", "silent-after=3000", "backup", nightly}));
+    EXPECT_EQ(7, silent.status) << silent.err;
+    EXPECT_EQ(good, Slurp(nightly)) << "byte for byte";
+    const std::string partial = dir.File("nightly.partial.asc");
+    EXPECT_TRUE(Contains(silent.err, "saved as " + partial)) << silent.err;
+    EXPECT_TRUE(Contains(silent.err, nightly + " was left as it was")) << silent.err;
+    EXPECT_NEAR(3000.0, static_cast<double>(Slurp(partial).size()), 2.0);
+
+    // The line dies halfway: nothing is kept, and the good file still stands.
+    const CliResult cut = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
+                                                     "--sim-fault", "hang-up-after=3000", "backup", nightly}));
+    EXPECT_EQ(7, cut.status) << cut.err;
+    EXPECT_TRUE(Contains(cut.err, "was not saved")) << cut.err;
+    EXPECT_EQ(good, Slurp(nightly));
+    EXPECT_EQ(2u, dir.Entries()) << "the nightly file and the earlier partial one, nothing else";
+}
+
+TEST(BackupTest, TargetsThatAreNoFilesAreRefusedAndLinksWrittenThrough) {
+    TestDir dir;
+    const std::string fifo = dir.File("pipe.asc");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    const std::vector<std::vector<std::string>> commands = {
+        {"backup", fifo}, {"backup", "/dev/full"}, {"backup", dir.path},
+        {"get-menu", fifo}, {"get-language", "/dev/null"}, {"get-picture", "/dev/full.mtx"},
+    };
+    ASSERT_EQ(0, symlink("/dev/full", dir.File("full.mtx").c_str()));
+    for (std::vector<std::string> command : commands) {
+        if (command[1] == "/dev/full.mtx") command[1] = dir.File("full.mtx");
+        const std::string target = command[1];
+        const CliResult r = RunCli(Sim("tz410-3.2.E", command));
+        EXPECT_EQ(11, r.status) << target << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "Cannot write " + target)) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Recieving data")) << "refused before the transfer: " << r.err;
+    }
+    struct stat st {};
+    ASSERT_EQ(0, lstat(fifo.c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "still a FIFO";
+
+    ASSERT_EQ(0, unlink(dir.File("full.mtx").c_str()));
+    mkdir(dir.File("store").c_str(), 0755);
+    symlink("store/real.asc", dir.File("link.asc").c_str());
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("link.asc")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    ASSERT_EQ(0, lstat(dir.File("link.asc").c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+    EXPECT_TRUE(Contains(Slurp(dir.File("store/real.asc")), "[END]"));
 }
 
 TEST(BackupTest, ASilentSystemLeavesNoMenuFile) {
