@@ -52,6 +52,24 @@ enum class Text {
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
+    TraceStopped,       // %1 file, %2 reason
+    NoDifferences,      // %1 file, %2 file
+    RestoreChangesNothing,  // %1 file
+    SystemLabel,        // %1 product and version, %2 port
+    DiffFiles,
+    LabelDevice,
+    LabelCom,
+    LabelUsb,
+    LabelDriver,
+    LabelAccess,
+    LabelInUse,
+    Yes,
+    No,
+    AccessJoinGroup,    // %1 group
+    AccessLogInAgain,   // %1 group
+    AccessAskAdministrator,
+    SerialNumber,       // %1 serial number
+    NoDeviceListing,
 };
 
 // The text in the language of the built-in string table (Danish or English).

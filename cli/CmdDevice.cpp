@@ -24,6 +24,7 @@
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
+#include "TextCourse.h"
 
 namespace brelko::cli {
 
@@ -32,37 +33,6 @@ namespace {
 std::string Padded(const std::string& label, std::size_t width) {
     // Labels are ASCII in both languages, so bytes count as columns.
     return label + std::string(width > label.size() ? width - label.size() : 0, ' ');
-}
-
-bool HasSuffix(const std::string& path, const char* suffix) {
-    const std::string s = suffix;
-    if (path.size() < s.size()) return false;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - s.size() + i])) != s[i]) return false;
-    return true;
-}
-
-// Loads a text file as the document does: its bytes up to the first zero byte.
-std::shared_ptr<CText> LoadText(Console& console, const std::string& path) {
-    std::string error;
-    auto archive = ByteArchive::OpenFile(path, ByteArchive::Mode::Load, &error);
-    if (!archive) {
-        console.Error(Format(CliText(Text::CannotRead), {path, error}));
-        return nullptr;
-    }
-    auto text = CText::Create();
-    text->Serialize(*archive);
-    if (!archive->Ok()) {
-        console.Error(Format(CliText(Text::CannotRead), {path, archive->ErrorText()}));
-        return nullptr;
-    }
-    if (text->GetLength() == 0) {
-        // Sending nothing would still make the system restart or store an
-        // empty language: refuse.
-        console.Error(Format(CliText(Text::CannotRead), {path, CliText(Text::EmptyFile)}));
-        return nullptr;
-    }
-    return text;
 }
 
 // The target must take a file before anything moves on the line: a FIFO, a
@@ -76,19 +46,12 @@ bool TargetWritable(Console& console, const std::string& file) {
 }
 
 // A text reception into `file`: backups, menus and languages.
-template <typename Fetch>
 ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std::string& file, bool isBackup,
-                       Fetch fetch) {
+                       const TextFetch& fetch) {
     if (!TargetWritable(console, file)) return ExitStatus::WriteError;
     DeviceConnection connection(options, console);
-    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
-        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
-        return opened;
-    }
     auto text = CText::Create();
-    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return fetch(view, *text); });
-        ran != ExitStatus::Ok)
-        return ran;
+    if (const ExitStatus ran = RunTextReception(connection, fetch, *text); ran != ExitStatus::Ok) return ran;
 
     const CourseOutcome& outcome = connection.View().LastOutcome();
     const std::string bytes = text->GetText();

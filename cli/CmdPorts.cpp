@@ -7,16 +7,23 @@
 #include "Commands.h"
 #include "DeviceSession.h"
 #include "Profile.h"
+#ifdef BRELKO_HAVE_SERIALDEVICES
 #include "SerialPorts.h"
+#endif
 
 namespace brelko::cli {
 
 ExitStatus RunPorts(const GlobalOptions& options, Console& console) {
     (void)options;
-    const auto devices = ScanSerialDevices(SettingsComResolver());
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    const auto entries = TakePortInventory(ListSerialDevices(), SettingsComResolver());
     const int configured = Profile::GetInt("Custom", "Comport", 1);
-    console.Result(DescribeSerialDevices(devices, configured));
+    console.Result(DescribePorts(entries, configured));
     return ExitStatus::Ok;
+#else
+    console.Error(CliText(Text::NoDeviceListing));
+    return ExitStatus::Failure;
+#endif
 }
 
 ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
@@ -24,6 +31,7 @@ ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
     if (const ExitStatus prepared = session.Prepare(); prepared != ExitStatus::Ok) return prepared;
 
     CDeviceLine line;
+    if (const ExitStatus traced = session.StartTrace(line); traced != ExitStatus::Ok) return traced;
     if (!WithoutStdout([&] { return line.Reopen(); })) {
         console.Error(session.OpenFailureText(line));
         return ExitStatus::PortOpen;

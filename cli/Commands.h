@@ -24,6 +24,12 @@ ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const 
 ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file);
 ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file);
 
+// A unified difference of two backups (Ok equal, Different otherwise).
+ExitStatus RunDiff(Console& console, const std::string& oldFile, const std::string& newFile);
+// What a restore of `file` would change: the system's settings (a backup
+// into memory) against the file.
+ExitStatus RunDiffSystem(const GlobalOptions& options, Console& console, const std::string& file, bool serviceData);
+
 // Files only.
 ExitStatus RunConvert(Console& console, const std::string& in, const std::string& out);
 ExitStatus RunArcList(Console& console, const std::string& archive);

@@ -49,6 +49,7 @@ DeviceConnection::DeviceConnection(const GlobalOptions& options, Console& consol
     : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
 
 DeviceConnection::~DeviceConnection() {
+    if (m_view) m_session.ReportTraceFailure(*m_view->m_pLine);
     m_watcher.reset();
     m_view.reset();
 }
@@ -57,6 +58,11 @@ ExitStatus DeviceConnection::Open() {
     if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
     m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
     m_window.Attach(m_view.get());
+    if (const ExitStatus traced = m_session.StartTrace(*m_view->m_pLine); traced != ExitStatus::Ok) {
+        m_window.Attach(nullptr);
+        m_view.reset();  // nothing went over the line; nothing more to report
+        return traced;
+    }
     if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
     m_watcher = std::make_unique<SignalWatcher>([this](int) {
         m_view->RequestCancel();

@@ -71,6 +71,23 @@ ExitStatus DeviceSession::Prepare() {
     return ExitStatus::Ok;
 }
 
+ExitStatus DeviceSession::StartTrace(CDeviceLine& line) {
+    if (m_options.trace.empty()) return ExitStatus::Ok;
+    std::string error;
+    if (!line.Trace().Start(m_options.trace, &error)) {
+        m_console.Error(Format(CliText(Text::CannotWrite), {m_options.trace, error}));
+        return ExitStatus::WriteError;
+    }
+    line.Trace().Note("brelko-cli on " + PortLabel());
+    return ExitStatus::Ok;
+}
+
+void DeviceSession::ReportTraceFailure(CDeviceLine& line) {
+    if (m_options.trace.empty()) return;
+    const std::string error = line.Trace().LastError();
+    if (!error.empty()) m_console.Error(Format(CliText(Text::TraceStopped), {m_options.trace, error}));
+}
+
 std::string DeviceSession::DevicePath() const { return m_device; }
 
 std::string DeviceSession::PortLabel() const {

@@ -34,6 +34,12 @@ public:
     // The device that will be opened.
     std::string DevicePath() const;
 
+    // Starts the line's trace when --trace asks for one. Reports a failure
+    // itself (the file cannot be written) and returns its status.
+    ExitStatus StartTrace(CDeviceLine& line);
+    // A warning when the trace stopped on a write failure midway.
+    void ReportTraceFailure(CDeviceLine& line);
+
     // "Unable to Open COM Port!: <the system's reason>", for a failed Reopen.
     std::string OpenFailureText(const CDeviceLine& line) const;
 

@@ -21,6 +21,9 @@ enum class ExitStatus : int {
     BadFile = 10,        // an input file is missing, unreadable or not of its kind
     WriteError = 11,     // the output file cannot be written
     Cancelled = 130,     // Ctrl+C (or SIGTERM): the transfer was cancelled
+    // diff only, as diff(1) has it: the texts differ. diff never ends with
+    // Failure, so the two cannot be confused.
+    Different = 1,
 };
 
 constexpr int ToInt(ExitStatus status) { return static_cast<int>(status); }

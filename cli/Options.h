@@ -20,6 +20,7 @@ struct GlobalOptions {
     double simRestart = 3;               // --sim-restart SECONDS
     std::optional<double> timeout;       // --timeout SECONDS: reception silence limit
     std::string lang;                    // --lang en|da
+    std::string trace;                   // --trace FILE: record the line
     bool quiet = false;
 };
 

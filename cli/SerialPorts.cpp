@@ -1,121 +1,74 @@
 #include "SerialPorts.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <system_error>
-
 #include "CliText.h"
-#include "CPosixPort.h"
 
 namespace brelko::cli {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// The canonical path when the device exists, the path as given otherwise.
-std::string Canonical(const std::string& path) {
-    std::error_code ec;
-    const fs::path real = fs::canonical(path, ec);
-    return ec ? path : real.string();
+// Columns of UTF-8 text: every byte but the continuation bytes.
+std::size_t Columns(const std::string& text) {
+    std::size_t columns = 0;
+    for (const char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return columns;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
+std::string Field(Text label, const std::string& value) {
+    std::string text = "    " + CliText(label);
+    const std::size_t columns = Columns(text);
+    text.append(columns < 16 ? 16 - columns : 1, ' ');
+    return text + value + "\n";
 }
 
-// ttyS0..ttyS31 exist whether or not a UART sits behind them; the kernel
-// reports the UART type, 0 meaning none.
-bool HasUart(const SerialScanRoots& roots, const std::string& name) {
-    std::ifstream in(roots.sysTty + "/" + name + "/type");
-    int type = 0;
-    if (!(in >> type)) return false;
-    return type != 0;
+std::string AccessText(const DeviceAccess& access) {
+    if (access.mayOpen) return CliText(Text::Yes);
+    if (access.group.empty()) return CliText(Text::AccessAskAdministrator);
+    return Format(CliText(access.newLoginNeeded ? Text::AccessLogInAgain : Text::AccessJoinGroup), {access.group});
+}
+
+std::string UsbText(const SerialDeviceInfo& device) {
+    std::string text = device.vendorId + ":" + device.productId;
+    for (const std::string* part : {&device.vendor, &device.product})
+        if (!part->empty()) text += "  " + *part;
+    if (!device.serial.empty()) text += "  " + Format(CliText(Text::SerialNumber), {device.serial});
+    return text;
 }
 
 }  // namespace
 
-ComResolver SettingsComResolver() {
-    return [](int comNumber) { return CPosixPort::DevicePathFor(comNumber - 1); };
-}
-
-std::vector<SerialDevice> ScanSerialDevices(const ComResolver& resolve, const SerialScanRoots& roots) {
-    std::map<std::string, SerialDevice> byReal;  // keyed by canonical path
-    auto add = [&](const std::string& path) -> SerialDevice& {
-        const std::string real = Canonical(path);
-        auto [it, inserted] = byReal.try_emplace(real);
-        if (inserted) {
-            it->second.path = real;
-            std::error_code ec;
-            it->second.exists = fs::exists(real, ec);
-        }
-        return it->second;
-    };
-
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(roots.dev, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (StartsWith(name, "ttyUSB") || StartsWith(name, "ttyACM") ||
-            (StartsWith(name, "ttyS") && HasUart(roots, name)))
-            add(entry.path().string());
-    }
-    const std::string byId = roots.dev + "/serial/by-id";
-    for (const auto& entry : fs::directory_iterator(byId, ec)) {
-        SerialDevice& device = add(entry.path().string());
-        device.aliases.push_back(entry.path().string());
-    }
-    // Every COM number leads somewhere; list the devices it leads to when the
-    // settings file names them, or when they are found above.
-    for (int com = 1; com <= kHighestComNumber; ++com) {
-        const std::string target = resolve(com);
-        if (target.empty()) continue;
-        const bool named = target != roots.dev + "/ttyS" + std::to_string(com - 1);
-        auto it = byReal.find(Canonical(target));
-        if (it == byReal.end()) {
-            if (!named) continue;
-            it = byReal.find(add(target).path);
-        }
-        it->second.comNumbers.push_back(com);
-    }
-
-    std::vector<SerialDevice> devices;
-    for (auto& [real, device] : byReal) {
-        std::sort(device.aliases.begin(), device.aliases.end());
-        devices.push_back(std::move(device));
-    }
-    return devices;
-}
-
-std::string DescribeSerialDevices(const std::vector<SerialDevice>& devices, int configuredCom) {
-    if (devices.empty()) return CliText(Text::NoSerialDevices) + "\n";
-    std::vector<std::string> coms;
-    std::size_t width = 0;
-    for (const SerialDevice& device : devices) {
-        std::string text;
-        for (int com : device.comNumbers) {
-            if (!text.empty()) text += ' ';
-            text += "COM" + std::to_string(com);
-            if (com == configuredCom) text += '*';
-        }
-        if (text.empty()) text = "-";
-        width = std::max(width, text.size());
-        coms.push_back(std::move(text));
-    }
+std::string DescribePorts(const std::vector<PortEntry>& entries, int configuredCom) {
+    if (entries.empty()) return CliText(Text::NoSerialDevices) + "\n";
     std::string out;
     bool marked = false;
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        const SerialDevice& device = devices[i];
-        std::string line = coms[i];
-        line.append(width - coms[i].size() + 2, ' ');
-        line += device.path;
-        if (!device.exists) line += "  " + CliText(Text::Missing);
-        for (const std::string& alias : device.aliases) line += "  " + alias;
-        out += line + "\n";
-        marked = marked || coms[i].find('*') != std::string::npos;
+    for (const PortEntry& entry : entries) {
+        if (!out.empty()) out += "\n";
+        out += entry.stableName + "\n";
+        std::string device = entry.path;
+        if (!entry.exists) device += " " + CliText(Text::Missing);
+        out += Field(Text::LabelDevice, device);
+        if (!entry.comNumbers.empty()) {
+            std::string coms;
+            for (int com : entry.comNumbers) {
+                if (!coms.empty()) coms += ", ";
+                coms += "COM" + std::to_string(com);
+                if (com == configuredCom) {
+                    coms += "*";
+                    marked = true;
+                }
+            }
+            out += Field(Text::LabelCom, coms);
+        }
+        if (entry.known && entry.device.IsUsb()) out += Field(Text::LabelUsb, UsbText(entry.device));
+        if (entry.known && !entry.device.driver.empty()) {
+            std::string driver = entry.device.driver;
+            if (!entry.device.bus.empty() && entry.device.bus != "usb") driver += " (" + entry.device.bus + ")";
+            out += Field(Text::LabelDriver, driver);
+        }
+        if (!entry.exists) continue;
+        out += Field(Text::LabelAccess, AccessText(entry.access));
+        out += Field(Text::LabelInUse, entry.holders.empty() ? CliText(Text::No) : entry.holders);
     }
-    if (marked) out += "* " + CliText(Text::Configured) + " (Custom/Comport)\n";
+    if (marked) out += "\n* " + CliText(Text::Configured) + " (Custom/Comport)\n";
     return out;
 }
 

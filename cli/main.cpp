@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber);
     app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
         ->check(CLI::IsMember({"en", "da"}));
+    app.add_option("--trace", options.trace, "Record every byte on the line, both ways, to FILE (appends)");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no reports; failures are still shown");
     for (const char* simOption : {"--sim-fault", "--sim-picture", "--sim-form", "--sim-bits", "--sim-baud", "--sim-restart"})
         app.get_option(simOption)->needs(app.get_option("--simulate"));
@@ -106,6 +107,15 @@ int main(int argc, char** argv) {
     arcExtract->add_option("DEST", destination, "Destination folder")->check(CLI::ExistingDirectory);
     auto* portStatus = app.add_subcommand("port-status", "Print the port's status dump and line states");
     auto* ports = app.add_subcommand("ports", "List the serial devices and their COM numbers");
+    auto* diff = app.add_subcommand(
+        "diff", "Compare two backups A.asc B.asc; with --system, what a restore of FILE.asc would change");
+    std::vector<std::string> diffFiles;
+    bool diffSystem = false;
+    diff->add_option("FILES", diffFiles, "Two backups, or one with --system")->required()->expected(1, 2);
+    auto* systemFlag =
+        diff->add_flag("--system", diffSystem, "Compare FILE.asc with the vision system's current settings");
+    diff->add_flag("--service-data", serviceData, "Fetch the system's settings with service data (KALDspot)")
+        ->needs(systemFlag);
 
     std::vector<const char*> argvNormalised;
     for (const std::string& arg : args) argvNormalised.push_back(arg.c_str());
@@ -119,6 +129,12 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "brelko-cli: %s\n", e.what());
+        std::fprintf(stderr, "%s\n", CliText(Text::SeeHelp).c_str());
+        return ToInt(ExitStatus::Usage);
+    }
+
+    if (diff->parsed() && diffFiles.size() != (diffSystem ? 1u : 2u)) {
+        std::fprintf(stderr, "brelko-cli: %s\n", CliText(Text::DiffFiles).c_str());
         std::fprintf(stderr, "%s\n", CliText(Text::SeeHelp).c_str());
         return ToInt(ExitStatus::Usage);
     }
@@ -137,5 +153,7 @@ int main(int argc, char** argv) {
     else if (arcExtract->parsed()) status = RunArcExtract(console, archive, destination);
     else if (portStatus->parsed()) status = RunPortStatus(options, console);
     else if (ports->parsed()) status = RunPorts(options, console);
+    else if (diff->parsed() && diffSystem) status = RunDiffSystem(options, console, diffFiles[0], serviceData);
+    else if (diff->parsed()) status = RunDiff(console, diffFiles[0], diffFiles[1]);
     return ToInt(status);
 }

@@ -1,5 +1,6 @@
 #include "CCommLink.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "CLineStatus.h"
@@ -46,12 +47,18 @@ int CCommLink::GetChar(int timeout) {
         if (idle < 0) return idle;
         c = m_pPort->GetChar();
     }
+    const unsigned char byte = static_cast<unsigned char>(c);
+    Traced(TraceDirection::FromDevice, &byte, 1);
     return c;
 }
 
 int CCommLink::PutChar(int byte) {
     if (!m_pPort) return LINK_GENERAL_ERROR;
     int result = m_pPort->PutChar(byte);
+    if (result == 0) {
+        const unsigned char sent = static_cast<unsigned char>(byte);
+        Traced(TraceDirection::ToDevice, &sent, 1);
+    }
     if (m_nDelay <= 0) return result;
     // The inter-character delay; a refused byte keeps its code.
     const std::uint32_t start = GetTickCount();
@@ -72,12 +79,15 @@ int CCommLink::Read(void* buffer, int count, int timeout) {
     auto* bytes = static_cast<unsigned char*>(buffer);
     if (count < 0) count = 0;
     const std::uint32_t start = GetTickCount();
-    int got = m_pPort->Read(bytes, count);
+    int got = std::max(0, m_pPort->Read(bytes, count));
+    Traced(TraceDirection::FromDevice, bytes, got);
     while (got < count) {
         if (Cancelled() || Elapsed(start, timeout)) break;
         int idle = m_pPort->Idle();
         if (idle < 0) return idle;
-        got += m_pPort->Read(bytes + got, count - got);
+        const int more = std::max(0, m_pPort->Read(bytes + got, count - got));
+        Traced(TraceDirection::FromDevice, bytes + got, more);
+        got += more;
     }
     bytes[got] = 0;
     return got;
@@ -92,6 +102,7 @@ int CCommLink::ReadUntil(void* buffer, int maximum, int terminator, int timeout)
         int c = m_pPort->GetChar();
         if (c >= 0) {
             bytes[stored++] = static_cast<unsigned char>(c);
+            Traced(TraceDirection::FromDevice, &bytes[stored - 1], 1);
             if (terminator != -1 && c == terminator) break;
             if (stored >= maximum) break;
         } else if (Cancelled() || Elapsed(start, timeout)) {
@@ -108,6 +119,7 @@ int CCommLink::PutString(const char* text, int ending) {
     if (!text || !m_pPort || ending < ENDING_CRLF || ending > 255) return 0;
     const int length = static_cast<int>(std::strlen(text));
     int taken = m_pPort->PutString(text);
+    Traced(TraceDirection::ToDevice, text, std::min(taken, length));
     if (taken < length) return taken;
     unsigned char tail[2];
     int tailLength = 0;
@@ -121,6 +133,7 @@ int CCommLink::PutString(const char* text, int ending) {
     }
     for (int i = 0; i < tailLength; ++i) {
         if (m_pPort->PutChar(tail[i]) != 0) break;
+        Traced(TraceDirection::ToDevice, &tail[i], 1);
         ++taken;
     }
     return taken;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CCommPort.h"
+#include "LineTrace.h"
 
 namespace brelko {
 
@@ -74,12 +75,21 @@ public:
     void SetCancelFlag(const std::atomic<bool>* flag) { m_pCancel = flag; }
     bool Cancelled() const { return m_pCancel && m_pCancel->load(std::memory_order_relaxed); }
 
+    // Every byte that passes the link in either direction goes to this trace
+    // while it records. The trace must outlive the link; nullptr removes it.
+    void SetTrace(LineTrace* trace) { m_pTrace = trace; }
+
 private:
+    void Traced(TraceDirection direction, const void* bytes, int count) {
+        if (m_pTrace && count > 0) m_pTrace->Record(direction, bytes, static_cast<std::size_t>(count));
+    }
+
     int m_nDelay = 0;
     CCommPort* m_pPort;
     std::unique_ptr<CLineStatus> m_pLineStatus;
     std::unique_ptr<CPortSettings> m_pSettings;
     const std::atomic<bool>* m_pCancel = nullptr;
+    LineTrace* m_pTrace = nullptr;
 };
 
 }  // namespace brelko

@@ -1,6 +1,6 @@
 // The serial link library: link codes and texts, the abstract port and the
 // tty port, the link with its time-outs, and the line-status and
-// port-settings helpers.
+// port-settings helpers, and the trace of the line.
 #pragma once
 
 #include "CCommLink.h"
@@ -8,4 +8,5 @@
 #include "CLineStatus.h"
 #include "CPortSettings.h"
 #include "CPosixPort.h"
+#include "LineTrace.h"
 #include "LinkCodes.h"

@@ -99,6 +99,35 @@ void BM_Backup20K(benchmark::State& state) {
     }
 }
 
+// The same backup with the line's trace recording to a file: what the trace
+// costs a transfer (wall time: none wanted; CPU: the writer's share).
+void BM_Backup20KTraced(benchmark::State& state) {
+    Session session;
+    if (!session.view->m_pLine->m_bReady) {
+        state.SkipWithError("the simulated system was not identified");
+        return;
+    }
+    char name[] = "/tmp/brelko-trace-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    for (auto _ : state) {
+        auto text = CText::Create();
+        const double cpu0 = CpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        session.view->m_pLine->Trace().Start(name);
+        FetchBackup(*session.view, *text);
+        session.view->WaitForCourse(session.loop, std::chrono::seconds(120));
+        session.view->m_pLine->Trace().Stop();  // everything written
+        const auto end = std::chrono::steady_clock::now();
+        const std::string request = session.view->GetBackupCommand() + "\n";
+        Report(state, start, session.window, text->GetLength() + 1 + request.size() * 2, CpuSeconds() - cpu0, end,
+               true, 0.0);
+        std::ifstream trace(name, std::ios::binary | std::ios::ate);
+        state.counters["trace_bytes"] = static_cast<double>(trace.tellg());
+    }
+    std::remove(name);
+}
+
 void BM_Restore20K(benchmark::State& state) {
     Session session;
     auto backup = CText::Create();
@@ -123,6 +152,7 @@ void BM_Restore20K(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Backup20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_Backup20KTraced)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Restore20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // Serves the simulator in a child process until it is killed; the device

@@ -44,6 +44,12 @@ void CDeviceLine::MakeConnection() {
     m_pPort->SetCancelFlag(&m_bCancel);
     m_pLink = std::make_unique<CCommLink>(m_pPort.get());
     m_pLink->SetCancelFlag(&m_bCancel);
+    m_pLink->SetTrace(&m_trace);
+    if (m_trace.IsActive()) {
+        const std::string& reason = m_pPort->OpenFailureReason();
+        m_trace.Note((m_pPort->IsOpen() ? "opened " : "cannot open ") + m_pPort->DevicePath() +
+                     (reason.empty() ? "" : " (" + reason + ")"));
+    }
 }
 
 void CDeviceLine::DropConnection() {

@@ -60,6 +60,10 @@ public:
     // command line; empty when it opened (or failed without a system reason).
     std::string OpenFailureReason() const;
 
+    // The record of the line: off until started; every later connection's
+    // link feeds it. Start and stop it from any thread at any time.
+    LineTrace& Trace() { return m_trace; }
+
     // A cancel request, from any thread (a signal watcher, the GUI): while it
     // stands, SendCommand and ReadLine return at once and every wait of the
     // link ends with -802. Workers check CancelRequested() in their loops.
@@ -77,6 +81,7 @@ private:
     void MakeConnection();
     void DropConnection();
 
+    LineTrace m_trace;  // first: outlives the links that feed it
     std::unique_ptr<CPosixPort> m_pPort;
     std::unique_ptr<CCommLink> m_pLink;
     std::unique_ptr<CLineStatus> m_pLineStatus;

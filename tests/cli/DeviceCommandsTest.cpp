@@ -157,7 +157,7 @@ TEST(IdentifyTest, TheSettingsFileChoosesThePort) {
 
     const CliResult ports = RunCli(with({"ports"}));
     EXPECT_EQ(0, ports.status);
-    EXPECT_TRUE(Contains(ports.out, "COM3*  " + slave)) << ports.out;
+    EXPECT_TRUE(Contains(ports.out, slave + "\n    device:     " + slave + "\n    COM:        COM3*\n")) << ports.out;
 
     const CliResult silent = RunCli(with({"identify"}));
     EXPECT_EQ(5, silent.status) << silent.err;

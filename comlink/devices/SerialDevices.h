@@ -1,0 +1,34 @@
+// The serial devices of this machine as the device manager (udev) knows
+// them: stable names, USB identity and driver.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brelko {
+
+struct SerialDeviceInfo {
+    std::string devnode;                   // /dev/ttyUSB0
+    // Names that stay with the adapter whatever node it gets: the links in
+    // /dev/serial/by-id (one adapter, one name), then /dev/serial/by-path.
+    std::vector<std::string> stableNames;
+    std::string vendorId;                  // USB: "0403"
+    std::string productId;                 // USB: "6001"
+    std::string vendor;                    // "FTDI"
+    std::string product;                   // "FT232R USB UART"
+    std::string serial;                    // "A5XK3RJT"
+    std::string driver;                    // ftdi_sio, cdc_acm, serial, serial8250
+    std::string bus;                       // usb, pnp, platform, pci
+
+    // The first by-id name, else the first other stable name, else the node.
+    std::string StableName() const;
+    bool IsUsb() const { return !vendorId.empty(); }
+};
+
+// Every tty device with hardware behind it: adapters, and serial ports whose
+// UART the kernel found (the placeholder ttyS ports without one are left
+// out), sorted by node. Stable names come from udev's database and from the
+// links in /dev/serial; where udev does not run there are only the links.
+std::vector<SerialDeviceInfo> ListSerialDevices();
+
+}  // namespace brelko
