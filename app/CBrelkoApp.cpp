@@ -19,6 +19,7 @@
 #include "CPosixPort.h"
 #include "CStatusView.h"
 #include "Options.h"
+#include "PictureReceiver.h"
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "SimulatorRunner.h"
@@ -54,6 +55,7 @@ CBrelkoApp::~CBrelkoApp() {
     // The frame goes first (it writes Custom/Status), then the recent files
     // are saved, as the framework does at exit.
     m_pSingleInstance.reset();
+    SetChecksumErrorHook(nullptr);
     m_pMainFrame.reset();
     if (m_pRecentFiles) m_pRecentFiles->WriteList();
     if (const int pages = Profile::GetInt("Settings", "PreviewPages", 0); pages != 0)
@@ -97,6 +99,13 @@ bool CBrelkoApp::InitInstance() {
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME)) return false;
+    // A picture whose checksum does not match still opens; the user is told
+    // on this thread, and the reception worker does not wait for it.
+    SetChecksumErrorHook([queue = m_pQueue.get(), frame = m_pMainFrame.get()](const std::string& message) {
+        queue->Enqueue([frame, message] {
+            frame->RunWhenNoModal([message] { AfxMessageBox(message, MessageButtons::Ok, MessageIcon::Warning); });
+        });
+    });
     // Open requests of later starts (the file manager's "open with").
     if (m_options.singleInstance) {
         m_pSingleInstance = std::make_unique<SingleInstance>(Profile::Path());
@@ -137,6 +146,8 @@ bool CBrelkoApp::StartSimulator() {
     sim.simulate = m_options.simulatorPreset;
     if (m_options.simulatorBaud >= 0) sim.simBaud = m_options.simulatorBaud;
     sim.simFaults = m_options.simulatorFaults;
+    sim.simForm = m_options.simulatorForm;
+    sim.simBits = m_options.simulatorBits;
     std::string error;
     bool badOptions = false;
     m_pSimulator = cli::SimulatorRunner::Start(sim, &error, &badOptions);

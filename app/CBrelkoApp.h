@@ -33,6 +33,8 @@ struct AppOptions {
     std::string simulatorPreset;         // empty: the default preset
     long simulatorBaud = -1;             // -1: the simulator's default
     std::vector<std::string> simulatorFaults;
+    std::string simulatorForm;           // "raw", "archive" or empty: the preset's
+    int simulatorBits = 0;               // 8, 16 or 0: the preset's
     std::vector<std::string> openFiles;  // --open: handed to a running program, else opened after start-up
     bool singleInstance = true;          // listen for --open requests of later starts
 };

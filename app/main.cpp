@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
     parser.add_option("--sim-baud", options.simulatorBaud, "Line speed of the simulator (0: as fast as it goes)")
         ->check(CLI::NonNegativeNumber);
     parser.add_option("--sim-fault", options.simulatorFaults, "Fault switch of the simulator, NAME or NAME=VALUE");
+    parser.add_option("--sim-form", options.simulatorForm, "How the simulator sends its picture: raw or archive")
+        ->check(CLI::IsMember({"raw", "archive"}));
+    parser.add_option("--sim-bits", options.simulatorBits, "Bits per pixel of the simulator's picture: 8 or 16")
+        ->check(CLI::IsMember({8, 16}));
     parser.add_option("--open", options.openFiles, "Open these files (in the running program when there is one)")
         ->expected(1, -1);
     parser.footer("Presets of the simulator:\n" + cli::SimulatorPresetHelp());
