@@ -101,9 +101,15 @@ void COptionsDlg::BuildControls() {
     serviceRow->addWidget(m_pServiceText, 1);
     grid->addLayout(serviceRow, 6, 1);
 
-    m_pSafetyCopy = new QCheckBox(Str(IDS_SAFETY_COPY_OPTION), this);
+    m_pSafetyCopy = new QCheckBox(this);
     m_pSafetyCopy->setObjectName(QStringLiteral("safetyCopy"));
-    grid->addWidget(m_pSafetyCopy, 7, 1);
+    auto* safetyText = new QLabel(Str(IDS_SAFETY_COPY_OPTION), this);
+    safetyText->setWordWrap(true);
+    safetyText->setBuddy(m_pSafetyCopy);
+    auto* safetyRow = new QHBoxLayout;
+    safetyRow->addWidget(m_pSafetyCopy, 0, Qt::AlignTop);
+    safetyRow->addWidget(safetyText, 1);
+    grid->addLayout(safetyRow, 7, 1);
 
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* ok = buttons->addButton(Q(texts.Control(IDOK)), QDialogButtonBox::AcceptRole);
@@ -115,7 +121,7 @@ void COptionsDlg::BuildControls() {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     grid->addWidget(buttons, 0, 2, 8, 1, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
-    setMinimumWidth(420);
+    setMinimumWidth(460);
 }
 
 void COptionsDlg::OnInitDialog() {

@@ -1,0 +1,136 @@
+// Screenshots of the window as a user sees it, on the simulator: the main
+// window connected, the Options dialog in Danish and English, a picture at
+// 1:1, zoomed and fitted, a text window with Danish letters, and the status
+// window during a transfer. They go to $BRELKO_SCREENSHOT_DIR, else to the
+// build tree's screenshots/ folder.
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+#include "AppRig.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "COptionsDlg.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+
+using namespace brelko;
+using namespace brelko::test;
+
+namespace {
+
+QString Folder() {
+    const QByteArray chosen = qgetenv("BRELKO_SCREENSHOT_DIR");
+    const QString folder = chosen.isEmpty() ? QStringLiteral(BRELKO_SCREENSHOT_DIR) : QString::fromLocal8Bit(chosen);
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// Saves the widget as shown and checks that it shows something.
+void Shoot(QWidget* widget, const QString& name) {
+    QCoreApplication::processEvents();
+    const QImage image = widget->grab().toImage();
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() > 100 && image.height() > 50);
+    const QString path = Folder() + "/" + name + ".png";
+    QVERIFY(image.save(path));
+    qInfo("wrote %s", qPrintable(path));
+}
+
+app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
+
+}  // namespace
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        UnloadLanguageLibrary();
+        SetBuiltinLanguage(Language::English);
+    }
+
+    void mainWindowConnected() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Ready"));
+        Shoot(&rig.Frame(), "main-window");
+    }
+
+    void optionsDialog_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("english") << "en";
+        QTest::newRow("danish") << "da";
+    }
+    void optionsDialog() {
+        QFETCH(QString, language);
+        SetBuiltinLanguage(language == "da" ? Language::Danish : Language::English);
+        AppRig rig;
+        rig.WriteIni("[Language]\nLanguagecount=2\n1=English\n2=Dansk\nCurrentLanguage=" +
+                     std::string(language == "da" ? "2" : "1") + "\n[Custom]\nComport=1\n");
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        AnswerNext<app::COptionsDlg>([&](app::COptionsDlg* dialog) {
+            Shoot(dialog, "options-" + language);
+            dialog->reject();
+        });
+        rig.Frame().ExecuteCommand(ID_OPTIONS);
+    }
+
+    void picture() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        AnswerMessageBox(QMessageBox::No);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_PICTURE));
+        QTRY_VERIFY_WITH_TIMEOUT(ActiveData(rig) && ActiveData(rig)->m_pData->m_bValid, 30000);
+        QVERIFY(rig.WaitReady());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        Shoot(&rig.Frame(), "picture-1to1");
+        QMdiSubWindow* frame = rig.Frame().MdiArea()->currentSubWindow();
+        rig.Frame().ExecuteCommand(ID_ZOOM_IN);
+        frame->resize(rig.Frame().MdiArea()->viewport()->size());
+        Shoot(&rig.Frame(), "picture-zoom2");
+        rig.Frame().ExecuteCommand(ID_ZOOM_FIT);
+        Shoot(&rig.Frame(), "picture-fitted");
+    }
+
+    void textWithDanishLetters() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        const std::string file = rig.Dir().File("dansk.txt");
+        WriteFile(file, "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 002 K\x9DR\r\nTEXT 035 L\x92R MODEL\r\n"
+                        "TEXT 038 VERSION\r\nTEXT 028 STATISTIK\r\nTEXT 037 DATO OG TID\r\nTEXT 040 TILBAGE\r\n"
+                        "TEXT 041 \x8F" "BN \x92" "NDRINGER\r\n");
+        QVERIFY(rig.App().OpenDocumentFile(file));
+        auto* view = dynamic_cast<app::CDataView*>(ActiveData(rig)->GetFirstView());
+        QVERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("ÅBN ÆNDRINGER")));
+        Shoot(&rig.Frame(), "text-danish");
+    }
+
+    void statusDuringATransfer() {
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorBaud = 9600;
+        QVERIFY(rig.Start(options));
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
+        // Far enough in that the text window shows lines.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Lines().size() > 4 && rig.Status().Lines()[4] >= "Bytes received: 000400", 20000);
+        QTRY_VERIFY(rig.Frame().TransferProgress()->isVisible());
+        Shoot(&rig.Frame(), "status-during-transfer");
+        rig.Frame().ExecuteCommand(ID_CANCEL_TRANSFER);
+        QVERIFY(rig.WaitIdle(30000));
+    }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "ScreenshotTest.moc"
