@@ -92,9 +92,21 @@ void CDataView::OnTitleChanged() {
         m_frame.setWindowTitle(m_frame.windowTitle() + QStringLiteral(" - ") + Q(document->m_pData->GetDescription()));
 }
 
+void CDataView::RequestTextUpdate() {
+    // Many updates in a row make one append, once the event loop gets to it.
+    if (m_bTextUpdatePending) return;
+    m_bTextUpdatePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bTextUpdatePending = false;
+        ShowText(false);
+    });
+}
+
 void CDataView::ShowText(bool reset) {
     std::shared_ptr<CText> text = Text();
     if (!text) return;
+    // A backup's window never shows: its text need not be laid out.
+    if (CDataDoc* document = Document(); document && document->Kind() == DataDocKind::Backup) return;
     m_wndText->setGeometry(rect());
     m_wndText->show();
     m_wndText->raise();
@@ -111,8 +123,12 @@ void CDataView::ShowText(bool reset) {
             m_oem = std::make_unique<OemText>();
             m_wndText->clear();
         }
-        if (all.size() > m_nShownBytes) bytes.assign(all, m_nShownBytes, std::string::npos);
-        m_nShownBytes = all.size();
+        // At most a slice at a time: a long text arrives in the window over
+        // a few turns of the event loop, never in one long stall.
+        const std::size_t count = std::min(all.size() - std::min(all.size(), m_nShownBytes), kAppendSlice);
+        if (count > 0) bytes.assign(all, m_nShownBytes, count);
+        m_nShownBytes += count;
+        if (m_nShownBytes < all.size()) RequestTextUpdate();
     }
     if (bytes.empty()) return;
     QTextCursor cursor(m_wndText->document());
@@ -408,13 +424,13 @@ void CDataView::OnDataUpdate(LPARAM what) {
     viewport()->update();
     switch (what) {
     case 0:  // the text grew
-        ShowText(false);
+        RequestTextUpdate();
         break;
     case 1:
         OnPictureComplete();
         break;
     case 2:
-        ShowText(false);
+        RequestTextUpdate();
         OnTextReceived();
         break;
     default:  // 3: a sending ended

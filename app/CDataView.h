@@ -86,6 +86,8 @@ private:
     void Zoom(unsigned command);
     void RedrawPicture();
     void ShowText(bool reset);
+    void RequestTextUpdate();
+    static constexpr std::size_t kAppendSlice = 32 * 1024;
     void UpdateScrollBars();
     void ShrinkFrameToPicture();
     void OnPictureComplete();
@@ -101,6 +103,7 @@ private:
     DrawnPicture m_picture;
     int m_nPaints = 0;
     bool m_bShrinkOnShow = true;
+    bool m_bTextUpdatePending = false;
     std::unique_ptr<Window> m_pWnd;  // last: messages reach a complete view
 };
 

@@ -177,6 +177,7 @@ void CMainFrame::RunWhenNoModal(std::function<void()> task) {
 
 void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
     (void)view;
+
     // Complete: replaces the chosen file. Kept after line errors or silence:
     // under its name only when no file has it, else beside it. Cut short:
     // the chosen file stays as it was.

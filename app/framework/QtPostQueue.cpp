@@ -1,42 +1,65 @@
 #include "QtPostQueue.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 
 namespace brelko::app {
 
 namespace {
 
-// One event per task. Qt delivers posted events to one receiver in the order
-// they were posted, which keeps the workers' messages in order.
-class TaskEvent final : public QEvent {
-public:
-    static QEvent::Type Kind() {
-        static const int kind = QEvent::registerEventType();
-        return static_cast<QEvent::Type>(kind);
-    }
-    explicit TaskEvent(std::function<void()> task) : QEvent(Kind()), m_task(std::move(task)) {}
-    void Run() { m_task(); }
-
-private:
-    std::function<void()> m_task;
-};
+QEvent::Type WakeKind() {
+    static const int kind = QEvent::registerEventType();
+    return static_cast<QEvent::Type>(kind);
+}
 
 }  // namespace
 
 QtPostQueue::QtPostQueue(QObject* parent) : QObject(parent) {}
 
 void QtPostQueue::Enqueue(std::function<void()> task) {
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        wake = !m_bWakePosted;
+        m_bWakePosted = true;
+    }
     // postEvent is thread-safe and returns at once; Qt owns the event.
-    QCoreApplication::postEvent(this, new TaskEvent(std::move(task)));
+    if (wake) QCoreApplication::postEvent(this, new QEvent(WakeKind()));
 }
 
 bool QtPostQueue::event(QEvent* event) {
-    if (event->type() == TaskEvent::Kind()) {
-        static_cast<TaskEvent*>(event)->Run();
+    if (event->type() == WakeKind()) {
+        RunSlice();
         return true;
     }
     return QObject::event(event);
+}
+
+void QtPostQueue::RunSlice() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_tasks.empty()) {
+            m_bWakePosted = false;
+            return;
+        }
+    }
+    // The next slice is posted first: it also carries on when a task opens a
+    // dialog whose own loop runs before this slice returns.
+    QCoreApplication::postEvent(this, new QEvent(WakeKind()));
+    QElapsedTimer slice;
+    slice.start();
+    while (slice.elapsed() < kSliceMs) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tasks.empty()) return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
 }
 
 }  // namespace brelko::app

@@ -52,16 +52,20 @@ public:
         options.iniPath = IniPath();
         options.singleInstance = m_singleInstance;
         if (!options.simulate) {
-            // Without the simulator the line leads nowhere: a test never
-            // opens a real serial port of the machine it runs on.
-            CDeviceLine::SetPortFactory([missing = m_dir.File("no-such-port")](int, int rx, int tx) {
-                return std::make_unique<CPosixPort>(missing, rx, tx, 0);
+            // Without the simulator the line leads to the device the test
+            // chose, by default nowhere: a test never opens a real serial
+            // port of the machine it runs on.
+            const std::string device = m_device.empty() ? m_dir.File("no-such-port") : m_device;
+            CDeviceLine::SetPortFactory([device](int, int rx, int tx) {
+                return std::make_unique<CPosixPort>(device, rx, tx, 0);
             });
         }
         m_app = std::make_unique<app::CBrelkoApp>(options);
         return m_app->InitInstance();
     }
     void ListenForOpenRequests(bool on) { m_singleInstance = on; }
+    // The device a start without the simulator opens (a test's own peer).
+    void UseDevice(const std::string& path) { m_device = path; }
 
     // Ends the program as closing its window does (exit writes the settings).
     void Stop() {
@@ -90,6 +94,7 @@ private:
     TempDir m_dir;
     std::unique_ptr<app::CBrelkoApp> m_app;
     bool m_singleInstance = false;
+    std::string m_device;
 };
 
 // Answers the next modal dialog of class T by calling `answer` on it as
