@@ -35,7 +35,7 @@ enum class Text {
     NoPngSupport,
     NoSerialDevices,
     Sent,               // %1 bytes
-    LanguageSent,       // %1 lines
+    LanguageSent,       // %1 bytes, %2 lines
     Converted,          // %1 in, %2 out
     Extracted,          // %1 file
     ArchiveEmpty,
@@ -52,6 +52,7 @@ enum class Text {
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
+    WarningLine,        // %1 what
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -21,6 +21,7 @@
 #include "DeviceCommands.h"
 #include "DeviceConnection.h"
 #include "PictureFiles.h"
+#include "ProgressText.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
@@ -148,8 +149,10 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
         ran != ExitStatus::Ok)
         return ran;
     const CourseOutcome& outcome = connection.View().LastOutcome();
+    const LanguageOutcome& language = outcome.language;
     if (outcome.sendFailed) {
-        console.Error(LoadString(IDS_SEND_ERROR));
+        // A language the system took nothing of says which lines it refused.
+        console.Error(LoadString(IDS_SEND_ERROR) + (language.done ? " " + LanguageSummary(language) : ""));
         return ExitStatus::SendError;
     }
     // A system that does not answer after the sending cannot be trusted to
@@ -158,7 +161,11 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
         console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
         return ExitStatus::SendError;
     }
-    console.Info(Format(CliText(doneText), {std::to_string(text->GetLength())}));
+    if (language.done && language.refused + language.notEchoed > 0)
+        console.Error(Format(CliText(Text::WarningLine), {LanguageSummary(language)}));
+    // What the system can have received: a restore ends at its first "[END]".
+    const std::size_t sent = language.done ? text->GetLength() : outcome.bytesSent;
+    console.Info(Format(CliText(doneText), {std::to_string(sent), std::to_string(language.lines)}));
     return ExitStatus::Ok;
 }
 

@@ -210,6 +210,8 @@ void CStatusView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_TRANSFER_DONE: OnTransferDone(wParam, lParam); break;
     case WM_TRANSFER_ERROR: OnTransferError(wParam, lParam); break;
     case WM_IDENTIFIED: OnIdentified(); break;
+    case WM_LANGUAGE_LINE: OnLanguageLine(wParam, lParam); break;
+    case WM_LANGUAGE_DONE: OnLanguageDone(wParam, lParam); break;
     default: return;
     }
     m_window.Notify(ExchangeEvent{msg, wParam, lParam});
@@ -222,6 +224,31 @@ void CStatusView::OnBytesReceived(WPARAM count, LPARAM total) {
 
 void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
     m_strProgress = FormatProgress(IDS_BYTES_SENT, count, static_cast<std::uintptr_t>(total));
+    m_outcome.bytesSent = count;
+    m_outcome.bytesToSend = static_cast<std::size_t>(total);
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnLanguageLine(WPARAM lineNumber, LPARAM what) {
+    LanguageOutcome& language = m_outcome.language;
+    if (what == 0) {
+        ++language.refused;
+        language.refusedLines.push_back(static_cast<int>(lineNumber));
+    } else {
+        ++language.notEchoed;
+        language.notEchoedLines.push_back(static_cast<int>(lineNumber));
+    }
+}
+
+void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
+    LanguageOutcome& language = m_outcome.language;
+    language.done = true;
+    language.lines = static_cast<int>(lines);
+    language.saved = saved != 0;
+    // The summary stays on line 4 after the sending: how many lines the
+    // system would not take, and which.
+    m_strProgress = LanguageSummary(language);
+    if (m_outcome.sendFailed) m_strProgress = LoadString(IDS_SEND_ERROR) + "\n" + m_strProgress;
     m_window.Invalidate(false);
 }
 

@@ -41,6 +41,20 @@ struct ClearingTimings {
     int drainLimitMs = 60000;       // a babbling line is drained no longer than this
 };
 
+// What a language sending did with each line of the file.
+struct LanguageOutcome {
+    bool done = false;         // the sending ran to its end (all lines tried)
+    int lines = 0;             // lines sent as requests (empty pieces are not lines)
+    int refused = 0;           // answered with "?"
+    int notEchoed = 0;         // the echo did not come back right
+    std::vector<int> refusedLines;    // their line numbers in the file, from 1
+    std::vector<int> notEchoedLines;
+    bool saved = false;        // the order to store the texts was echoed
+    // The sending did nothing that counts: every line refused or not
+    // echoed, or the store order not taken.
+    bool Failed() const { return done && (!saved || (lines > 0 && refused + notEchoed == lines)); }
+};
+
 // How the last course (transfer, clearing, identification) ended.
 struct CourseOutcome {
     bool receiveFailed = false;  // 31464: line errors, silence, cancel or hang-up
@@ -49,6 +63,9 @@ struct CourseOutcome {
     bool cancelled = false;      // a cancel request was made during the course
     bool ready = false;          // the system was identified at the end
     TransferFailure failure = TransferFailure::None;  // why the transfer failed, as its worker says
+    std::size_t bytesSent = 0;    // the last count a sending reported: what the system can have received
+    std::size_t bytesToSend = 0;  // what it was to send
+    LanguageOutcome language;     // after a language sending
 };
 
 class CStatusView : public MessageSink {
@@ -97,6 +114,8 @@ public:
     void OnTransferDone(WPARAM wParam, LPARAM followUp);
     void OnTransferError(WPARAM which, LPARAM lParam);
     void OnIdentified();
+    void OnLanguageLine(WPARAM lineNumber, LPARAM what);
+    void OnLanguageDone(WPARAM lines, LPARAM saved);
 
     // The request rules over the current identification.
     SystemIdentity Identity() const;

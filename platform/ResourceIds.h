@@ -46,6 +46,13 @@ constexpr unsigned IDS_BACKUP_KEPT_AFTER_SILENCE = 31512;
 constexpr unsigned IDS_BACKUP_LEFT_AS_IT_WAS = 31513;
 constexpr unsigned IDS_BACKUP_NOT_KEPT = 31514;
 
+// What a language sending did.
+constexpr unsigned IDS_LANGUAGE_REFUSED = 31520;
+constexpr unsigned IDS_LANGUAGE_NOT_ECHOED = 31521;
+constexpr unsigned IDS_LANGUAGE_LINE = 31522;
+constexpr unsigned IDS_LANGUAGE_LINES = 31523;
+constexpr unsigned IDS_LANGUAGE_NOT_STORED = 31524;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

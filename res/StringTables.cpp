@@ -72,6 +72,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_BACKUP_LEFT_AS_IT_WAS, "%1 was left as it was.", "%1 er ikke ændret."},
     {IDS_BACKUP_NOT_KEPT, "The backup was cut short and was not saved.", "Backuppen blev afbrudt og er ikke gemt."},
 
+    // What a language sending did (status line 4): "3 of 120 lines refused
+    // (lines 4, 17, 90); 1 not echoed (line 8)".
+    {IDS_LANGUAGE_REFUSED, "%1 of %2 lines refused", "%1 af %2 linjer afvist"},
+    {IDS_LANGUAGE_NOT_ECHOED, "%1 not echoed", "%1 uden ekko"},
+    {IDS_LANGUAGE_LINE, "line %1", "linje %1"},
+    {IDS_LANGUAGE_LINES, "lines %1", "linjerne %1"},
+    {IDS_LANGUAGE_NOT_STORED, "the system did not take the order to store the texts",
+     "systemet modtog ikke ordren om at gemme teksterne"},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},

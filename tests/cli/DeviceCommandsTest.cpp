@@ -366,6 +366,22 @@ TEST(TextTest, SendLanguageSendsEveryLine) {
     EXPECT_TRUE(Contains(r.err, "Bytes sent: ")) << r.err;
 }
 
+TEST(TextTest, SendLanguageTellsWhichLinesWereRefused) {
+    TestDir dir;
+    // The system knows texts 001 and 002; 999 and the stray word it refuses.
+    Put(dir.File("some.txt"), "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 999 INGEN\r\nTEXT 002 OPS\r\nHELLO\r\n");
+    const CliResult some = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("some.txt")}));
+    EXPECT_EQ(0, some.status) << some.err;
+    EXPECT_TRUE(Contains(some.err, "Warning: 2 of 5 lines refused (lines 3, 5)")) << some.err;
+    EXPECT_TRUE(Contains(some.out, "Language file sent")) << some.out;
+
+    Put(dir.File("none.txt"), "TEXT 999 INGEN\nHELLO\n");
+    const CliResult none = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("none.txt")}));
+    EXPECT_EQ(8, none.status) << none.err;
+    EXPECT_TRUE(Contains(none.err, "Error sending data! 2 of 2 lines refused (lines 1, 2)")) << none.err;
+    EXPECT_FALSE(Contains(none.out, "Language file sent")) << none.out;
+}
+
 TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
     TestDir dir;
     Put(dir.File("lang.txt"), "LANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\nTEXT 002 SETUP\r\n");
