@@ -67,6 +67,8 @@ constexpr Entry kTexts[] = {
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
     {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
     {Text::WarningLine, "Warning: %1", "Advarsel: %1"},
+    {Text::NotSentForce, "%1 is not sent: %2. Use --force to send it all the same.",
+     "%1 sendes ikke: %2. Brug --force for at sende den alligevel."},
 };
 
 constexpr bool InEnumOrder() {

@@ -53,6 +53,7 @@ enum class Text {
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
     WarningLine,        // %1 what
+    NotSentForce,       // %1 file, %2 reason
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -22,6 +22,7 @@
 #include "DeviceConnection.h"
 #include "PictureFiles.h"
 #include "ProgressText.h"
+#include "SendFileCheck.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
@@ -131,15 +132,33 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
     return ExitStatus::Ok;
 }
 
+// The file must be fit to go to the system (or the user insists); says what
+// the sending takes.
+bool FitToSend(Console& console, const std::string& file, SendFileKind kind, const CText& text, bool force) {
+    const SendFileCheck check = CheckSendFile(kind, text.GetText());
+    if (!check.Ok()) {
+        if (!force || !check.Overridable()) {
+            console.Error(Format(CliText(check.Overridable() ? Text::NotSentForce : Text::CannotRead),
+                                 {file, check.Reason()}));
+            return false;
+        }
+        console.Error(Format(CliText(Text::WarningLine), {file + ": " + check.Reason()}));
+    }
+    console.Info(check.SizeAndTime());
+    return true;
+}
+
 template <typename Send>
 ExitStatus SendText(const GlobalOptions& options, Console& console, const std::string& file, const char* suffix,
-                    Text doneText, Send send) {
+                    Text doneText, const SendOptions& sendOptions, Send send) {
     if (!HasSuffix(file, suffix)) {
         console.Error(Format(CliText(Text::WrongFileKind), {file, suffix}));
         return ExitStatus::BadFile;
     }
     auto text = LoadText(console, file);
     if (!text) return ExitStatus::BadFile;
+    const SendFileKind kind = doneText == Text::Sent ? SendFileKind::Backup : SendFileKind::Language;
+    if (!FitToSend(console, file, kind, *text, sendOptions.force)) return ExitStatus::BadFile;
     DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
@@ -206,13 +225,15 @@ ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const 
                        [](CStatusView& view, CText& text) { return FetchLanguage(view, text); });
 }
 
-ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".asc", Text::Sent,
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file,
+                      const SendOptions& send) {
+    return SendText(options, console, file, ".asc", Text::Sent, send,
                     [](CStatusView& view, CText& text) { return SendBackup(view, text); });
 }
 
-ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".txt", Text::LanguageSent,
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file,
+                           const SendOptions& send) {
+    return SendText(options, console, file, ".txt", Text::LanguageSent, send,
                     [](CStatusView& view, CText& text) { return SendLanguage(view, text); });
 }
 

@@ -53,6 +53,13 @@ constexpr unsigned IDS_LANGUAGE_LINE = 31522;
 constexpr unsigned IDS_LANGUAGE_LINES = 31523;
 constexpr unsigned IDS_LANGUAGE_NOT_STORED = 31524;
 
+// Files checked before they are sent.
+constexpr unsigned IDS_FILE_EMPTY = 31530;
+constexpr unsigned IDS_FILE_NOT_TEXT = 31531;
+constexpr unsigned IDS_FILE_TOO_LARGE = 31532;
+constexpr unsigned IDS_FILE_SEND_TIME = 31533;
+constexpr unsigned IDS_SEND_ANYWAY = 31534;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

@@ -81,6 +81,16 @@ constexpr StringEntry kStrings[] = {
     {IDS_LANGUAGE_NOT_STORED, "the system did not take the order to store the texts",
      "systemet modtog ikke ordren om at gemme teksterne"},
 
+    // Files checked before they are sent: why one is refused, and what
+    // sending it takes.
+    {IDS_FILE_EMPTY, "the file is empty", "filen er tom"},
+    {IDS_FILE_NOT_TEXT, "it is not a text file (byte %1 is 0x%2)", "det er ikke en tekstfil (byte %1 er 0x%2)"},
+    {IDS_FILE_TOO_LARGE, "it holds %1 bytes, more than the %2 the vision system takes",
+     "den fylder %1 bytes, mere end de %2, som vision systemet kan modtage"},
+    {IDS_FILE_SEND_TIME, "%1 bytes to send, about %2 seconds at %3 baud",
+     "%1 bytes at sende, cirka %2 sekunder ved %3 baud"},
+    {IDS_SEND_ANYWAY, "Send it anyway?", "Send den alligevel?"},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},

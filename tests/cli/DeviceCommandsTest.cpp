@@ -422,6 +422,39 @@ TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
     }
 }
 
+TEST(TextTest, FilesUnfitToSendAreRefusedUnlessForced) {
+    TestDir dir;
+    std::string random(200 * 1024, '\0');
+    unsigned v = 12345;
+    for (char& c : random) c = static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
+    Put(dir.File("random.asc"), random);
+    Put(dir.File("huge.asc"), std::string((1u << 20) + 1, 'x'));
+    Put(dir.File("huge.txt"), std::string(65537, 'x'));
+    Put(dir.File("nul.txt"), std::string("TEXT 001 A\0B\n", 14));
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"restore", dir.File("random.asc")}, "is not a text file"},
+        {{"restore", dir.File("huge.asc")}, "1048577 bytes, more than the 1048576"},
+        {{"send-language", dir.File("huge.txt")}, "65537 bytes, more than the 65536"},
+        {{"send-language", dir.File("nul.txt")}, "byte 10 is 0x00"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunCli(Sim("tz410-3.2.E", c.args));
+        EXPECT_EQ(10, r.status) << c.args[1] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "--force")) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Sending Data")) << "nothing was sent: " << r.err;
+    }
+    // Forced, a small odd file goes out, with a warning and its size and time first.
+    Put(dir.File("odd.asc"), std::string("GAIN=\x01\r\n[END]\r\n"));
+    const CliResult forced = RunCli(Sim("tz410-3.2.E", {"restore", "--force", dir.File("odd.asc")}));
+    EXPECT_EQ(0, forced.status) << forced.err;
+    EXPECT_TRUE(Contains(forced.err, "Warning: " + dir.File("odd.asc"))) << forced.err;
+    EXPECT_TRUE(Contains(forced.out, "14 bytes to send, about 1 seconds at 9600 baud")) << forced.out;
+}
+
 TEST(PictureTest, EveryFormAndFileKind) {
     if (!PngSupported()) GTEST_SKIP() << "built without PNG support";
     TestDir dir;
