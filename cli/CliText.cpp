@@ -71,6 +71,7 @@ constexpr Entry kTexts[] = {
      "%1 sendes ikke: %2. Brug --force for at sende den alligevel."},
     {Text::CtrlCAgain, "(Ctrl+C again within 3 seconds stops it at once.)",
      "(Ctrl+C igen inden for 3 sekunder stopper den straks.)"},
+    {Text::Stopping, "Stopping... (Ctrl+C again quits at once)", "Stopper... (Ctrl+C igen afslutter straks)"},
 };
 
 constexpr bool InEnumOrder() {

@@ -55,6 +55,7 @@ enum class Text {
     WarningLine,        // %1 what
     NotSentForce,       // %1 file, %2 reason
     CtrlCAgain,
+    Stopping,
 };
 
 // The text in the language of the built-in string table (Danish or English).

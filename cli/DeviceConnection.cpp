@@ -85,10 +85,15 @@ void DeviceConnection::ReportNotReady() {
 }
 
 bool DeviceConnection::Wait() {
+    const bool ended = WaitUntil([this] { return !m_view->IsExchangeRunning(); }, [] { return true; });
+    return ended && !m_bCancelled && !m_view->LastOutcome().cancelled;
+}
+
+bool DeviceConnection::WaitUntil(const std::function<bool()>& done, const std::function<bool()>& mayGiveUp) {
     auto cancelledAt = std::chrono::steady_clock::time_point{};
     bool gaveUp = false;
-    while (!m_view->WaitForCourse(m_loop, 200ms)) {
-        if (!m_bCancelled) continue;
+    while (!m_loop.RunUntil(done, 200ms)) {
+        if (!m_bCancelled || !mayGiveUp()) continue;
         // A cancelled transfer ends within a second; the clearing after it
         // may take longer, but the user asked to stop.
         const auto now = std::chrono::steady_clock::now();
@@ -99,12 +104,20 @@ bool DeviceConnection::Wait() {
         }
     }
     m_console.Progress().Finish();
-    return !gaveUp && !m_bCancelled && !m_view->LastOutcome().cancelled;
+    return !gaveUp;
 }
 
 void DeviceConnection::ReportCancel(const CancelReply& reply) {
-    if (reply.answer != CancelAnswer::RestoreCannotStop) return;
+    if (reply.answer == CancelAnswer::Forced) {
+        m_console.Progress().Interrupt();
+        m_console.Error(LoadString(IDS_RESTORE_FORCED));
+        return;
+    }
     m_console.Progress().Interrupt();
+    if (reply.answer == CancelAnswer::Cancelling) {
+        m_console.Error(CliText(Text::Stopping));
+        return;
+    }
     m_console.Error(Percent(LoadString(IDS_RESTORE_CANNOT_STOP), 1, std::to_string(reply.secondsLeft)) + " " +
                     CliText(Text::CtrlCAgain));
 }

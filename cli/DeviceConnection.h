@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "CStatusView.h"
@@ -57,6 +58,9 @@ public:
     void ReportNotReady();
     // Waits for the running course; false when it was cancelled.
     bool Wait();
+    // Runs the event loop until done() holds (true), or until 5 s after a
+    // cancel request that was honoured while mayGiveUp() holds (false).
+    bool WaitUntil(const std::function<bool()>& done, const std::function<bool()>& mayGiveUp);
     // True once a cancel request stopped (or began to stop) something.
     bool CancelHonoured() const { return m_bCancelled; }
     // "Cancelled" on standard error, and its exit status.
