@@ -48,8 +48,8 @@ constexpr Entry kTexts[] = {
     {Text::NoPngSupport, "PNG support is not built into this program", "PNG er ikke indbygget i dette program"},
     {Text::NoSerialDevices, "No serial devices found", "Ingen serielle enheder fundet"},
     {Text::Sent, "Sent %1 bytes", "Sendt %1 bytes"},
-    {Text::LanguageSent, "Language file sent (%1 bytes) and saved on the vision system",
-     "Sprogfil sendt (%1 bytes) og gemt på vision system"},
+    {Text::LanguageSent, "Language file sent (%1 bytes, %2 lines) and saved on the vision system",
+     "Sprogfil sendt (%1 bytes, %2 linjer) og gemt på vision system"},
     {Text::Converted, "Converted %1 to %2", "Konverteret %1 til %2"},
     {Text::Extracted, "Extracted %1", "Udpakket %1"},
     {Text::ArchiveEmpty, "The archive holds no files", "Arkivet indeholder ingen filer"},
@@ -89,6 +89,12 @@ constexpr Entry kTexts[] = {
     {Text::SerialNumber, "serial number %1", "serienummer %1"},
     {Text::NoDeviceListing, "This build lists no serial devices (it was made without libudev)",
      "Denne udgave viser ingen serielle enheder (den er bygget uden libudev)"},
+    {Text::WarningLine, "Warning: %1", "Advarsel: %1"},
+    {Text::NotSentForce, "%1 is not sent: %2. Use --force to send it all the same.",
+     "%1 sendes ikke: %2. Brug --force for at sende den alligevel."},
+    {Text::CtrlCAgain, "(Ctrl+C again within 3 seconds stops it at once.)",
+     "(Ctrl+C igen inden for 3 sekunder stopper den straks.)"},
+    {Text::Stopping, "Stopping... (Ctrl+C again quits at once)", "Stopper... (Ctrl+C igen afslutter straks)"},
 };
 
 constexpr bool InEnumOrder() {

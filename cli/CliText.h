@@ -35,7 +35,7 @@ enum class Text {
     NoPngSupport,
     NoSerialDevices,
     Sent,               // %1 bytes
-    LanguageSent,       // %1 lines
+    LanguageSent,       // %1 bytes, %2 lines
     Converted,          // %1 in, %2 out
     Extracted,          // %1 file
     ArchiveEmpty,
@@ -70,6 +70,10 @@ enum class Text {
     AccessAskAdministrator,
     SerialNumber,       // %1 serial number
     NoDeviceListing,
+    WarningLine,        // %1 what
+    NotSentForce,       // %1 file, %2 reason
+    CtrlCAgain,
+    Stopping,
 };
 
 // The text in the language of the built-in string table (Danish or English).

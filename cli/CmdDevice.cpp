@@ -21,6 +21,9 @@
 #include "DeviceCommands.h"
 #include "DeviceConnection.h"
 #include "PictureFiles.h"
+#include "ProgressText.h"
+#include "RestoreCourse.h"
+#include "SendFileCheck.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
@@ -93,26 +96,46 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
     return ExitStatus::Ok;
 }
 
-template <typename Send>
-ExitStatus SendText(const GlobalOptions& options, Console& console, const std::string& file, const char* suffix,
-                    Text doneText, Send send) {
+// The file must be fit to go to the system (or the user insists); says what
+// the sending takes.
+bool FitToSend(Console& console, const std::string& file, SendFileKind kind, const CText& text, bool force) {
+    const SendFileCheck check = CheckSendFile(kind, text.GetText());
+    if (!check.Ok()) {
+        if (!force || !check.Overridable()) {
+            console.Error(Format(CliText(check.Overridable() ? Text::NotSentForce : Text::CannotRead),
+                                 {file, check.Reason()}));
+            return false;
+        }
+        console.Error(Format(CliText(Text::WarningLine), {file + ": " + check.Reason()}));
+    }
+    console.Info(check.SizeAndTime());
+    return true;
+}
+
+// Send language: every line of the file a request of its own.
+ExitStatus SendLanguageFile(const GlobalOptions& options, Console& console, const std::string& file,
+                            const SendOptions& sendOptions) {
+    const char* suffix = ".txt";
     if (!HasSuffix(file, suffix)) {
         console.Error(Format(CliText(Text::WrongFileKind), {file, suffix}));
         return ExitStatus::BadFile;
     }
     auto text = LoadText(console, file);
     if (!text) return ExitStatus::BadFile;
+    if (!FitToSend(console, file, SendFileKind::Language, *text, sendOptions.force)) return ExitStatus::BadFile;
     DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;
     }
-    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return send(view, *text); });
+    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return SendLanguage(view, *text); });
         ran != ExitStatus::Ok)
         return ran;
     const CourseOutcome& outcome = connection.View().LastOutcome();
+    const LanguageOutcome& language = outcome.language;
     if (outcome.sendFailed) {
-        console.Error(LoadString(IDS_SEND_ERROR));
+        // A language the system took nothing of says which lines it refused.
+        console.Error(LoadString(IDS_SEND_ERROR) + (language.done ? " " + LanguageSummary(language) : ""));
         return ExitStatus::SendError;
     }
     // A system that does not answer after the sending cannot be trusted to
@@ -121,7 +144,9 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
         console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
         return ExitStatus::SendError;
     }
-    console.Info(Format(CliText(doneText), {std::to_string(text->GetLength())}));
+    if (language.done && language.refused + language.notEchoed > 0)
+        console.Error(Format(CliText(Text::WarningLine), {LanguageSummary(language)}));
+    console.Info(Format(CliText(Text::LanguageSent), {std::to_string(text->GetLength()), std::to_string(language.lines)}));
     return ExitStatus::Ok;
 }
 
@@ -162,14 +187,93 @@ ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const 
                        [](CStatusView& view, CText& text) { return FetchLanguage(view, text); });
 }
 
-ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".asc", Text::Sent,
-                    [](CStatusView& view, CText& text) { return SendBackup(view, text); });
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file,
+                      const SendOptions& send) {
+    if (!HasSuffix(file, ".asc")) {
+        console.Error(Format(CliText(Text::WrongFileKind), {file, ".asc"}));
+        return ExitStatus::BadFile;
+    }
+    auto text = LoadText(console, file);
+    if (!text) return ExitStatus::BadFile;
+    if (!FitToSend(console, file, SendFileKind::Backup, *text, send.force)) return ExitStatus::BadFile;
+    DeviceConnection connection(options, console);
+    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
+        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
+        return opened;
+    }
+
+    RestoreOptions restore;
+    restore.safetyCopy = !send.noSafetyCopy;
+    restore.restoredFile = file;
+    restore.safetyFolder = send.safetyDir;
+    RestoreCourse course(connection.View(), text, restore);
+    course.OnStage([&](RestoreStage stage) {
+        if (stage == RestoreStage::SafetyCopy) {
+            console.Info(LoadString(IDS_SAFETY_COPY_FETCHING));
+        } else if (stage == RestoreStage::Sending) {
+            if (!course.Outcome().safetyCopy.empty())
+                console.Info(Format(LoadString(IDS_SAFETY_COPY_SAVED), {course.Outcome().safetyCopy}));
+            connection.Window().ShowStates();
+        }
+    });
+    // Progress of the safety copy, like a backup's.
+    connection.Window().ShowStates();
+    course.Start();
+    // A block on the line is never given up here: Ctrl+C follows the
+    // cancel rule, and the Ctrl+C after an honoured one ends the program.
+    connection.WaitUntil([&] { return course.Finished() && !connection.View().IsExchangeRunning(); },
+                         [&] { return course.Stage() != RestoreStage::Sending; });
+    const RestoreOutcome& outcome = course.Outcome();
+    std::vector<std::string> messages = outcome.Messages();
+    // The forced stop was told when it happened.
+    if (outcome.end == RestoreEnd::Forced && !messages.empty()) messages.erase(messages.begin());
+
+    switch (outcome.end) {
+    case RestoreEnd::Running:
+        // Given up after a cancel before the file went out.
+        return connection.Cancelled();
+    case RestoreEnd::NotStarted:
+        switch (outcome.why) {
+        case RestoreNotStarted::NotReady:
+            connection.ReportNotReady();
+            return ExitStatusForState(StateOf(*connection.View().m_pLine));
+        case RestoreNotStarted::Busy:
+        case RestoreNotStarted::None:
+            console.Error(CliText(Text::NotReady));
+            return ExitStatus::Failure;
+        case RestoreNotStarted::Cancelled:
+            return connection.Cancelled();
+        case RestoreNotStarted::SafetyCopyFailed:
+        case RestoreNotStarted::SafetyCopyNotSaved:
+            for (const std::string& line : messages) console.Error(line);
+            return outcome.why == RestoreNotStarted::SafetyCopyFailed ? ExitStatus::ReceiveError
+                                                                      : ExitStatus::WriteError;
+        }
+        return ExitStatus::Failure;
+    case RestoreEnd::Completed:
+        // What the system can have received: the block ends at its first "[END]".
+        console.Info(Format(CliText(Text::Sent), {std::to_string(outcome.bytesReceivable)}));
+        if (!outcome.safetyCopy.empty()) console.Info(messages.back());
+        // A system that does not answer after the sending cannot be trusted
+        // to have taken it (a line that went dead midway looks like this).
+        if (!outcome.ready) {
+            console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
+            return ExitStatus::SendError;
+        }
+        return ExitStatus::Ok;
+    case RestoreEnd::Forced:
+    case RestoreEnd::Stalled:
+    case RestoreEnd::DeviceLost:
+        if (outcome.end != RestoreEnd::Forced) console.Error(LoadString(IDS_SEND_ERROR));
+        for (const std::string& line : messages) console.Error(line);
+        return outcome.end == RestoreEnd::Forced ? ExitStatus::Cancelled : ExitStatus::SendError;
+    }
+    return ExitStatus::Failure;
 }
 
-ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".txt", Text::LanguageSent,
-                    [](CStatusView& view, CText& text) { return SendLanguage(view, text); });
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file,
+                           const SendOptions& send) {
+    return SendLanguageFile(options, console, file, send);
 }
 
 ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file) {

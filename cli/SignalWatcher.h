@@ -1,7 +1,8 @@
 // Ctrl+C and SIGTERM during a command: the signal handler only writes a byte to
-// a pipe; a watcher thread reads it and runs the cancel action (the device
-// line's cancel request) outside the handler, where anything may be called.
-// A second signal while the first is being handled ends the process at once.
+// a pipe; a watcher thread reads it and runs the cancel action (the status
+// view's cancel request) outside the handler, where anything may be called.
+// Once the action has said so (ExitOnNextSignal), the next signal ends the
+// process at once, removing the temporary files the writers left first.
 #pragma once
 
 #include <atomic>
@@ -19,14 +20,20 @@ public:
     SignalWatcher(const SignalWatcher&) = delete;
     SignalWatcher& operator=(const SignalWatcher&) = delete;
 
+    // The next signal ends the process without clean-up (any thread).
+    static void ExitOnNextSignal();
+
     // The signal that arrived first, or 0.
     int Received() const { return m_received.load(); }
+    // How many signals the action has seen.
+    int Count() const { return m_count.load(); }
 
 private:
     void Watch();
 
     std::function<void(int)> m_onSignal;
     std::atomic<int> m_received{0};
+    std::atomic<int> m_count{0};
     int m_pipe[2] = {-1, -1};
     std::thread m_thread;
 };

@@ -22,6 +22,7 @@
 #include <cstring>
 
 #include "Clock.h"
+#include "UucpLock.h"
 
 namespace brelko {
 

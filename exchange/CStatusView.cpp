@@ -163,6 +163,9 @@ int CStatusView::IsDtrOn() {
 void CStatusView::BeginCourse() {
     m_pLine->ClearCancel();
     m_outcome = CourseOutcome{};
+    m_block->Reset();
+    m_deferredCancel = 0;
+    m_bForced = false;
     m_bCourse = true;
 }
 
@@ -192,8 +195,27 @@ void CStatusView::TellCourseEnded() {
     }
 }
 
-void CStatusView::RequestCancel() {
-    if (m_pLine) m_pLine->RequestCancel();
+CancelReply CStatusView::RequestCancel(std::chrono::steady_clock::time_point now) {
+    CancelReply reply;
+    if (!m_pLine) return reply;
+    if (m_block->UnderWay()) {
+        const long long at = now.time_since_epoch().count();
+        const long long before = m_deferredCancel.load();
+        const auto window = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kForceWindow).count();
+        if (before != 0 && at - before <= window && at >= before) {
+            // The user insists: the block stops halfway.
+            m_bForced = true;
+            m_pLine->RequestCancel();
+            reply.answer = CancelAnswer::Forced;
+            return reply;
+        }
+        m_deferredCancel = at;
+        reply.answer = CancelAnswer::RestoreCannotStop;
+        reply.secondsLeft = m_block->SecondsLeft();
+        return reply;
+    }
+    m_pLine->RequestCancel();
+    return reply;
 }
 
 bool CStatusView::WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeout) {
@@ -210,6 +232,8 @@ void CStatusView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_TRANSFER_DONE: OnTransferDone(wParam, lParam); break;
     case WM_TRANSFER_ERROR: OnTransferError(wParam, lParam); break;
     case WM_IDENTIFIED: OnIdentified(); break;
+    case WM_LANGUAGE_LINE: OnLanguageLine(wParam, lParam); break;
+    case WM_LANGUAGE_DONE: OnLanguageDone(wParam, lParam); break;
     default: return;
     }
     m_window.Notify(ExchangeEvent{msg, wParam, lParam});
@@ -222,6 +246,31 @@ void CStatusView::OnBytesReceived(WPARAM count, LPARAM total) {
 
 void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
     m_strProgress = FormatProgress(IDS_BYTES_SENT, count, static_cast<std::uintptr_t>(total));
+    m_outcome.bytesSent = count;
+    m_outcome.bytesToSend = static_cast<std::size_t>(total);
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnLanguageLine(WPARAM lineNumber, LPARAM what) {
+    LanguageOutcome& language = m_outcome.language;
+    if (what == 0) {
+        ++language.refused;
+        language.refusedLines.push_back(static_cast<int>(lineNumber));
+    } else {
+        ++language.notEchoed;
+        language.notEchoedLines.push_back(static_cast<int>(lineNumber));
+    }
+}
+
+void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
+    LanguageOutcome& language = m_outcome.language;
+    language.done = true;
+    language.lines = static_cast<int>(lines);
+    language.saved = saved != 0;
+    // The summary stays on line 4 after the sending: how many lines the
+    // system would not take, and which.
+    m_strProgress = LanguageSummary(language);
+    if (m_outcome.sendFailed) m_strProgress = LoadString(IDS_SEND_ERROR) + "\n" + m_strProgress;
     m_window.Invalidate(false);
 }
 
@@ -230,6 +279,7 @@ void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
     if (which == 2) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+    if (which == 2 && m_bForced) m_outcome.forced = true;
     if (const TransferFailure failure = TransferFailureFrom(why); failure != TransferFailure::None)
         m_outcome.failure = failure;
     m_window.Invalidate(false);

@@ -33,7 +33,6 @@ constexpr unsigned IDS_COM_PORT = 31465;
 constexpr unsigned IDS_DATA_FOLDER = 31466;
 
 // Texts of the windowed program.
-constexpr unsigned IDS_SAFETY_COPY_OPTION = 31600;  // Options: the safety copy check box
 constexpr unsigned IDS_DEVICE_PRESENT = 31601;      // Options: "%1" is the device a COM number opens
 constexpr unsigned IDS_DEVICE_ABSENT = 31602;
 constexpr unsigned IDS_DEVICE_SIMULATOR = 31603;
@@ -62,6 +61,36 @@ constexpr unsigned IDS_BACKUP_KEPT_WITH_ERRORS = 31511;
 constexpr unsigned IDS_BACKUP_KEPT_AFTER_SILENCE = 31512;
 constexpr unsigned IDS_BACKUP_LEFT_AS_IT_WAS = 31513;
 constexpr unsigned IDS_BACKUP_NOT_KEPT = 31514;
+
+// What a language sending did.
+constexpr unsigned IDS_LANGUAGE_REFUSED = 31520;
+constexpr unsigned IDS_LANGUAGE_NOT_ECHOED = 31521;
+constexpr unsigned IDS_LANGUAGE_LINE = 31522;
+constexpr unsigned IDS_LANGUAGE_LINES = 31523;
+constexpr unsigned IDS_LANGUAGE_NOT_STORED = 31524;
+
+// Files checked before they are sent.
+constexpr unsigned IDS_FILE_EMPTY = 31530;
+constexpr unsigned IDS_FILE_NOT_TEXT = 31531;
+constexpr unsigned IDS_FILE_TOO_LARGE = 31532;
+constexpr unsigned IDS_FILE_SEND_TIME = 31533;
+constexpr unsigned IDS_SEND_ANYWAY = 31534;
+
+// Restores: the cancel rule, the safety copy and how a restore ended.
+constexpr unsigned IDS_RESTORE_CANNOT_STOP = 31540;
+constexpr unsigned IDS_RESTORE_FORCED = 31541;
+constexpr unsigned IDS_RESTORE_PARTIAL = 31542;
+constexpr unsigned IDS_RESTORE_PARTIAL_NO_COPY = 31543;
+constexpr unsigned IDS_SAFETY_COPY_FETCHING = 31544;
+constexpr unsigned IDS_SAFETY_COPY_SAVED = 31545;
+constexpr unsigned IDS_SAFETY_COPY_FAILED = 31546;
+constexpr unsigned IDS_SAFETY_COPY_INCOMPLETE = 31547;
+constexpr unsigned IDS_RESTORE_STALLED = 31548;
+constexpr unsigned IDS_RESTORE_DEVICE_LOST = 31549;
+constexpr unsigned IDS_RESTORE_RECEIVED = 31550;
+constexpr unsigned IDS_RESTORE_COMPLETED = 31551;
+constexpr unsigned IDS_RESTORE_SAFETY_COPY = 31552;
+constexpr unsigned IDS_SAFETY_COPY_OPTION = 31553;
 
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;

@@ -48,8 +48,6 @@ constexpr StringEntry kStrings[] = {
     {IDS_DATA_FOLDER, "Default data folder:", "Data bibliotek:"},
 
     // The windowed program's own texts.
-    {IDS_SAFETY_COPY_OPTION, "Make a safety copy of the system's settings before every restore",
-     "Tag en sikkerhedskopi af systemets opsætning før hver gendannelse"},
     {IDS_DEVICE_PRESENT, "%1", "%1"},
     {IDS_DEVICE_ABSENT, "%1 (not present)", "%1 (findes ikke)"},
     {IDS_DEVICE_SIMULATOR, "simulator (%1)", "simulator (%1)"},
@@ -95,6 +93,54 @@ constexpr StringEntry kStrings[] = {
      "på det."},
     {IDS_BACKUP_LEFT_AS_IT_WAS, "%1 was left as it was.", "%1 er ikke ændret."},
     {IDS_BACKUP_NOT_KEPT, "The backup was cut short and was not saved.", "Backuppen blev afbrudt og er ikke gemt."},
+
+    // What a language sending did (status line 4): "3 of 120 lines refused
+    // (lines 4, 17, 90); 1 not echoed (line 8)".
+    {IDS_LANGUAGE_REFUSED, "%1 of %2 lines refused", "%1 af %2 linjer afvist"},
+    {IDS_LANGUAGE_NOT_ECHOED, "%1 not echoed", "%1 uden ekko"},
+    {IDS_LANGUAGE_LINE, "line %1", "linje %1"},
+    {IDS_LANGUAGE_LINES, "lines %1", "linjerne %1"},
+    {IDS_LANGUAGE_NOT_STORED, "the system did not take the order to store the texts",
+     "systemet modtog ikke ordren om at gemme teksterne"},
+
+    // Files checked before they are sent: why one is refused, and what
+    // sending it takes.
+    {IDS_FILE_EMPTY, "the file is empty", "filen er tom"},
+    {IDS_FILE_NOT_TEXT, "it is not a text file (byte %1 is 0x%2)", "det er ikke en tekstfil (byte %1 er 0x%2)"},
+    {IDS_FILE_TOO_LARGE, "it holds %1 bytes, more than the %2 the vision system takes",
+     "den fylder %1 bytes, mere end de %2, som vision systemet kan modtage"},
+    {IDS_FILE_SEND_TIME, "%1 bytes to send, about %2 seconds at %3 baud",
+     "%1 bytes at sende, cirka %2 sekunder ved %3 baud"},
+    {IDS_SEND_ANYWAY, "Send it anyway?", "Send den alligevel?"},
+
+    // Restores: the cancel rule, the safety copy and how a restore ended.
+    {IDS_RESTORE_CANNOT_STOP,
+     "A restore cannot be stopped halfway: it still runs for about %1 seconds.",
+     "En gendannelse kan ikke stoppes halvvejs: den kører endnu i cirka %1 sekunder."},
+    {IDS_RESTORE_FORCED, "The restore was stopped halfway.", "Gendannelsen blev stoppet halvvejs."},
+    {IDS_RESTORE_PARTIAL,
+     "The vision system may now hold part of the new settings. Restore %1 to bring the old ones back.",
+     "Vision systemet kan nu have en del af den nye opsætning. Gendan %1 for at få den gamle tilbage."},
+    {IDS_RESTORE_PARTIAL_NO_COPY,
+     "The vision system may now hold part of the new settings; there is no safety copy of the old ones.",
+     "Vision systemet kan nu have en del af den nye opsætning; der er ingen sikkerhedskopi af den gamle."},
+    {IDS_SAFETY_COPY_FETCHING, "Fetching a safety copy of the current settings",
+     "Henter en sikkerhedskopi af den nuværende opsætning"},
+    {IDS_SAFETY_COPY_SAVED, "Safety copy of the current settings: %1", "Sikkerhedskopi af den nuværende opsætning: %1"},
+    {IDS_SAFETY_COPY_FAILED, "No safety copy could be made (%1); nothing was sent.",
+     "Der kunne ikke laves en sikkerhedskopi (%1); intet er sendt."},
+    {IDS_SAFETY_COPY_INCOMPLETE, "the current settings did not come whole",
+     "den nuværende opsætning kom ikke hel"},
+    {IDS_RESTORE_STALLED, "The line would not pass the restore on; it stopped halfway.",
+     "Linjen ville ikke sende gendannelsen videre; den stoppede halvvejs."},
+    {IDS_RESTORE_DEVICE_LOST, "The vision system vanished during the restore.",
+     "Vision systemet forsvandt under gendannelsen."},
+    {IDS_RESTORE_RECEIVED, "The system can have received %1 of %2 bytes.",
+     "Systemet kan have modtaget %1 af %2 bytes."},
+    {IDS_RESTORE_COMPLETED, "Restore sent whole: %1 bytes.", "Gendannelsen er sendt hel: %1 bytes."},
+    {IDS_RESTORE_SAFETY_COPY, "The settings from before are in %1.", "Opsætningen fra før ligger i %1."},
+    {IDS_SAFETY_COPY_OPTION, "Keep a safety copy of the current settings before every restore",
+     "Gem en sikkerhedskopi af den nuværende opsætning før hver gendannelse"},
 
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},

@@ -5,8 +5,12 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "CliRunner.h"
 #include "PictureFiles.h"
@@ -14,6 +18,8 @@
 #include "TestFiles.h"
 
 using namespace brelko::cli;
+
+extern char** environ;
 
 namespace {
 
@@ -134,6 +140,39 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
     close(held);
     close(master);
 
+    // A program that holds the terminal without any lock is named all the same.
+    {
+        const int master2 = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(master2, 0);
+        ASSERT_EQ(0, grantpt(master2));
+        ASSERT_EQ(0, unlockpt(master2));
+        const std::string other = ptsname(master2);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, other.c_str(), O_RDWR | O_NOCTTY, 0);
+        char sleepName[] = "sleep";
+        char seconds[] = "60";
+        char* argv[] = {sleepName, seconds, nullptr};
+        pid_t holder = -1;
+        ASSERT_EQ(0, posix_spawnp(&holder, "sleep", &actions, nullptr, argv, environ));
+        posix_spawn_file_actions_destroy(&actions);
+        // Until the holder has the terminal open as its standard input.
+        const std::string fd0 = "/proc/" + std::to_string(holder) + "/fd/0";
+        char target[64] = {};
+        for (int i = 0; i < 500 && std::string(target) != other; ++i) {
+            const ssize_t n = readlink(fd0.c_str(), target, sizeof target - 1);
+            target[n > 0 ? n : 0] = '\0';
+            if (std::string(target) != other) usleep(10000);
+        }
+        const CliResult held = RunCli({"--lang", "en", "--device", other, "identify"});
+        EXPECT_EQ(3, held.status) << held.err;
+        EXPECT_TRUE(Contains(held.err, "is busy: another program holds it (sleep (pid " + std::to_string(holder) + ")"))
+            << held.err;
+        kill(holder, SIGKILL);
+        waitpid(holder, nullptr, 0);
+        close(master2);
+    }
+
     const CliResult notSerial = RunCli({"--lang", "en", "--device", "/dev/null", "port-status"});
     EXPECT_EQ(3, notSerial.status);
     EXPECT_TRUE(Contains(notSerial.err, "not a serial device")) << notSerial.err;
@@ -181,12 +220,80 @@ TEST(BackupTest, BackupThenRestoreIt) {
     EXPECT_TRUE(Contains(first.err, "Bytes received: ")) << first.err;
     EXPECT_FALSE(Contains(first.err, "\r")) << first.err;
 
-    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("a.asc")}));
+    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"restore", "--no-safety-copy", dir.File("a.asc")}));
     EXPECT_EQ(0, restore.status) << restore.err;
     EXPECT_TRUE(Contains(restore.err, "Sending Data")) << restore.err;
     EXPECT_TRUE(Contains(restore.err, "Bytes sent: ")) << restore.err;
-    EXPECT_EQ(1u, dir.Entries());
+    // What the system can have received: the backup up to its "[END]".
+    EXPECT_TRUE(Contains(restore.out, "Sent " + std::to_string(saved.rfind("[END]") + 5) + " bytes")) << restore.out;
+    EXPECT_EQ(1u, dir.Entries()) << "no safety copy was asked for";
 }
+
+TEST(RestoreTest, ASafetyCopyComesFirstBesideTheFileOrWhereAsked) {
+    TestDir dir;
+    Put(dir.File("new.asc"), "\r\n[SYSTEM]\r\nGAIN=9\r\n[END]\r\n");
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("new.asc")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    const auto safety = std::filesystem::path(dir.File("safety"));
+    ASSERT_TRUE(std::filesystem::is_directory(safety)) << r.out;
+    const auto copy = std::filesystem::directory_iterator(safety)->path().string();
+    EXPECT_EQ(0u, copy.find(dir.File("safety/TZ410-3.2.E-"))) << copy;
+    EXPECT_TRUE(Contains(Slurp(copy), "GAIN=4")) << "the settings from before";
+    EXPECT_TRUE(Contains(r.out, "Safety copy of the current settings: " + copy)) << r.out;
+    EXPECT_TRUE(Contains(r.out, "The settings from before are in " + copy)) << r.out;
+    // The copy came before the sending.
+    EXPECT_LT(r.out.find("Safety copy"), r.out.find("Sent ")) << r.out;
+
+    const CliResult chosen =
+        RunCli(Sim("tz410-3.2.E", {"restore", "--safety-dir", dir.File("copies"), dir.File("new.asc")}));
+    EXPECT_EQ(0, chosen.status) << chosen.err;
+    EXPECT_TRUE(Contains(Slurp(std::filesystem::directory_iterator(dir.File("copies"))->path().string()), "GAIN=4"));
+
+    // No copy, no sending: a safety folder that cannot be made.
+    Put(dir.File("plain"), "x");
+    const CliResult unsaved =
+        RunCli(Sim("tz410-3.2.E", {"restore", "--safety-dir", dir.File("plain"), dir.File("new.asc")}));
+    EXPECT_EQ(11, unsaved.status) << unsaved.err;
+    EXPECT_TRUE(Contains(unsaved.err, "No safety copy could be made")) << unsaved.err;
+    EXPECT_FALSE(Contains(unsaved.err, "Sending Data")) << unsaved.err;
+}
+
+TEST(RestoreTest, CtrlCDuringARestoreLetsItFinish) {
+    TestDir dir;
+    std::string settings;
+    for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
+    settings += "\r\n[END]\r\n";
+    Put(dir.File("new.asc"), settings);
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "19200", "restore", "--no-safety-copy", dir.File("new.asc")});
+    run.signalWhen = "Bytes sent: 000000";  // posted once the first byte is out
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSent) << r.err;
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "A restore cannot be stopped halfway: it still runs for about ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Ctrl+C again within 3 seconds")) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Sent " + std::to_string(settings.size() - 2) + " bytes")) << r.out;
+}
+
+TEST(RestoreTest, ASecondCtrlCStopsItAndSaysHowToGetTheOldSettingsBack) {
+    TestDir dir;
+    std::string settings;
+    for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
+    settings += "\r\n[END]\r\n";
+    Put(dir.File("new.asc"), settings);
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "38400", "restore", dir.File("new.asc")});
+    run.signalWhen = "Bytes sent: 000000";  // posted once the first byte is out
+    run.signalAgainWhen = "cannot be stopped halfway";
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSent) << r.err;
+    EXPECT_EQ(130, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "The restore was stopped halfway.")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "The system can have received ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "may now hold part of the new settings. Restore " + dir.File("safety/TZ410-3.2.E-")))
+        << r.err;
+}
+
 
 TEST(BackupTest, QuietBackupPrintsNothing) {
     TestDir dir;
@@ -333,6 +440,18 @@ TEST(BackupTest, CtrlCCancelsCleanlyAndLeavesNoFile) {
     EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
 }
 
+TEST(BackupTest, ASecondCtrlCQuitsAtOnceAndLeavesNoTemporaryFile) {
+    TestDir dir;
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "9600", "backup", dir.File("c.asc")});
+    run.signalWhen = "Bytes received: ";
+    run.signalAgainWhen = "Stopping...";
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSentAgain) << r.err;
+    EXPECT_EQ(128 + SIGINT, r.status) << r.err;
+    EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
+}
+
 TEST(BackupTest, UnwritableTargetFailsBeforeTheTransfer) {
     TestDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("no/folder/x.asc")}));
@@ -364,6 +483,22 @@ TEST(TextTest, SendLanguageSendsEveryLine) {
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_TRUE(Contains(r.out, "Language file sent")) << r.out;
     EXPECT_TRUE(Contains(r.err, "Bytes sent: ")) << r.err;
+}
+
+TEST(TextTest, SendLanguageTellsWhichLinesWereRefused) {
+    TestDir dir;
+    // The system knows texts 001 and 002; 999 and the stray word it refuses.
+    Put(dir.File("some.txt"), "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 999 INGEN\r\nTEXT 002 OPS\r\nHELLO\r\n");
+    const CliResult some = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("some.txt")}));
+    EXPECT_EQ(0, some.status) << some.err;
+    EXPECT_TRUE(Contains(some.err, "Warning: 2 of 5 lines refused (lines 3, 5)")) << some.err;
+    EXPECT_TRUE(Contains(some.out, "Language file sent")) << some.out;
+
+    Put(dir.File("none.txt"), "TEXT 999 INGEN\nHELLO\n");
+    const CliResult none = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("none.txt")}));
+    EXPECT_EQ(8, none.status) << none.err;
+    EXPECT_TRUE(Contains(none.err, "Error sending data! 2 of 2 lines refused (lines 1, 2)")) << none.err;
+    EXPECT_FALSE(Contains(none.out, "Language file sent")) << none.out;
 }
 
 TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
@@ -404,6 +539,39 @@ TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
         EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
         EXPECT_FALSE(Contains(r.err, "Sending Data")) << r.err;
     }
+}
+
+TEST(TextTest, FilesUnfitToSendAreRefusedUnlessForced) {
+    TestDir dir;
+    std::string random(200 * 1024, '\0');
+    unsigned v = 12345;
+    for (char& c : random) c = static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
+    Put(dir.File("random.asc"), random);
+    Put(dir.File("huge.asc"), std::string((1u << 20) + 1, 'x'));
+    Put(dir.File("huge.txt"), std::string(65537, 'x'));
+    Put(dir.File("nul.txt"), std::string("TEXT 001 A\0B\n", 14));
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"restore", dir.File("random.asc")}, "is not a text file"},
+        {{"restore", dir.File("huge.asc")}, "1048577 bytes, more than the 1048576"},
+        {{"send-language", dir.File("huge.txt")}, "65537 bytes, more than the 65536"},
+        {{"send-language", dir.File("nul.txt")}, "byte 10 is 0x00"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunCli(Sim("tz410-3.2.E", c.args));
+        EXPECT_EQ(10, r.status) << c.args[1] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "--force")) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Sending Data")) << "nothing was sent: " << r.err;
+    }
+    // Forced, a small odd file goes out, with a warning and its size and time first.
+    Put(dir.File("odd.asc"), std::string("GAIN=\x01\r\n[END]\r\n"));
+    const CliResult forced = RunCli(Sim("tz410-3.2.E", {"restore", "--force", dir.File("odd.asc")}));
+    EXPECT_EQ(0, forced.status) << forced.err;
+    EXPECT_TRUE(Contains(forced.err, "Warning: " + dir.File("odd.asc"))) << forced.err;
+    EXPECT_TRUE(Contains(forced.out, "14 bytes to send, about 1 seconds at 9600 baud")) << forced.out;
 }
 
 TEST(PictureTest, EveryFormAndFileKind) {
