@@ -24,6 +24,10 @@
 #include "DeviceCommands.h"
 #include "OemText.h"
 #include "QtDrawSurface.h"
+#include "RestoreCourse.h"
+#include "SendFileCheck.h"
+#include "COptionsDlg.h"
+#include "framework/Dialogs.h"
 #include "ResourceIds.h"
 #include "StatusFrame.h"
 #include "framework/QtPostQueue.h"
@@ -390,6 +394,23 @@ bool CDataView::FetchLanguage() {
     return brelko::FetchLanguage(*status, *text, Handle()) == CommandStart::Started;
 }
 
+bool CDataView::ConfirmSendFile(int kind) {
+    std::shared_ptr<CText> text = Text();
+    if (!text) return false;
+    const SendFileCheck check = CheckSendFile(static_cast<SendFileKind>(kind), text->GetText());
+    if (check.Ok()) return true;
+    // An empty file is never sent; a file that is no text, or too large for
+    // the system, only when the user insists.
+    CDataDoc* document = Document();
+    std::string question = (document ? document->GetPathName() + "\n" : std::string()) + check.Reason();
+    if (!check.Overridable()) {
+        AfxMessageBox(question, MessageButtons::Ok, MessageIcon::Warning);
+        return false;
+    }
+    question += "\n" + check.SizeAndTime() + "\n\n" + LoadString(IDS_SEND_ANYWAY);
+    return AfxMessageBox(question, MessageButtons::YesNo, MessageIcon::Warning) == MessageResult::Yes;
+}
+
 bool CDataView::SendBackup() {
     CDataDoc* document = Document();
     brelko::CStatusView* status = m_mainFrame.StatusLogic();
@@ -400,7 +421,35 @@ bool CDataView::SendBackup() {
         CloseLater(document, &m_frame);
         return false;
     }
-    return brelko::SendBackup(*status, *text, Handle()) == CommandStart::Started;
+    if (!status->m_pLine->m_bReady) return false;
+    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Backup))) return false;
+    // The system's current settings are saved first; the file goes only
+    // when that copy is safe.
+    RestoreOptions options;
+    options.safetyCopy = SafetyCopyEnabled();
+    options.restoredFile = document->GetPathName();
+    m_pRestore = std::make_unique<RestoreCourse>(*status, text, options);
+    m_pRestore->OnStage([this](RestoreStage stage) { OnRestoreStage(static_cast<int>(stage)); });
+    if (m_pRestore->Start()) return true;
+    OnRestoreStage(static_cast<int>(RestoreStage::Done));
+    return false;
+}
+
+void CDataView::OnRestoreStage(int stage) {
+    if (!m_pRestore || static_cast<RestoreStage>(stage) != RestoreStage::Done) return;
+    const RestoreOutcome outcome = m_pRestore->Outcome();
+    std::string text;
+    for (const std::string& line : outcome.Messages()) text += (text.empty() ? "" : "\n") + line;
+    // The course is over: let it go once its own call has returned.
+    QTimer::singleShot(0, this, [this] { m_pRestore.reset(); });
+    if (text.empty()) return;
+    if (outcome.end == RestoreEnd::Completed) {
+        m_mainFrame.statusBar()->showMessage(Q(text).replace('\n', QStringLiteral("  ")), 15000);
+        return;
+    }
+    // Half a restore, or none at all: the user must know, and which file
+    // brings the old settings back.
+    m_mainFrame.RunWhenNoModal([text] { AfxMessageBox(text, MessageButtons::Ok, MessageIcon::Warning); });
 }
 
 bool CDataView::SendLanguage() {
@@ -412,6 +461,8 @@ bool CDataView::SendLanguage() {
     brelko::CStatusView* status = m_mainFrame.StatusLogic();
     std::shared_ptr<CText> text = Text();
     if (!status || !text) return false;
+    if (!status->m_pLine->m_bReady || status->IsExchangeRunning()) return false;
+    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Language))) return false;
     return brelko::SendLanguage(*status, *text, Handle()) == CommandStart::Started;
 }
 

@@ -17,6 +17,7 @@ class QPlainTextEdit;
 
 namespace brelko {
 class CText;
+class RestoreCourse;
 }
 
 namespace brelko::app {
@@ -94,6 +95,9 @@ private:
     void OnTextReceived();
     void CopyPicture();
     std::shared_ptr<CText> Text() const;
+    // Asks "send anyway?" for a file the system should not get; true to send.
+    bool ConfirmSendFile(int kind);
+    void OnRestoreStage(int stage);
 
     CMainFrame& m_mainFrame;
     CChildFrame& m_frame;
@@ -104,6 +108,7 @@ private:
     int m_nPaints = 0;
     bool m_bShrinkOnShow = true;
     bool m_bTextUpdatePending = false;
+    std::unique_ptr<RestoreCourse> m_pRestore;  // the restore of this document, while it runs
     std::unique_ptr<Window> m_pWnd;  // last: messages reach a complete view
 };
 

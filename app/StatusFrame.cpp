@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -62,7 +63,13 @@ void CStatusViewWnd::Connect() {
 }
 
 void CStatusViewWnd::CancelTransfer() {
-    m_pLogic->RequestCancel();
+    const CancelReply reply = m_pLogic->RequestCancel();
+    if (reply.answer == CancelAnswer::RestoreCannotStop) {
+        // A restore is never cut in the middle unless the user insists.
+        const std::string text = FormatArgs(LoadString(IDS_RESTORE_CANNOT_STOP), {std::to_string(reply.secondsLeft)}) +
+                                 " " + LoadString(IDS_RESTORE_STOP_AGAIN);
+        m_mainFrame.statusBar()->showMessage(Q(text), 3000);
+    }
     Invalidate(false);
 }
 

@@ -47,6 +47,7 @@ constexpr unsigned IDS_PORT_NO_PERMISSION_ASK = 31622;
 constexpr unsigned IDS_PORT_BUSY = 31623;           // "%2": the programs that hold it
 constexpr unsigned IDS_PORT_NOT_SERIAL = 31624;
 constexpr unsigned IDS_PORT_ALREADY_OPEN = 31625;
+constexpr unsigned IDS_RESTORE_STOP_AGAIN = 31630;  // after the restore-cannot-stop text in the window
 
 // Why a file cannot be written where the user asked.
 constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;

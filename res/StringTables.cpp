@@ -67,6 +67,8 @@ constexpr StringEntry kStrings[] = {
      "Ingen adgang til %1: bed administratoren om adgang."},
     {IDS_PORT_BUSY, "%1 is busy: %2 holds it.", "%1 er optaget: %2 bruger den."},
     {IDS_PORT_NOT_SERIAL, "%1 is not a serial port.", "%1 er ikke en seriel port."},
+    {IDS_RESTORE_STOP_AGAIN, "Press Esc again within 3 seconds to stop it at once.",
+     "Tryk Esc igen inden for 3 sekunder for at stoppe den straks."},
     {IDS_PORT_ALREADY_OPEN, "%1 is already open in this program.", "%1 er allerede åben i dette program."},
 
     // Why a file cannot be written where the user asked; each follows the

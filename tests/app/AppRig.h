@@ -76,6 +76,13 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // A key pressed in the main window, as a user would after any dialog:
+    // the window is made the active one first, so its accelerators apply.
+    void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        QApplication::setActiveWindow(&Frame());
+        QTest::keyClick(&Frame(), key, modifiers);
+    }
+
     app::CBrelkoApp& App() const { return *m_app; }
     app::CMainFrame& Frame() const { return *m_app->MainFrame(); }
     brelko::CStatusView& Status() const { return *Frame().StatusLogic(); }

@@ -107,11 +107,10 @@ private slots:
         QVERIFY(rig.WaitReady());
         app::CDataDoc* document = OpenText(rig, "a.txt", "alpha\n");
         QVERIFY(document);
-        rig.Frame().activateWindow();
-        QTest::keyClick(&rig.Frame(), Qt::Key_F4, Qt::ControlModifier);
+        rig.PressKey(Qt::Key_F4, Qt::ControlModifier);
         QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
         QCOMPARE(rig.Frame().m_bStatusShown, 1);  // the document closed, the status window stayed
-        QTest::keyClick(&rig.Frame(), Qt::Key_F4, Qt::ControlModifier);
+        rig.PressKey(Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(rig.Frame().m_bStatusShown, 0);
     }
 

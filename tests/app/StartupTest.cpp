@@ -59,8 +59,7 @@ private slots:
         QVERIFY(rig.Start());
         QVERIFY(rig.WaitReady());
         // Ctrl+F4 with no document window hides the status window.
-        rig.Frame().activateWindow();
-        QTest::keyClick(&rig.Frame(), Qt::Key_F4, Qt::ControlModifier);
+        rig.PressKey(Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(rig.Frame().m_bStatusShown, 0);
         QVERIFY(!rig.Frame().m_pStatusFrame->isVisible());
         // The document area takes the whole client area then.

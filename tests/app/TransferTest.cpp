@@ -278,8 +278,7 @@ private slots:
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY(rig.Status().m_bBusy == 1);
         QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
-        rig.Frame().activateWindow();
-        QTest::keyClick(&rig.Frame(), Qt::Key_Escape);
+        rig.PressKey(Qt::Key_Escape);
         QVERIFY(rig.WaitIdle(30000));
         QVERIFY(rig.Status().LastOutcome().cancelled);
         QVERIFY(rig.Status().m_pLine->m_bReady);  // the system came back to its prompt

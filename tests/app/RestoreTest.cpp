@@ -1,0 +1,202 @@
+// Restores and language sendings in the window under the safety rules: a
+// safety copy of the system's settings before every restore, files that are
+// no fit text asked about, a restore never cut in the middle by one Esc, the
+// user told what the system may now hold, and a language sending's summary.
+#include <QDir>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QMdiArea>
+
+#include "AppRig.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "CText.h"
+#include "ResourceIds.h"
+#include "Strings.h"
+#include "framework/RecentFileList.h"
+
+using namespace brelko;
+using namespace brelko::test;
+
+namespace {
+
+// A backup of the simulated system, taken through the window.
+std::string BackUp(AppRig& rig, const std::string& name) {
+    const std::string target = rig.Dir().File(name);
+    AnswerFileDialog(QString::fromStdString(target));
+    rig.Frame().ExecuteCommand(ID_GET_SETUP);
+    rig.WaitReady(60000);
+    QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(target)); }, 5000);
+    return ReadFile(target);
+}
+
+// The backup with its first value changed.
+std::string Changed(std::string backup, const std::string& digit = "7") {
+    const std::size_t at = backup.find('=');
+    if (at != std::string::npos) backup.insert(at + 1, digit);
+    return backup;
+}
+
+QStringList SafetyCopies(const AppRig& rig) {
+    return QDir(QString::fromStdString(rig.Dir().File("safety"))).entryList({"*.asc"}, QDir::Files);
+}
+
+}  // namespace
+
+class RestoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        UnloadLanguageLibrary();
+        SetBuiltinLanguage(Language::English);
+    }
+
+    void restoreKeepsASafetyCopyFirst() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string before = BackUp(rig, "before.asc");
+        QVERIFY(before.size() > 1000);
+        const std::string edited = rig.Dir().File("edited.asc");
+        WriteFile(edited, Changed(before));
+        AnswerFileDialog(QString::fromStdString(edited));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QVERIFY(rig.WaitReady(90000));
+        // The copy of the settings from before, named by product, version and time.
+        QTRY_COMPARE(SafetyCopies(rig).size(), 1);
+        const QString name = SafetyCopies(rig).first();
+        QVERIFY2(QRegularExpression("^TZ410-3\\.2\\.E-\\d{8}-\\d{6}\\.asc$").match(name).hasMatch(), qPrintable(name));
+        QCOMPARE(ReadFile(rig.Dir().File("safety/" + name.toStdString())), before);
+        // The system has the new settings now.
+        QCOMPARE(BackUp(rig, "after.asc"), Changed(before));
+    }
+
+    void restoreWithoutTheSafetyCopyOption() {
+        AppRig rig;
+        rig.WriteIni("[Custom]\nSafetyCopy=0\n");
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string file = rig.Dir().File("plain.asc");
+        WriteFile(file, "A=1\r\n[END]\r\n");
+        AnswerFileDialog(QString::fromStdString(file));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QVERIFY(rig.WaitReady(90000));
+        QVERIFY(SafetyCopies(rig).isEmpty());
+    }
+
+    void openingABackupFromTheRecentFilesRestoresIt() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string before = BackUp(rig, "line3.asc");
+        const std::string edited = rig.Dir().File("edited.asc");
+        WriteFile(edited, Changed(before, "4"));
+        rig.App().RecentFiles().Add(edited);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_FILE_MRU_FILE1));
+        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QVERIFY(rig.WaitReady(90000));
+        QTRY_COMPARE(SafetyCopies(rig).size(), 1);
+        QCOMPARE(BackUp(rig, "after.asc"), Changed(before, "4"));
+    }
+
+    void aFileThatIsNoTextIsAskedAbout_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    }
+    void aFileThatIsNoTextIsAskedAbout() {
+        QFETCH(int, answer);
+        QFETCH(bool, sent);
+        AppRig rig;
+        rig.WriteIni("[Custom]\nSafetyCopy=0\n");
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string file = rig.Dir().File("random.asc");
+        std::string bytes = "A=1\r\n";
+        for (int i = 0; i < 300; ++i) bytes += static_cast<char>((i * 37) % 32);  // control bytes
+        WriteFile(file, bytes + "[END]\r\n");
+        QString question;
+        AnswerMessageBox(QMessageBox::StandardButton(answer), &question);
+        AnswerFileDialog(QString::fromStdString(file));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QVERIFY(question.contains("Send it anyway?"));
+        QVERIFY(question.contains("bytes to send"));
+        QCOMPARE(rig.Status().IsExchangeRunning(), sent);
+        QVERIFY(rig.WaitIdle(60000));
+    }
+
+    void oneEscDoesNotCutARestore() {
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorBaud = 9600;
+        rig.WriteIni("[Custom]\nSafetyCopy=0\n");
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady());
+        std::string block;
+        for (int i = 0; block.size() < 30000; ++i) block += "P" + std::to_string(i) + "=" + std::to_string(i % 9) + "\r\n";
+        block += "[END]\r\n";
+        const std::string file = rig.Dir().File("big.asc");
+        WriteFile(file, block);
+        AnswerFileDialog(QString::fromStdString(file));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes sent: ", 0) == 0, 20000);
+        rig.PressKey(Qt::Key_Escape);
+        QVERIFY(rig.Frame().statusBar()->currentMessage().contains("cannot be stopped halfway"));
+        QVERIFY(rig.WaitIdle(90000));
+        // The block went out whole: the system holds the new settings.
+        QVERIFY(!rig.Status().LastOutcome().forced);
+        const std::string after = BackUp(rig, "after.asc");
+        QVERIFY(after.find(block.substr(0, 200)) != std::string::npos);
+        QVERIFY(after.find(block.substr(block.size() - 200)) != std::string::npos);
+    }
+
+    void twoEscsStopARestoreAndTheUserIsTold() {
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorBaud = 9600;
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady(30000));
+        std::string block;
+        for (int i = 0; block.size() < 20000; ++i) block += "Q" + std::to_string(i) + "=1\r\n";
+        block += "[END]\r\n";
+        const std::string file = rig.Dir().File("big.asc");
+        WriteFile(file, block);
+        QString told;
+        AnswerFileDialog(QString::fromStdString(file));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        // After the safety copy, the sending.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes sent: ", 0) == 0, 60000);
+        AnswerNext<QMessageBox>([&](QMessageBox* box) {
+            told = box->text();
+            box->accept();
+        }, 120000);
+        rig.PressKey(Qt::Key_Escape);
+        rig.PressKey(Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 120000);
+        QVERIFY(told.contains("stopped halfway"));
+        QVERIFY(told.contains("may now hold part of the new settings"));
+        QCOMPARE(SafetyCopies(rig).size(), 1);
+        QVERIFY(told.contains(SafetyCopies(rig).first()));
+        QVERIFY(rig.WaitIdle(90000));
+    }
+
+    void languageSummaryOnStatusLineFour() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string file = rig.Dir().File("sprog.txt");
+        WriteFile(file, "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nNONSENSE LINE\r\nTEXT 002 KØR\r\n");
+        AnswerFileDialog(QString::fromStdString(file));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_LANGUAGE));
+        QVERIFY(rig.WaitReady(60000));
+        QTRY_VERIFY(rig.Status().Lines().size() > 4);
+        const QString line = QString::fromStdString(rig.Status().Lines()[4]);
+        QVERIFY2(line.contains("1 of 4 lines refused"), qPrintable(line));
+        QVERIFY2(line.contains("line 3"), qPrintable(line));
+    }
+};
+
+QTEST_MAIN(RestoreTest)
+#include "RestoreTest.moc"
