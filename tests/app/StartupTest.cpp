@@ -159,6 +159,19 @@ private slots:
         QVERIFY(!app::SingleInstance::SendToRunning(rig.Dir().File("other.ini"), {file}));
     }
 
+    void qtsOwnTextsFollowTheLanguage() {
+        AppRig rig;
+        rig.WriteIni("[Language]\nCurrentLanguage=1\n1=Dansk\nDansk=danish.lng\n");
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QStringList buttons;
+        AnswerNext<QMessageBox>([&](QMessageBox* box) {
+            for (QAbstractButton* button : box->buttons()) buttons << button->text().remove('&');
+            box->reject();
+        });
+        app::AfxMessageBox("?", app::MessageButtons::YesNoCancel);
+        QVERIFY2(buttons.contains("Ja") && buttons.contains("Nej") && buttons.contains("Annuller"), qPrintable(buttons.join(',')));
+    }
+
     void exitSavesTheRecentFiles() {
         AppRig rig;
         QVERIFY(rig.Start());
