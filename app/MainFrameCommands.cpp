@@ -82,25 +82,22 @@ void CMainFrame::OnGetPicture() {
     view->FetchPicture();
 }
 
-void CMainFrame::OnGetMenu() {
+// Get menu and Get language: a new, untitled text window that fills as the
+// texts arrive.
+static void FetchText(bool menus) {
     CDocument* document = BrelkoApp()->m_pTextTemplate->OpenDocumentFile(std::string(), true);
     auto* text = dynamic_cast<CDataDoc*>(document);
     CDataView* view = FirstDataView(document);
     if (!text || !view) return;
     text->m_pData = CText::Create();
     view->OnUpdate(nullptr);
-    view->FetchMenus();
+    if (menus) view->FetchMenus();
+    else view->FetchLanguage();
 }
 
-void CMainFrame::OnGetLanguage() {
-    CDocument* document = BrelkoApp()->m_pTextTemplate->OpenDocumentFile(std::string(), true);
-    auto* text = dynamic_cast<CDataDoc*>(document);
-    CDataView* view = FirstDataView(document);
-    if (!text || !view) return;
-    text->m_pData = CText::Create();
-    view->OnUpdate(nullptr);
-    view->FetchLanguage();
-}
+void CMainFrame::OnGetMenu() { FetchText(true); }
+
+void CMainFrame::OnGetLanguage() { FetchText(false); }
 
 void CMainFrame::OnSendLanguage() {
     CBrelkoApp* app = BrelkoApp();
