@@ -178,6 +178,42 @@ private slots:
         QVERIFY(QFileInfo(target).size() > 1000);
     }
 
+    void promptsAreStatusTipsAndTooltips() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        for (QAction* action : rig.Frame().ActionsFor(ID_GET_SETUP)) {
+            QCOMPARE(action->statusTip(), QStringLiteral("Back up current vision settings to pc"));
+        }
+        QAction* button = rig.Frame().TransferToolBar()->actions().at(1);
+        QCOMPARE(button->toolTip(), QStringLiteral("Back up"));
+        QVERIFY(!button->icon().isNull());
+    }
+
+    void whyThePortCannotBeOpened() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        // The device the test's port leads to does not exist.
+        QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Unable to Open COM Port!"));
+        QVERIFY(rig.Status().Lines().size() > 4);
+        QVERIFY(QString::fromStdString(rig.Status().Lines()[4]).contains("does not exist"));
+        QCOMPARE(rig.Status().Lines()[1], std::string("COM port 1 not open"));
+    }
+
+    void fileOpenFilterAndAFileThatCannotBeOpened() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QCOMPARE(rig.App().FileOpenFilter(),
+                 std::string("Picture (*.tga)|*.tga|Picture(*.mtx)|*.mtx|Backup-file (*.asc)|*.asc|"
+                             "text-file (*.txt)|*.txt|All Files (*.*)|*||"));
+        const std::string damaged = rig.Dir().File("damaged.mtx");
+        WriteFile(damaged, "MTX?");
+        QString told;
+        AnswerMessageBox(QMessageBox::Ok, &told);
+        QVERIFY(!rig.App().OpenDocumentFile(damaged));
+        QVERIFY(told.startsWith(QString::fromStdString("Cannot open " + damaged)));
+        QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
+    }
+
     void windowTitleShowsTheActiveDocument() {
         AppRig rig;
         QVERIFY(rig.Start());
