@@ -46,15 +46,19 @@ public:
     // Returns a pointer to the NUL; nullptr without a buffer or capacity.
     char* ReadLine(char* buffer, std::size_t capacity);
 
-    CPosixPort* Port() const { return m_pPort.get(); }
+    CCommPort* Port() const { return m_pPort.get(); }
     CCommLink* Link() const { return m_pLink.get(); }
     CLineStatus* LineStatus() const { return m_pLineStatus.get(); }
 
     // Makes the port of every later connection (construction and Reopen);
-    // an empty function goes back to CPosixPort. Tests put a port subclass
-    // under the line this way (injected line errors, modem lines, queues).
-    using PortFactory = std::function<std::unique_ptr<CPosixPort>(int portNumber, int receiveSize, int transmitSize)>;
+    // an empty function goes back to the system's own port (MakeSystemPort).
+    // Tests put a port subclass under the line this way (injected line
+    // errors, modem lines, queues).
+    using PortFactory = std::function<std::unique_ptr<CCommPort>(int portNumber, int receiveSize, int transmitSize)>;
     static void SetPortFactory(PortFactory factory);
+    // The port of this system for a port number, opened at once: CWin32Port
+    // on Windows, CPosixPort elsewhere.
+    static std::unique_ptr<CCommPort> MakeSystemPort(int portNumber, int receiveSize, int transmitSize);
 
     // Why the port could not be opened, for the status window and the
     // command line; empty when it opened (or failed without a system reason).
@@ -77,7 +81,7 @@ private:
     void MakeConnection();
     void DropConnection();
 
-    std::unique_ptr<CPosixPort> m_pPort;
+    std::unique_ptr<CCommPort> m_pPort;
     std::unique_ptr<CCommLink> m_pLink;
     std::unique_ptr<CLineStatus> m_pLineStatus;
     std::atomic<bool> m_bCancel{false};

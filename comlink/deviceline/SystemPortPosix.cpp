@@ -1,0 +1,11 @@
+// The device line's port on systems with termios.
+#include "CDeviceLine.h"
+#include "CPosixPort.h"
+
+namespace brelko {
+
+std::unique_ptr<CCommPort> CDeviceLine::MakeSystemPort(int portNumber, int receiveSize, int transmitSize) {
+    return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
+}
+
+}  // namespace brelko
