@@ -55,18 +55,18 @@ ExitStatus DeviceSession::Prepare() {
         // A COM number: the device line's own rule (Ports/COM<n>, else
         // /dev/ttyS<n-1>), with --port in place of Custom/Comport.
         m_comNumber = m_options.port ? *m_options.port : Profile::GetInt("Custom", "Comport", 1);
-        m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
+        m_device = CDeviceLine::SystemDeviceName(m_comNumber - 1);
         if (m_options.port) {
             const int portNumber = m_comNumber - 1;
             CDeviceLine::SetPortFactory([portNumber](int, int receiveSize, int transmitSize) {
-                return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
+                return CDeviceLine::MakeSystemPort(portNumber, receiveSize, transmitSize);
             });
         }
         return ExitStatus::Ok;
     }
     // A device by path: the device line opens it whatever Custom/Comport says.
     CDeviceLine::SetPortFactory([device = m_device](int, int receiveSize, int transmitSize) {
-        return std::make_unique<CPosixPort>(device, receiveSize, transmitSize, 0);
+        return CDeviceLine::MakeSystemPort(device, receiveSize, transmitSize);
     });
     return ExitStatus::Ok;
 }

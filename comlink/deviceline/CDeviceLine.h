@@ -10,7 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "COMLINK.h"
+// The portable part of the link only: the system's port stays behind
+// MakeSystemPort, so that its headers (windows.h) reach no user of the line.
+#include "CCommLink.h"
+#include "CCommPort.h"
+#include "CLineStatus.h"
+#include "CPortSettings.h"
+#include "LinkCodes.h"
 
 namespace brelko {
 
@@ -59,6 +65,11 @@ public:
     // The port of this system for a port number, opened at once: CWin32Port
     // on Windows, CPosixPort elsewhere.
     static std::unique_ptr<CCommPort> MakeSystemPort(int portNumber, int receiveSize, int transmitSize);
+    // The same for a device the user names (a tty path, or "COM3").
+    static std::unique_ptr<CCommPort> MakeSystemPort(const std::string& device, int receiveSize, int transmitSize);
+    // The device a port number opens: /dev/ttyS<n> or what the settings file
+    // maps COM<n+1> to; "\\.\COM<n+1>" on Windows.
+    static std::string SystemDeviceName(int portNumber);
 
     // Why the port could not be opened, for the status window and the
     // command line; empty when it opened (or failed without a system reason).

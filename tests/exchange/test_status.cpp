@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "CText.h"
 #include "Profile.h"

@@ -9,6 +9,7 @@
 
 #include "ByteArchive.h"
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CText.h"
 #include "Messages.h"
 #include "Profile.h"
