@@ -3,6 +3,7 @@
 #include "ArcCrc32.h"
 #include "ArcDecoder.h"
 #include "ArcWildcard.h"
+#include "AtomicFile.h"
 
 #include <cctype>
 #include <cerrno>
@@ -38,6 +39,7 @@ struct Toolkit {
     bool open = false;
     bool keepPaths = false;
     bool buffered = false;
+    bool keepDamaged = true;
     std::thread::id owner;
     std::FILE* archive = nullptr;
     std::string archiveName;
@@ -49,7 +51,6 @@ struct Toolkit {
     std::uint8_t chunk[arc::kDictionarySize];
     char archiveBuffer[kBufferSize];
     char workBuffer[kBufferSize];
-    char outputBuffer[kBufferSize];
 };
 
 Toolkit& State()
@@ -141,8 +142,8 @@ void MakeDirectories(const std::string& path)
         ::mkdir(path.substr(0, at).c_str(), 0777);
 }
 
-// Copies or decodes the entry's stored data into its output stream.
-ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
+// Copies or decodes the entry's stored data into its output file.
+ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out)
 {
     std::uint32_t crc = 0xFFFFFFFF;
     if (e.m_nMethod == arc::kMethodStored) {
@@ -153,7 +154,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
             const std::size_t got = std::fread(buffer, 1, std::min<std::uint32_t>(left, kCopyChunk), e.m_pInput);
             if (got == 0)
                 break;
-            if (std::fwrite(buffer, 1, got, e.m_pOutput) != got)
+            if (!out.Write(buffer, got))
                 return kArcWriteError;
             crc = ArcCrcUpdate(crc, buffer, got);
             left -= static_cast<std::uint32_t>(got);
@@ -168,7 +169,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
             const int n = static_cast<int>(std::min<std::uint32_t>(left, arc::kDictionarySize));
             if (t.decoder.Decode(n, t.chunk) != kArcOk)
                 return kArcCorruptData;
-            if (std::fwrite(t.chunk, 1, static_cast<std::size_t>(n), e.m_pOutput) != static_cast<std::size_t>(n))
+            if (!out.Write(t.chunk, static_cast<std::size_t>(n)))
                 return kArcWriteError;  // disk full or file too large: stop here
             left -= static_cast<std::uint32_t>(n);
         }
@@ -178,11 +179,11 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e)
     return ~crc == e.m_nCrc ? kArcOk : kArcCrcError;
 }
 
-void ApplyModeAndTime(const std::string& path, const ArcEntry& e)
+// The mode is set before the file is put in place: permission bits only (no
+// set-id bits from an archive), and always readable by the owner so that the
+// caller can load what it extracted.
+void ApplyTime(const std::string& path, const ArcEntry& e)
 {
-    // Permission bits only (no set-id bits from an archive), and always
-    // readable by the owner so that the caller can load what it extracted.
-    ::chmod(path.c_str(), static_cast<mode_t>((e.m_nMode & 0777) | 0400));
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(e.m_nTime);
     times[0].tv_nsec = times[1].tv_nsec = 0;
@@ -201,19 +202,27 @@ ArcExtraction ExtractTo(Toolkit& t, ArcEntry& e, const Request& r)
     if (path.size() > kMaxPath)
         path.resize(kMaxPath);
     MakeDirectories(path);
-    e.m_pOutput = std::fopen(path.c_str(), "wb");
-    if (!e.m_pOutput) {
+    // Written beside the file it replaces and put in place whole: a member
+    // that cannot be written leaves an older file of its name as it was, and
+    // a FIFO or device of that name is never written to.
+    AtomicFile out;
+    out.SetMode(static_cast<unsigned>((e.m_nMode & 0777) | 0400));
+    if (!out.Open(path)) {
         result.status = kArcNoStream;
         return result;
     }
-    if (t.buffered)
-        std::setvbuf(e.m_pOutput, t.outputBuffer, _IOFBF, kBufferSize);
-    result.path = path;
-    result.status = ExtractEntry(t, e);
-    if (std::fclose(e.m_pOutput) != 0 && result.status == kArcOk)
+    result.status = ExtractEntry(t, e, out);
+    const bool damaged = result.status == kArcCrcError;
+    if (result.status != kArcOk && !(damaged && t.keepDamaged)) {
+        out.Discard();
+        return result;
+    }
+    if (!out.Commit()) {
         result.status = kArcWriteError;
-    e.m_pOutput = nullptr;
-    ApplyModeAndTime(path, e);
+        return result;
+    }
+    result.path = path;
+    ApplyTime(out.TargetPath(), e);
     return result;
 }
 
@@ -317,6 +326,13 @@ ArcStatus ArcProcess()
             break;
     }
     return kArcOk;
+}
+
+void ArcKeepDamagedMembers(bool keep)
+{
+    Toolkit& t = State();
+    std::lock_guard lock(t.mutex);
+    t.keepDamaged = keep;
 }
 
 ArcStatus ArcClose()

@@ -30,10 +30,14 @@ ArcStatus ArcProcess();
 // empty) and forgets the requests.
 ArcStatus ArcClose();
 
+// Whether a member whose CRC does not match is kept (the default) or left
+// out, so that an older file of its name stays as it was.
+void ArcKeepDamagedMembers(bool keep);
+
 // What the last ArcProcess did with each entry that matched a request.
 struct ArcExtraction {
     std::string name;  // entry name as read
-    std::string path;  // output path ("" when refused)
+    std::string path;  // output path ("" when nothing was put in place)
     ArcStatus status;  // 0, kArcCrcError, kArcCorruptData, kArcUnsafeName, kArcNoStream, ...
 };
 std::vector<ArcExtraction> ArcLastExtractions();

@@ -118,11 +118,15 @@ ExitStatus RunArcExtract(Console& console, const std::string& archive, const std
         console.Info(CliText(Text::ArchiveEmpty));
         return ExitStatus::Ok;
     }
+    // A member that fails its check is not left behind as if it were good,
+    // and an older file of its name stays as it was.
+    ArcKeepDamagedMembers(false);
     ArcStatus status = ArcOpen(archive.c_str(), 0);
     if (status == kArcOk) status = ArcAddRequest("*", destination.c_str());
     if (status == kArcOk) status = ArcProcess();
     const std::vector<ArcExtraction> done = status == kArcOk ? ArcLastExtractions() : std::vector<ArcExtraction>{};
     ArcClose();
+    ArcKeepDamagedMembers(true);
     ExitStatus result = ExitStatus::Ok;
     if (status != kArcOk) {
         console.Error(Format(CliText(Text::ArchiveError), {archive, StatusText(status)}));
@@ -133,8 +137,6 @@ ExitStatus RunArcExtract(Console& console, const std::string& archive, const std
             console.Info(Format(CliText(Text::Extracted), {e.path}));
             continue;
         }
-        // A member that failed its check is not left behind as if it were good.
-        if (!e.path.empty()) ::unlink(e.path.c_str());
         console.Error(Format(CliText(Text::ArchiveError), {e.name, StatusText(e.status)}));
         result = ExitStatus::BadFile;
     }

@@ -18,7 +18,7 @@
 #include "CliText.h"
 #include "Commands.h"
 #include "DeviceCommands.h"
-#include "DeviceSession.h"
+#include "DeviceConnection.h"
 #include "PictureFiles.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
@@ -27,155 +27,6 @@
 namespace brelko::cli {
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// Progress and state changes of the status view, shown on standard error.
-class CliStatusWindow : public HeadlessStatusWindow {
-public:
-    explicit CliStatusWindow(Console& console) : m_console(console) {}
-
-    // States are shown from the start of a transfer on; the connection's own
-    // clearing before it is no news.
-    void ShowStates() { m_bShowStates = true; }
-
-    void Notify(const ExchangeEvent& event) override {
-        ProgressReporter& progress = m_console.Progress();
-        switch (event.message) {
-        case WM_BYTES_RECEIVED:
-            progress.Update(Direction::Receiving, event.wParam, static_cast<std::uintptr_t>(event.lParam));
-            break;
-        case WM_BYTES_SENT:
-            progress.Update(Direction::Sending, event.wParam, static_cast<std::uintptr_t>(event.lParam));
-            break;
-        case WM_EXCHANGE_STATE:
-            if (!m_bShowStates) break;
-            if (event.lParam == STATE_RECEIVING) progress.State(LoadString(IDS_RECEIVING_DATA));
-            if (event.lParam == STATE_SENDING) progress.State(LoadString(IDS_SENDING_DATA));
-            if (event.lParam == STATE_CLEARING || event.lParam == STATE_PICTURE_FAILED)
-                progress.State(LoadString(IDS_CLEARING_BUFFER));
-            break;
-        case WM_TRANSFER_DONE:
-        case WM_TRANSFER_ERROR:
-            progress.Finish();
-            break;
-        default:
-            break;
-        }
-    }
-
-private:
-    Console& m_console;
-    bool m_bShowStates = false;
-};
-
-std::chrono::milliseconds SecondsToMs(double seconds) {
-    // Beyond a few years it makes no difference, and the count must not overflow.
-    return std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 1e8) * 1000));
-}
-
-LineState StateOf(const CDeviceLine& line) {
-    return LineState{line.m_bPortOpen != 0, line.m_bContact != 0, line.m_bRightPort != 0, line.m_bKnownSystem != 0,
-                     line.m_bReady != 0};
-}
-
-// One connection for one command: the status logic on a plain event loop,
-// Ctrl+C wired to its cancel request.
-class Connection {
-public:
-    Connection(const GlobalOptions& options, Console& console)
-        : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
-
-    ~Connection() {
-        // The status view cuts a running exchange short and waits for its
-        // worker; the device line then restores the port's handshake.
-        m_watcher.reset();
-        m_view.reset();
-    }
-
-    // Connects and identifies. Reports a failure itself.
-    ExitStatus Open() {
-        if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
-        m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
-        m_window.Attach(m_view.get());
-        if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
-        m_watcher = std::make_unique<SignalWatcher>([this](int) {
-            m_view->RequestCancel();
-            m_loop.Wake();
-        });
-        WithoutStdout([&] { m_view->OnInitialUpdate(); });
-        if (!Wait()) return Cancelled();
-        return ExitStatusForState(StateOf(*m_view->m_pLine));
-    }
-
-    // The line on standard error for a connection that is not ready.
-    void ReportNotReady() {
-        if (!m_view) return;  // the session failed before: already reported
-        const CDeviceLine& line = *m_view->m_pLine;
-        if (!line.m_bPortOpen)
-            m_console.Error(m_session.OpenFailureText(line));
-        else
-            m_console.Error(m_view->ConnectionStateText() + " (" + m_session.PortLabel() + ")");
-    }
-
-    // Waits for the running course; false when it was cancelled.
-    bool Wait() {
-        auto cancelledAt = std::chrono::steady_clock::time_point{};
-        while (!m_view->WaitForCourse(m_loop, 200ms)) {
-            if (m_watcher->Received() == 0) continue;
-            // A cancelled transfer ends within a second; the clearing after it
-            // may take longer, but the user asked to stop.
-            const auto now = std::chrono::steady_clock::now();
-            if (cancelledAt == std::chrono::steady_clock::time_point{}) cancelledAt = now;
-            if (now - cancelledAt > 5s) break;
-        }
-        m_console.Progress().Finish();
-        return m_watcher->Received() == 0 && !m_view->LastOutcome().cancelled;
-    }
-
-    ExitStatus Cancelled() {
-        m_console.Error(CliText(Text::Cancelled));
-        return ExitStatus::Cancelled;
-    }
-
-    // Starts a transfer through the shared device commands and waits for the
-    // course; reports a start failure itself.
-    template <typename Start>
-    ExitStatus Run(Start start) {
-        m_window.ShowStates();
-        switch (start(*m_view)) {
-        case CommandStart::Started:
-            break;
-        case CommandStart::NotReady:
-            ReportNotReady();
-            return ExitStatusForState(StateOf(*m_view->m_pLine));
-        case CommandStart::Busy:
-        case CommandStart::NotStarted:
-            m_console.Error(CliText(Text::NotReady));
-            return ExitStatus::Failure;
-        }
-        if (!Wait()) return Cancelled();
-        return ExitStatus::Ok;
-    }
-
-    // After a transfer: a system that did not come back is worth a warning.
-    void WarnIfNotReady() {
-        if (!m_view->LastOutcome().ready)
-            m_console.Error(CliText(Text::NotReady) + ": " + m_view->ConnectionStateText());
-    }
-
-    CStatusView& View() { return *m_view; }
-    DeviceSession& Session() { return m_session; }
-
-private:
-    const GlobalOptions& m_options;
-    Console& m_console;
-    DeviceSession m_session;
-    EventLoop m_loop;
-    CliStatusWindow m_window;
-    std::unique_ptr<CStatusView> m_view;
-    std::unique_ptr<SignalWatcher> m_watcher;
-};
 
 std::string Padded(const std::string& label, std::size_t width) {
     // Labels are ASCII in both languages, so bytes count as columns.
@@ -224,7 +75,7 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         console.Error(Format(CliText(Text::CannotWrite), {file, error}));
         return ExitStatus::WriteError;
     }
-    Connection connection(options, console);
+    DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;
@@ -276,7 +127,7 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
     }
     auto text = LoadText(console, file);
     if (!text) return ExitStatus::BadFile;
-    Connection connection(options, console);
+    DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;
@@ -302,7 +153,7 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
 }  // namespace
 
 ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
-    Connection connection(options, console);
+    DeviceConnection connection(options, console);
     const ExitStatus status = connection.Open();
     if (status == ExitStatus::Cancelled) return status;
     if (status == ExitStatus::Usage || status == ExitStatus::Failure) return status;
@@ -366,7 +217,7 @@ ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const s
         ~HookReset() { SetChecksumErrorHook(nullptr); }
     } hookReset;
 
-    Connection connection(options, console);
+    DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "AtomicFile.h"
+#include "FileUtil.h"
 #include "ByteArchive.h"
 #include "CDataDoc.h"
 #include "CMTX.h"
@@ -119,7 +120,7 @@ bool LoadPicture(const std::string& path, Picture* picture, std::string* error) 
     case PictureKind::Png: {
         std::vector<std::uint8_t> bytes;
         auto image = std::make_shared<RgbImage>();
-        if (!ReadWholeFile(path, &bytes, error) || !DecodePng(bytes, image.get(), error)) return false;
+        if (!fileutil::ReadWholeFile(path, &bytes, error) || !DecodePng(bytes, image.get(), error)) return false;
         picture->rgb = image;
         return true;
     }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "FileUtil.h"
+#include "Strings.h"
 
 namespace brelko {
 
@@ -16,14 +17,18 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 ByteArchive::ByteArchive(Mode mode, std::string fileName) : m_mode(mode), m_fileName(std::move(fileName)) {}
 
-std::unique_ptr<ByteArchive> ByteArchive::OpenFile(const std::string& path, Mode mode, std::string* error) {
+std::unique_ptr<ByteArchive> ByteArchive::OpenFile(const std::string& path, Mode mode, std::string* error,
+                                                   FileWriteError* kind) {
+    if (kind) *kind = FileWriteError::None;
     std::unique_ptr<ByteArchive> ar(new ByteArchive(mode, path));
     auto refuse = [&](int err) -> std::unique_ptr<ByteArchive> {
         if (error) *error = fileutil::ErrorMessage(err);
         return nullptr;
     };
     if (mode == Mode::Load) {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO cannot hold the open up; only regular
+        // files are read, where the flag changes nothing.
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) return refuse(errno);
         struct stat st {};
         if (::fstat(fd, &st) != 0) {
@@ -35,16 +40,23 @@ std::unique_ptr<ByteArchive> ByteArchive::OpenFile(const std::string& path, Mode
             ::close(fd);
             return refuse(EISDIR);
         }
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            if (error) *error = LoadString(IDS_NOT_A_FILE_TO_READ);
+            return nullptr;
+        }
         ar->m_fd = fd;
         ar->m_length = static_cast<std::uint64_t>(st.st_size);
         ar->m_bytes.resize(kBufferSize);
     } else {
-        std::string target = fileutil::ResolveTarget(path);
-        struct stat st {};
-        if (::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return refuse(EISDIR);
-        int fd = fileutil::CreateTempBeside(target, &ar->m_tempPath);
-        if (fd < 0) return refuse(errno);
-        ar->m_fd = fd;
+        auto out = std::make_unique<AtomicFile>();
+        std::string reason;
+        if (!out->Open(path, &reason)) {
+            if (error) *error = reason;
+            if (kind) *kind = out->Error();
+            return nullptr;
+        }
+        ar->m_out = std::move(out);
         ar->m_bytes.resize(kBufferSize);
     }
     if (error) error->clear();
@@ -68,8 +80,8 @@ std::unique_ptr<ByteArchive> ByteArchive::ToMemory(std::string fileName) {
 
 ByteArchive::~ByteArchive() {
     if (m_fd >= 0) ::close(m_fd);
-    // A store that was never committed leaves the target as it was.
-    if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+    // A store that was never committed leaves the target as it was: the
+    // writer removes its temporary file.
 }
 
 std::uint64_t ByteArchive::Length() const { return m_length; }
@@ -147,9 +159,10 @@ std::uint32_t ByteArchive::ReadU32() {
 }
 
 bool ByteArchive::FlushBuffer() {
-    if (m_memory || m_fd < 0 || m_pos == 0) return Ok();
-    if (!fileutil::WriteAll(m_fd, m_bytes.data(), m_pos)) {
-        Fail(Status::IoError, "cannot write the file: " + fileutil::ErrorMessage(errno));
+    if (m_memory || !m_out || m_pos == 0) return Ok();
+    std::string reason;
+    if (!m_out->Write(m_bytes.data(), m_pos, &reason)) {
+        Fail(Status::IoError, "cannot write the file: " + reason);
         m_pos = 0;
         return false;
     }
@@ -168,7 +181,7 @@ void ByteArchive::Write(const void* data, std::size_t n) {
         m_bytes.insert(m_bytes.end(), in, in + n);
         return;
     }
-    if (m_fd < 0) {
+    if (!m_out || !m_out->IsOpen()) {
         Fail(Status::IoError, "the archive is already closed");
         return;
     }
@@ -183,7 +196,7 @@ void ByteArchive::Write(const void* data, std::size_t n) {
 }
 
 void ByteArchive::WriteU8(std::uint8_t v) {
-    if (m_status == Status::Ok && m_mode == Mode::Store && !m_memory && m_fd >= 0 && m_pos < m_bytes.size()) {
+    if (m_status == Status::Ok && m_mode == Mode::Store && m_out && m_pos < m_bytes.size()) {
         m_bytes[m_pos++] = v;
         return;
     }
@@ -202,30 +215,20 @@ void ByteArchive::WriteU32(std::uint32_t v) {
 }
 
 bool ByteArchive::Commit() {
-    if (!IsStoring()) return Ok();
-    if (m_memory) return Ok();
-    if (m_fd < 0) {
-        // Already committed (or closed after a failure).
-        return Ok();
-    }
+    if (!IsStoring() || m_memory) return Ok();
+    // Already committed, or closed after a failure.
+    if (!m_out || !m_out->IsOpen()) return Ok();
     // A store that failed or was refused on the way is never put in place.
-    bool ok = Ok() && FlushBuffer();
-    if (ok && ::fsync(m_fd) != 0) {
-        Fail(Status::IoError, "cannot write the file: " + fileutil::ErrorMessage(errno));
-        ok = false;
+    if (!Ok() || !FlushBuffer()) {
+        m_out->Discard();
+        return false;
     }
-    if (::close(m_fd) != 0 && ok) {
-        Fail(Status::IoError, "cannot write the file: " + fileutil::ErrorMessage(errno));
-        ok = false;
+    std::string reason;
+    if (!m_out->Commit(&reason)) {
+        Fail(Status::IoError, "cannot replace the file: " + reason);
+        return false;
     }
-    m_fd = -1;
-    if (ok && ::rename(m_tempPath.c_str(), fileutil::ResolveTarget(m_fileName).c_str()) != 0) {
-        Fail(Status::IoError, "cannot replace the file: " + fileutil::ErrorMessage(errno));
-        ok = false;
-    }
-    if (!ok) ::unlink(m_tempPath.c_str());
-    m_tempPath.clear();
-    return ok;
+    return true;
 }
 
 void ByteArchive::SetInvalid(std::string reason) { Fail(Status::Invalid, std::move(reason)); }

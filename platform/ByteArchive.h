@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
+
 namespace brelko {
 
 class ByteArchive {
@@ -22,11 +24,13 @@ public:
         Invalid,    // the content was refused by the loader (see SetInvalid)
     };
 
-    // Opens a file. Loading reads it; storing writes to a temporary file
-    // beside it that Commit() renames over the target, so a failed store never
-    // leaves a half-written file under the target name. Null with a reason in
-    // *error (the system's message) when the file cannot be opened.
-    static std::unique_ptr<ByteArchive> OpenFile(const std::string& path, Mode mode, std::string* error = nullptr);
+    // Opens a file. Loading reads it; storing goes through the atomic file
+    // writer (AtomicFile.h): Commit() puts the new file in place, so a failed
+    // store never leaves a half-written file under the target name, and a
+    // FIFO, device or folder is refused. Null with a reason in *error (and,
+    // for storing, the kind in *kind) when the file cannot be opened.
+    static std::unique_ptr<ByteArchive> OpenFile(const std::string& path, Mode mode, std::string* error = nullptr,
+                                                 FileWriteError* kind = nullptr);
     // In-memory archives: loading from given bytes, or storing into Bytes().
     static std::unique_ptr<ByteArchive> FromBytes(std::vector<std::uint8_t> bytes, std::string fileName = {});
     static std::unique_ptr<ByteArchive> ToMemory(std::string fileName = {});
@@ -79,8 +83,8 @@ private:
     std::string m_fileName;
     Status m_status = Status::Ok;
     std::string m_reason;
-    int m_fd = -1;
-    std::string m_tempPath;      // storing to a file: the temporary file
+    int m_fd = -1;                      // loading from a file
+    std::unique_ptr<AtomicFile> m_out;  // storing to a file
     std::uint64_t m_length = 0;  // loading: file length
     std::uint64_t m_consumed = 0;
     std::vector<std::uint8_t> m_bytes;  // buffer (file) or whole content (memory)

@@ -1,6 +1,8 @@
 #include "FileUtil.h"
 
-#include <atomic>
+#include "AtomicFile.h"
+#include "Strings.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -56,77 +58,44 @@ std::string DirName(const std::string& path) {
     return path.substr(0, slash);
 }
 
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real) {
-            std::string resolved(real);
-            std::free(real);
-            return resolved;
-        }
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* reason) {
+    bytes->clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (reason) *reason = ErrorMessage(errno);
+        return false;
     }
-    return path;
-}
-
-int CreateTempBeside(const std::string& target, std::string* tempPath) {
-    static std::atomic<unsigned> counter{0};
     struct stat st {};
-    bool hasMode = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = target + ".tmp-" + std::to_string(::getpid()) + "-" +
-                                std::to_string(counter.fetch_add(1));
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            if (hasMode) (void)::fchmod(fd, st.st_mode & 07777);
-            *tempPath = candidate;
-            return fd;
-        }
-        if (errno != EEXIST) return -1;
+    if (::fstat(fd, &st) != 0) {
+        if (reason) *reason = ErrorMessage(errno);
+        ::close(fd);
+        return false;
     }
-    errno = EEXIST;
-    return -1;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
+    if (!S_ISREG(st.st_mode)) {
+        // A FIFO or a device would never end, or would block the reader.
+        if (reason) *reason = S_ISDIR(st.st_mode) ? ErrorMessage(EISDIR) : LoadString(IDS_NOT_A_FILE_TO_READ);
+        ::close(fd);
+        return false;
+    }
+    std::uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (reason) *reason = ErrorMessage(errno);
+            ::close(fd);
+            bytes->clear();
             return false;
         }
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        if (n == 0) break;
+        bytes->insert(bytes->end(), buffer, buffer + n);
     }
+    ::close(fd);
     return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& content, int* err) {
-    std::string target = ResolveTarget(path);
-    std::string temp;
-    int fd = CreateTempBeside(target, &temp);
-    if (fd < 0) {
-        *err = errno;
-        return false;
-    }
-    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    int saved = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        *err = saved;
-        return false;
-    }
-    *err = 0;
-    return true;
+bool ReplaceFile(const std::string& path, const std::string& content, std::string* reason) {
+    return WriteFileAtomically(path, content.data(), content.size(), reason);
 }
 
 }  // namespace brelko::fileutil

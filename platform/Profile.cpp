@@ -237,7 +237,8 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
             result += eol;
         result += "[" + std::string(section) + "]" + eol + keyLine + eol;
     }
-    return fileutil::ReplaceFile(m_path, result, &err);
+    std::string reason;
+    return fileutil::ReplaceFile(m_path, result, &reason);
 }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) const {

@@ -32,6 +32,13 @@ constexpr unsigned IDS_RECEIVE_ERROR = 31464;
 constexpr unsigned IDS_COM_PORT = 31465;
 constexpr unsigned IDS_DATA_FOLDER = 31466;
 
+// Why a file cannot be written where the user asked.
+constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;
+constexpr unsigned IDS_TARGET_IS_FIFO = 31501;
+constexpr unsigned IDS_TARGET_IS_DEVICE = 31502;
+constexpr unsigned IDS_TARGET_IS_SOCKET = 31503;
+constexpr unsigned IDS_NOT_A_FILE_TO_READ = 31504;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

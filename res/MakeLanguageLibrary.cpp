@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     }
     auto text = brelko::FormatLanguageLibrary(
         brelko::BuiltinResources(language == "danish" ? brelko::Language::Danish : brelko::Language::English));
-    int err = 0;
-    if (!brelko::fileutil::ReplaceFile(argv[2], text, &err)) {
-        std::fprintf(stderr, "%s: cannot write %s: %s\n", argv[0], argv[2], brelko::fileutil::ErrorMessage(err).c_str());
+    std::string reason;
+    if (!brelko::fileutil::ReplaceFile(argv[2], text, &reason)) {
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", argv[0], argv[2], reason.c_str());
         return 1;
     }
     return 0;

@@ -47,6 +47,18 @@ constexpr StringEntry kStrings[] = {
     {IDS_COM_PORT, "COM port", "COM port"},
     {IDS_DATA_FOLDER, "Default data folder:", "Data bibliotek:"},
 
+    // Why a file cannot be written where the user asked; each follows the
+    // file's name, as in "Cannot write <file>: <reason>".
+    {IDS_TARGET_IS_FOLDER, "it is a folder, not a file", "det er en mappe, ikke en fil"},
+    {IDS_TARGET_IS_FIFO, "it is a named pipe (FIFO), not a file; nothing was written to it",
+     "det er en navngiven pipe (FIFO), ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_TARGET_IS_DEVICE, "it is a device, not a file; nothing was written to it",
+     "det er en enhed, ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_TARGET_IS_SOCKET, "it is a socket, not a file; nothing was written to it",
+     "det er en sokkel, ikke en fil; der er ikke skrevet noget til den"},
+    {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
+     "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},

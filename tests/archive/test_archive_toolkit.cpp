@@ -211,6 +211,53 @@ TEST(ArcToolkit, DamageIsReportedPerEntryAndTheWalkGoesOn)
     EXPECT_TRUE(ReadFile(dir / "c/NEXT.BIN") == Bytes({5, 6}));
 }
 
+TEST(ArcToolkit, MembersReplaceOnlyRegularFilesAndOnlyWhenWhole)
+{
+    TempDir dir;
+    const Bytes text = arctest::SettingsText(20000);
+    // A FIFO and a link under member names; an older good file under a third.
+    ASSERT_EQ(::mkfifo((dir / "PIPE.BIN").c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir((dir / "real").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("real/LINKED.BIN", (dir / "LINK.BIN").c_str()), 0);
+    arctest::WriteFile(dir / "OLD.BIN", {7, 7, 7});
+    Bytes file = ArcBuildArchive({Entry("PIPE.BIN", {1}), Entry("LINK.BIN", {2, 3}), Entry("OLD.BIN", text)});
+    // Spoil the third entry's compressed data: its extraction is corrupt.
+    const std::size_t third =
+        ArcBuildArchive({Entry("PIPE.BIN", {1}), Entry("LINK.BIN", {2, 3})}).size() - ArcBuildArchive({}).size();
+    file[third + 41 + 7 + 2] = 0xFF;  // its first block header: more code lengths than there are
+    arctest::WriteFile(dir / "x.arq", file);
+
+    const auto results = Extract(dir / "x.arq", "*", dir.Path());
+    ASSERT_EQ(results.size(), 3u);
+    struct stat st;
+    EXPECT_EQ(results[0].status, kArcNoStream);
+    ASSERT_EQ(::lstat((dir / "PIPE.BIN").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(results[1].status, kArcOk);
+    ASSERT_EQ(::lstat((dir / "LINK.BIN").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(ReadFile(dir / "real/LINKED.BIN") == Bytes({2, 3}));
+    EXPECT_EQ(results[2].status, kArcCorruptData);
+    EXPECT_TRUE(results[2].path.empty());
+    EXPECT_TRUE(ReadFile(dir / "OLD.BIN") == Bytes({7, 7, 7}));
+}
+
+TEST(ArcToolkit, DamagedMembersCanBeLeftOut)
+{
+    TempDir dir;
+    Bytes file = ArcBuildArchive({Entry("CRC.BIN", {1, 2, 3})});
+    file[26 + 7] ^= 1;  // the CRC field
+    arctest::WriteFile(dir / "crc.arq", file);
+    arctest::WriteFile(dir / "CRC.BIN", {9});
+    ArcKeepDamagedMembers(false);
+    const auto results = Extract(dir / "crc.arq", "*", dir.Path());
+    ArcKeepDamagedMembers(true);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].status, kArcCrcError);
+    EXPECT_TRUE(results[0].path.empty());
+    EXPECT_TRUE(ReadFile(dir / "CRC.BIN") == Bytes({9}));
+}
+
 TEST(ArcToolkit, StoredEmptyEntryHasCrcZero)
 {
     TempDir dir;

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "AtomicFile.h"
+#include "FileUtil.h"
 #include "TestFiles.h"
 #include "CMTX.h"
 #include "PictureFiles.h"
@@ -14,6 +15,7 @@
 
 using namespace brelko;
 using namespace brelko::cli;
+using brelko::fileutil::ReadWholeFile;
 namespace fs = std::filesystem;
 
 namespace {

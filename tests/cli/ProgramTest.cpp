@@ -3,6 +3,7 @@
 
 #include "ArcWriter.h"
 #include "AtomicFile.h"
+#include "FileUtil.h"
 #include "CliRunner.h"
 #include "PictureFiles.h"
 #include "SimPicture.h"
@@ -10,6 +11,7 @@
 
 using namespace brelko;
 using namespace brelko::cli;
+using brelko::fileutil::ReadWholeFile;
 
 TEST(ProgramTest, HelpShowsCommandsExitStatusesAndSimulatorChoices) {
     const CliResult r = RunCli({"--help", "--lang", "en"});

@@ -1,0 +1,118 @@
+#include "DeviceConnection.h"
+
+#include <algorithm>
+
+#include "CDeviceLine.h"
+#include "CliText.h"
+#include "Strings.h"
+
+namespace brelko::cli {
+
+using namespace std::chrono_literals;
+
+void CliStatusWindow::Notify(const ExchangeEvent& event) {
+    ProgressReporter& progress = m_console.Progress();
+    switch (event.message) {
+    case WM_BYTES_RECEIVED:
+        progress.Update(Direction::Receiving, event.wParam, static_cast<std::uintptr_t>(event.lParam));
+        break;
+    case WM_BYTES_SENT:
+        progress.Update(Direction::Sending, event.wParam, static_cast<std::uintptr_t>(event.lParam));
+        break;
+    case WM_EXCHANGE_STATE:
+        if (!m_bShowStates) break;
+        if (event.lParam == STATE_RECEIVING) progress.State(LoadString(IDS_RECEIVING_DATA));
+        if (event.lParam == STATE_SENDING) progress.State(LoadString(IDS_SENDING_DATA));
+        if (event.lParam == STATE_CLEARING || event.lParam == STATE_PICTURE_FAILED)
+            progress.State(LoadString(IDS_CLEARING_BUFFER));
+        break;
+    case WM_TRANSFER_DONE:
+    case WM_TRANSFER_ERROR:
+        progress.Finish();
+        break;
+    default:
+        break;
+    }
+}
+
+std::chrono::milliseconds SecondsToMs(double seconds) {
+    // Beyond a few years it makes no difference, and the count must not overflow.
+    return std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 1e8) * 1000));
+}
+
+LineState StateOf(const CDeviceLine& line) {
+    return LineState{line.m_bPortOpen != 0, line.m_bContact != 0, line.m_bRightPort != 0, line.m_bKnownSystem != 0,
+                     line.m_bReady != 0};
+}
+
+DeviceConnection::DeviceConnection(const GlobalOptions& options, Console& console)
+    : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
+
+DeviceConnection::~DeviceConnection() {
+    m_watcher.reset();
+    m_view.reset();
+}
+
+ExitStatus DeviceConnection::Open() {
+    if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
+    m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
+    m_window.Attach(m_view.get());
+    if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
+    m_watcher = std::make_unique<SignalWatcher>([this](int) {
+        m_view->RequestCancel();
+        m_loop.Wake();
+    });
+    WithoutStdout([&] { m_view->OnInitialUpdate(); });
+    if (!Wait()) return Cancelled();
+    return ExitStatusForState(StateOf(*m_view->m_pLine));
+}
+
+void DeviceConnection::ReportNotReady() {
+    if (!m_view) return;  // the session failed before: already reported
+    const CDeviceLine& line = *m_view->m_pLine;
+    if (!line.m_bPortOpen)
+        m_console.Error(m_session.OpenFailureText(line));
+    else
+        m_console.Error(m_view->ConnectionStateText() + " (" + m_session.PortLabel() + ")");
+}
+
+bool DeviceConnection::Wait() {
+    auto cancelledAt = std::chrono::steady_clock::time_point{};
+    while (!m_view->WaitForCourse(m_loop, 200ms)) {
+        if (m_watcher->Received() == 0) continue;
+        // A cancelled transfer ends within a second; the clearing after it
+        // may take longer, but the user asked to stop.
+        const auto now = std::chrono::steady_clock::now();
+        if (cancelledAt == std::chrono::steady_clock::time_point{}) cancelledAt = now;
+        if (now - cancelledAt > 5s) break;
+    }
+    m_console.Progress().Finish();
+    return m_watcher->Received() == 0 && !m_view->LastOutcome().cancelled;
+}
+
+ExitStatus DeviceConnection::Cancelled() {
+    m_console.Error(CliText(Text::Cancelled));
+    return ExitStatus::Cancelled;
+}
+
+ExitStatus DeviceConnection::Started(CommandStart start) {
+    switch (start) {
+    case CommandStart::Started:
+        return ExitStatus::Ok;
+    case CommandStart::NotReady:
+        ReportNotReady();
+        return ExitStatusForState(StateOf(*m_view->m_pLine));
+    case CommandStart::Busy:
+    case CommandStart::NotStarted:
+        break;
+    }
+    m_console.Error(CliText(Text::NotReady));
+    return ExitStatus::Failure;
+}
+
+void DeviceConnection::WarnIfNotReady() {
+    if (!m_view->LastOutcome().ready)
+        m_console.Error(CliText(Text::NotReady) + ": " + m_view->ConnectionStateText());
+}
+
+}  // namespace brelko::cli

@@ -1,0 +1,94 @@
+// One connection for one device command: the status logic on a plain event
+// loop, its progress shown on standard error, and Ctrl+C wired to its cancel
+// request. Every device command connects, identifies, runs its course and
+// reports through it.
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "CStatusView.h"
+#include "Console.h"
+#include "DeviceCommands.h"
+#include "DeviceSession.h"
+#include "ExitStatus.h"
+#include "Messages.h"
+#include "Options.h"
+#include "SignalWatcher.h"
+#include "StatusWindow.h"
+
+namespace brelko::cli {
+
+// Progress and state changes of the status view, shown on standard error.
+class CliStatusWindow : public HeadlessStatusWindow {
+public:
+    explicit CliStatusWindow(Console& console) : m_console(console) {}
+
+    // States are shown from the start of a transfer on; the connection's own
+    // clearing before it is no news.
+    void ShowStates() { m_bShowStates = true; }
+
+    void Notify(const ExchangeEvent& event) override;
+
+private:
+    Console& m_console;
+    bool m_bShowStates = false;
+};
+
+// Seconds as milliseconds, bounded so that the count cannot overflow.
+std::chrono::milliseconds SecondsToMs(double seconds);
+
+// The device line's five flags, for the exit status.
+LineState StateOf(const CDeviceLine& line);
+
+class DeviceConnection {
+public:
+    DeviceConnection(const GlobalOptions& options, Console& console);
+    // The status view cuts a running exchange short and waits for its worker;
+    // the device line then restores the port's handshake.
+    ~DeviceConnection();
+    DeviceConnection(const DeviceConnection&) = delete;
+    DeviceConnection& operator=(const DeviceConnection&) = delete;
+
+    // Connects and identifies. Reports a failure itself.
+    ExitStatus Open();
+    // The line on standard error for a connection that is not ready.
+    void ReportNotReady();
+    // Waits for the running course; false when it was cancelled.
+    bool Wait();
+    // "Cancelled" on standard error, and its exit status.
+    ExitStatus Cancelled();
+
+    // Starts a transfer through the shared device commands and waits for the
+    // course; reports a start failure itself.
+    template <typename Start>
+    ExitStatus Run(Start start) {
+        m_window.ShowStates();
+        if (const ExitStatus started = Started(start(*m_view)); started != ExitStatus::Ok) return started;
+        if (!Wait()) return Cancelled();
+        return ExitStatus::Ok;
+    }
+
+    // After a transfer: a system that did not come back is worth a warning.
+    void WarnIfNotReady();
+
+    CStatusView& View() { return *m_view; }
+    DeviceSession& Session() { return m_session; }
+    EventLoop& Loop() { return m_loop; }
+    SignalWatcher& Watcher() { return *m_watcher; }
+    CliStatusWindow& Window() { return m_window; }
+
+private:
+    // Ok when the transfer started; otherwise reports why and returns the status.
+    ExitStatus Started(CommandStart start);
+
+    const GlobalOptions& m_options;
+    Console& m_console;
+    DeviceSession m_session;
+    EventLoop m_loop;
+    CliStatusWindow m_window;
+    std::unique_ptr<CStatusView> m_view;
+    std::unique_ptr<SignalWatcher> m_watcher;
+};
+
+}  // namespace brelko::cli
