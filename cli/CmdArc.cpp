@@ -11,6 +11,7 @@
 #include "Archive.h"
 #include "CliText.h"
 #include "Commands.h"
+#include "SystemFiles.h"
 
 namespace brelko::cli {
 
@@ -49,7 +50,7 @@ struct Listed {
 // Walks the headers without extracting anything.
 ArcStatus ListEntries(const std::string& path, std::vector<Listed>* entries) {
     if (const ArcStatus probe = ArcProbe(path.c_str()); probe != kArcOk) return probe;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = sysfile::OpenStream(path, "rb");
     if (!file) return kArcCannotOpen;
     ArcStatus status = kArcOk;
     for (;;) {

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 
 #include "FileUtil.h"
+#include "SystemFiles.h"
 #include "LanguageLibrary.h"
 #include "Profile.h"
 
@@ -93,9 +93,7 @@ Language LanguageFromLocale() {
 
 bool LoadLanguageLibrary(const std::string& fileName) {
     std::string path = FindLanguageLibrary(fileName);
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kMaxLibrarySize)
-        return false;
+    if (path.empty() || sysfile::InfoOf(path).size > kMaxLibrarySize) return false;
     std::string text;
     int err = 0;
     if (!fileutil::ReadWholeFile(path, &text, &err) || text.size() > kMaxLibrarySize) return false;
