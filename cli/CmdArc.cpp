@@ -1,7 +1,5 @@
 // arc list|extract: the ".arq" archives the vision system packs its pictures
 // in, through the archive toolkit.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -11,6 +9,7 @@
 #include "Archive.h"
 #include "CliText.h"
 #include "Commands.h"
+#include "ConsoleSystem.h"
 #include "SystemFiles.h"
 
 namespace brelko::cli {
@@ -76,7 +75,7 @@ ArcStatus ListEntries(const std::string& path, std::vector<Listed>* entries) {
 std::string TimeText(std::uint32_t seconds) {
     const std::time_t t = seconds;
     std::tm tm {};
-    gmtime_r(&t, &tm);
+    UtcTime(t, &tm);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &tm);
     return text;

@@ -1,4 +1,5 @@
-// Ctrl+C and SIGTERM during a command: the signal handler only writes a byte to
+// Ctrl+C and SIGTERM during a command (on Windows: Ctrl+C, Ctrl+Break and
+// closing the console, SignalWatcherWin32.cpp): the signal handler only writes a byte to
 // a pipe; a watcher thread reads it and runs the cancel action (the device
 // line's cancel request) outside the handler, where anything may be called.
 // A second signal while the first is being handled ends the process at once.
@@ -21,6 +22,9 @@ public:
 
     // The signal that arrived first, or 0.
     int Received() const { return m_received.load(); }
+    // Runs the cancel action for the first signal only (from the watcher
+    // thread, or from the system's console handler thread on Windows).
+    void Deliver(int signal);
 
 private:
     void Watch();
