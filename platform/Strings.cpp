@@ -88,7 +88,7 @@ Language LanguageFromLocale() {
         const char* value = std::getenv(name);
         if (value && *value) return std::string_view(value).starts_with("da") ? Language::Danish : Language::English;
     }
-    return Language::English;
+    return sysfile::SystemPrefersDanish() ? Language::Danish : Language::English;
 }
 
 bool LoadLanguageLibrary(const std::string& fileName) {

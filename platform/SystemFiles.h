@@ -17,7 +17,7 @@ constexpr const char* kSeparators = "/\\";
 constexpr const char* kSeparators = "/";
 #endif
 
-// "/x", and on Windows also "C:\\x", "C:/x" and "\\\\server\\x".
+// "/x", and on Windows also "\\x", "C:\\x", "C:/x" and "\\\\server\\x".
 bool IsAbsolute(const std::string& path);
 
 enum class Kind { Missing, Regular, Folder, Other };
@@ -57,5 +57,9 @@ std::string ExecutablePath();
 // cannot take them: $XDG_CONFIG_HOME or ~/.config; %APPDATA% on Windows.
 std::string UserConfigFolder();
 std::string ErrorMessage(int err);
+// Whether the user's own settings ask for Danish when no locale variable
+// says: the user interface language on Windows; never elsewhere, where the
+// variables are the settings.
+bool SystemPrefersDanish();
 
 }  // namespace brelko::sysfile

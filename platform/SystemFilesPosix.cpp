@@ -117,6 +117,8 @@ std::string UserConfigFolder() {
     return std::string(home && home[0] ? home : "/tmp") + "/.config";
 }
 
+bool SystemPrefersDanish() { return false; }
+
 std::string ErrorMessage(int err) {
     char buffer[256];
     // GNU strerror_r may return a static string instead of filling the buffer.

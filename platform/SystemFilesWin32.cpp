@@ -33,7 +33,8 @@ std::string Unique() {
 }  // namespace
 
 bool IsAbsolute(const std::string& path) {
-    if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/')) return true;
+    // Rooted ("\\x", "/x", "\\\\server\\x") or with a drive ("C:\\x").
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
     return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
@@ -158,6 +159,8 @@ std::string UserConfigFolder() {
     if (appData && appData[0]) return win::Narrow(appData);
     return ExecutablePath().empty() ? "." : ExecutablePath().substr(0, ExecutablePath().find_last_of("\\/"));
 }
+
+bool SystemPrefersDanish() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_DANISH; }
 
 std::string ErrorMessage(int err) {
     char buffer[256];

@@ -8,6 +8,11 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+#include <filesystem>
+#include <system_error>
+#ifdef _WIN32
+#include "SystemFiles.h"
+#endif
 
 namespace brelko::arctest {
 
@@ -15,10 +20,18 @@ class TempDir {
 public:
     TempDir()
     {
+#ifdef _WIN32
+        m_path = sysfile::MakePrivateFolder("arctest");
+#else
         char name[] = "/tmp/arctestXXXXXX";
         m_path = ::mkdtemp(name);
+#endif
     }
-    ~TempDir() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(reinterpret_cast<const char8_t*>(m_path.c_str())), ec);
+    }
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 
