@@ -20,6 +20,7 @@
 #include "CLineStatus.h"
 #include "CPortSettings.h"
 #include "CWin32Port.h"
+#include "Clock.h"
 #include "LinkCodes.h"
 
 namespace brelko {
@@ -36,9 +37,9 @@ std::unique_ptr<CWin32Port> OpenTestPort() {
 
 // Waits until the port holds at least `count` received bytes (10 s at most).
 bool WaitForReceived(CCommPort& port, int count) {
-    const DWORD start = GetTickCount();
+    const std::uint32_t start = brelko::GetTickCount();
     CommBufferStatus status;
-    while (GetTickCount() - start < 10000) {
+    while (brelko::GetTickCount() - start < 10000) {
         port.GetBufferStatus(status, BUFFER_STATUS_ALL);
         if (status.rxCount >= count) return true;
         port.Idle();
@@ -137,9 +138,9 @@ TEST_F(ComPortTest, PurgeCountsDiscardAtMostCountBytes) {
 
 TEST_F(ComPortTest, TimeOutsCountFromTheCallAndZeroMakesOneAttempt) {
     EXPECT_EQ(link->GetChar(0), LINK_TIMEOUT);
-    const DWORD start = GetTickCount();
+    const std::uint32_t start = brelko::GetTickCount();
     EXPECT_EQ(link->GetChar(200), LINK_TIMEOUT);
-    EXPECT_GE(GetTickCount() - start, 200u);
+    EXPECT_GE(brelko::GetTickCount() - start, 200u);
     char buffer[8] = {'x', 'x'};
     EXPECT_EQ(link->Read(buffer, 0, 100), 0);
     EXPECT_EQ(buffer[0], '\0');
@@ -221,9 +222,9 @@ TEST_F(ComPortTest, LinesAnswerByTheTableAndCtsAsTheModemStatusComes) {
 
 TEST_F(ComPortTest, IdleSleepsInTheSystemAndWakesForAByte) {
     // A silent line: ten Idle calls take at least a grain each.
-    const DWORD start = GetTickCount();
+    const std::uint32_t start = brelko::GetTickCount();
     for (int i = 0; i < 10; ++i) EXPECT_EQ(port->Idle(), 0);
-    EXPECT_GE(GetTickCount() - start, 9 * CWin32Port::IDLE_WAIT_MS);
+    EXPECT_GE(brelko::GetTickCount() - start, 9 * CWin32Port::IDLE_WAIT_MS);
     ASSERT_EQ(link->PutLine(""), 1);
     EXPECT_EQ(link->GetChar(2000), '\r');
 }
@@ -293,9 +294,9 @@ TEST_F(ComPortSilence, AReplyThatStopsComesBackWithoutItsLineFeed) {
     ASSERT_TRUE(line.Reopen()) << line.OpenFailureReason();
     ASSERT_TRUE(line.SendCommand("GET VERSION"));
     EXPECT_EQ(line.ReadLine(), "\r\n");
-    const DWORD start = GetTickCount();
+    const std::uint32_t start = brelko::GetTickCount();
     EXPECT_EQ(line.ReadLine(), "TZ4");  // five bytes of the reply, then nothing
-    EXPECT_GE(GetTickCount() - start, static_cast<DWORD>(CDeviceLine::BYTE_TIMEOUT_MS));
+    EXPECT_GE(brelko::GetTickCount() - start, static_cast<DWORD>(CDeviceLine::BYTE_TIMEOUT_MS));
 }
 
 }  // namespace
