@@ -143,7 +143,7 @@ void MakeDirectories(const std::string& path)
 }
 
 // Copies or decodes the entry's stored data into its output file.
-ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out)
+ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out, std::string* reason)
 {
     std::uint32_t crc = 0xFFFFFFFF;
     if (e.m_nMethod == arc::kMethodStored) {
@@ -154,7 +154,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out)
             const std::size_t got = std::fread(buffer, 1, std::min<std::uint32_t>(left, kCopyChunk), e.m_pInput);
             if (got == 0)
                 break;
-            if (!out.Write(buffer, got))
+            if (!out.Write(buffer, got, reason))
                 return kArcWriteError;
             crc = ArcCrcUpdate(crc, buffer, got);
             left -= static_cast<std::uint32_t>(got);
@@ -169,7 +169,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out)
             const int n = static_cast<int>(std::min<std::uint32_t>(left, arc::kDictionarySize));
             if (t.decoder.Decode(n, t.chunk) != kArcOk)
                 return kArcCorruptData;
-            if (!out.Write(t.chunk, static_cast<std::size_t>(n)))
+            if (!out.Write(t.chunk, static_cast<std::size_t>(n), reason))
                 return kArcWriteError;  // disk full or file too large: stop here
             left -= static_cast<std::uint32_t>(n);
         }
@@ -204,17 +204,17 @@ ArcExtraction ExtractTo(Toolkit& t, ArcEntry& e, const Request& r)
     // a FIFO or device of that name is never written to.
     AtomicFile out;
     out.SetMode(static_cast<unsigned>((e.m_nMode & 0777) | 0400));
-    if (!out.Open(path)) {
+    if (!out.Open(path, &result.reason)) {
         result.status = kArcNoStream;
         return result;
     }
-    result.status = ExtractEntry(t, e, out);
+    result.status = ExtractEntry(t, e, out, &result.reason);
     const bool damaged = result.status == kArcCrcError;
     if (result.status != kArcOk && !(damaged && t.keepDamaged)) {
         out.Discard();
         return result;
     }
-    if (!out.Commit()) {
+    if (!out.Commit(&result.reason)) {
         result.status = kArcWriteError;
         return result;
     }

@@ -39,6 +39,7 @@ struct ArcExtraction {
     std::string name;  // entry name as read
     std::string path;  // output path ("" when nothing was put in place)
     ArcStatus status;  // 0, kArcCrcError, kArcCorruptData, kArcUnsafeName, kArcNoStream, ...
+    std::string reason = {};  // why the output could not be written (kArcNoStream, kArcWriteError)
 };
 std::vector<ArcExtraction> ArcLastExtractions();
 

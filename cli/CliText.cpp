@@ -38,11 +38,6 @@ constexpr Entry kTexts[] = {
     {Text::LabelVersionNumber, "Version number:", "Versionsnummer:"},
     {Text::LabelState, "State:", "Tilstand:"},
     {Text::Saved, "Saved %1 (%2 bytes)", "Gemt %1 (%2 bytes)"},
-    {Text::KeptWithErrors, "Warning: %1 was saved, but the reception had line errors; check it before you rely on it",
-     "Advarsel: %1 er gemt, men modtagelsen havde linjefejl; kontroller den før brug"},
-    {Text::KeptAfterSilence,
-     "Warning: %1 was saved, but the system fell silent before the end of the backup; check it before you rely on it",
-     "Advarsel: %1 er gemt, men systemet tav før sikkerhedskopiens slutning; kontroller den før brug"},
     {Text::ChecksumSaved, "Checksum error! The picture was saved all the same: %1",
      "Checksum error! Billedet er gemt alligevel: %1"},
     {Text::Cancelled, "Cancelled", "Afbrudt"},
@@ -53,8 +48,8 @@ constexpr Entry kTexts[] = {
     {Text::NoPngSupport, "PNG support is not built into this program", "PNG er ikke indbygget i dette program"},
     {Text::NoSerialDevices, "No serial devices found", "Ingen serielle enheder fundet"},
     {Text::Sent, "Sent %1 bytes", "Sendt %1 bytes"},
-    {Text::LanguageSent, "Language file sent (%1 bytes) and saved on the vision system",
-     "Sprogfil sendt (%1 bytes) og gemt på vision system"},
+    {Text::LanguageSent, "Language file sent (%1 bytes, %2 lines) and saved on the vision system",
+     "Sprogfil sendt (%1 bytes, %2 linjer) og gemt på vision system"},
     {Text::Converted, "Converted %1 to %2", "Konverteret %1 til %2"},
     {Text::Extracted, "Extracted %1", "Udpakket %1"},
     {Text::ArchiveEmpty, "The archive holds no files", "Arkivet indeholder ingen filer"},
@@ -71,6 +66,9 @@ constexpr Entry kTexts[] = {
     {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
     {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
+    {Text::WarningLine, "Warning: %1", "Advarsel: %1"},
+    {Text::NotSentForce, "%1 is not sent: %2. Use --force to send it all the same.",
+     "%1 sendes ikke: %2. Brug --force for at sende den alligevel."},
 };
 
 constexpr bool InEnumOrder() {

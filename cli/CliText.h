@@ -27,8 +27,6 @@ enum class Text {
     LabelVersionNumber,
     LabelState,
     Saved,              // %1 file, %2 bytes
-    KeptWithErrors,     // %1 file
-    KeptAfterSilence,   // %1 file
     ChecksumSaved,      // %1 file
     Cancelled,
     CannotRead,         // %1 file, %2 reason
@@ -37,7 +35,7 @@ enum class Text {
     NoPngSupport,
     NoSerialDevices,
     Sent,               // %1 bytes
-    LanguageSent,       // %1 lines
+    LanguageSent,       // %1 bytes, %2 lines
     Converted,          // %1 in, %2 out
     Extracted,          // %1 file
     ArchiveEmpty,
@@ -54,6 +52,8 @@ enum class Text {
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
+    WarningLine,        // %1 what
+    NotSentForce,       // %1 file, %2 reason
 };
 
 // The text in the language of the built-in string table (Danish or English).

@@ -137,8 +137,14 @@ ExitStatus RunArcExtract(Console& console, const std::string& archive, const std
             console.Info(Format(CliText(Text::Extracted), {e.path}));
             continue;
         }
+        if (e.status == kArcNoStream || e.status == kArcWriteError) {
+            // The member is good; the place it goes to is not.
+            console.Error(Format(CliText(Text::CannotWrite), {e.name, e.reason}));
+            result = ExitStatus::WriteError;
+            continue;
+        }
         console.Error(Format(CliText(Text::ArchiveError), {e.name, StatusText(e.status)}));
-        result = ExitStatus::BadFile;
+        if (result == ExitStatus::Ok) result = ExitStatus::BadFile;
     }
     return result;
 }

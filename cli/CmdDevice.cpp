@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AtomicFile.h"
+#include "BackupTarget.h"
 #include "ByteArchive.h"
 #include "CDeviceLine.h"
 #include "CMTX.h"
@@ -20,6 +21,8 @@
 #include "DeviceCommands.h"
 #include "DeviceConnection.h"
 #include "PictureFiles.h"
+#include "ProgressText.h"
+#include "SendFileCheck.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
 #include "Strings.h"
@@ -64,17 +67,21 @@ std::shared_ptr<CText> LoadText(Console& console, const std::string& path) {
     return text;
 }
 
+// The target must take a file before anything moves on the line: a FIFO, a
+// device or a folder is refused here, and so is a folder without room.
+bool TargetWritable(Console& console, const std::string& file) {
+    AtomicFile probe;
+    std::string error;
+    if (probe.Open(file, &error)) return true;
+    console.Error(Format(CliText(Text::CannotWrite), {file, error}));
+    return false;
+}
+
 // A text reception into `file`: backups, menus and languages.
 template <typename Fetch>
 ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std::string& file, bool isBackup,
                        Fetch fetch) {
-    // The target's folder must take the file before anything moves on the line.
-    AtomicFile output;
-    std::string error;
-    if (!output.Open(file, &error)) {
-        console.Error(Format(CliText(Text::CannotWrite), {file, error}));
-        return ExitStatus::WriteError;
-    }
+    if (!TargetWritable(console, file)) return ExitStatus::WriteError;
     DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
@@ -86,47 +93,72 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         return ran;
 
     const CourseOutcome& outcome = connection.View().LastOutcome();
-    // A failed reception of menus or languages is not saved. A backup with
-    // line errors is saved all the same, with a warning, as the windowed
-    // program does, and so is one after which the system fell silent: what
-    // came is all the system sent. But a device that vanished cut the backup
-    // short, and a cut backup (or one that failed for a reason nobody named)
-    // must not stand under the target's name.
-    const bool keepable =
-        outcome.failure == TransferFailure::LineErrors || outcome.failure == TransferFailure::Silence;
-    if (outcome.receiveFailed && (!isBackup || !keepable)) {
-        std::string text = LoadString(IDS_RECEIVE_ERROR);
-        if (!outcome.ready) text += " " + connection.View().ConnectionStateText();
-        console.Error(text);
+    const std::string bytes = text->GetText();
+    const std::string receiveError = LoadString(IDS_RECEIVE_ERROR);
+    if (isBackup) {
+        // The rule the windowed program follows too: a good file is never
+        // replaced by a worse one.
+        const BackupSave save = SaveBackup(file, outcome, bytes);
+        if (save.placement != BackupPlacement::NotKept && !save.written) {
+            console.Error(Format(CliText(Text::CannotWrite), {save.path.empty() ? file : save.path, save.message}));
+            return ExitStatus::WriteError;
+        }
+        if (save.placement == BackupPlacement::Replaced) {
+            console.Info(Format(CliText(Text::Saved), {save.path, std::to_string(bytes.size())}));
+            connection.WarnIfNotReady();
+            return ExitStatus::Ok;
+        }
+        std::string line = receiveError + " " + save.message;
+        if (save.placement == BackupPlacement::NotKept && !outcome.ready)
+            line += " " + connection.View().ConnectionStateText();
+        console.Error(line);
+        if (save.placement != BackupPlacement::NotKept) connection.WarnIfNotReady();
         return ExitStatus::ReceiveError;
     }
-    auto archive = ByteArchive::ToMemory(file);
-    text->Serialize(*archive);
-    const auto& bytes = archive->Bytes();
-    if (!output.Write(bytes.data(), bytes.size(), &error) || !output.Commit(&error)) {
+    // A failed reception of menus or languages is not saved.
+    if (outcome.receiveFailed) {
+        std::string line = receiveError;
+        if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
+        console.Error(line);
+        return ExitStatus::ReceiveError;
+    }
+    std::string error;
+    if (!WriteFileAtomically(file, bytes.data(), bytes.size(), &error)) {
         console.Error(Format(CliText(Text::CannotWrite), {file, error}));
         return ExitStatus::WriteError;
-    }
-    if (outcome.receiveFailed) {
-        const Text warning = outcome.failure == TransferFailure::Silence ? Text::KeptAfterSilence : Text::KeptWithErrors;
-        console.Error(LoadString(IDS_RECEIVE_ERROR) + " " + Format(CliText(warning), {file}));
-        connection.WarnIfNotReady();
-        return ExitStatus::ReceiveError;
     }
     console.Info(Format(CliText(Text::Saved), {file, std::to_string(bytes.size())}));
     connection.WarnIfNotReady();
     return ExitStatus::Ok;
 }
 
+// The file must be fit to go to the system (or the user insists); says what
+// the sending takes.
+bool FitToSend(Console& console, const std::string& file, SendFileKind kind, const CText& text, bool force) {
+    const SendFileCheck check = CheckSendFile(kind, text.GetText());
+    if (!check.Ok()) {
+        if (!force || !check.Overridable()) {
+            console.Error(Format(CliText(check.Overridable() ? Text::NotSentForce : Text::CannotRead),
+                                 {file, check.Reason()}));
+            return false;
+        }
+        console.Error(Format(CliText(Text::WarningLine), {file + ": " + check.Reason()}));
+    }
+    console.Info(check.SizeAndTime());
+    return true;
+}
+
 template <typename Send>
 ExitStatus SendText(const GlobalOptions& options, Console& console, const std::string& file, const char* suffix,
-                    Text doneText, Send send) {
+                    Text doneText, const SendOptions& sendOptions, Send send) {
     if (!HasSuffix(file, suffix)) {
         console.Error(Format(CliText(Text::WrongFileKind), {file, suffix}));
         return ExitStatus::BadFile;
     }
     auto text = LoadText(console, file);
     if (!text) return ExitStatus::BadFile;
+    const SendFileKind kind = doneText == Text::Sent ? SendFileKind::Backup : SendFileKind::Language;
+    if (!FitToSend(console, file, kind, *text, sendOptions.force)) return ExitStatus::BadFile;
     DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
@@ -136,8 +168,10 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
         ran != ExitStatus::Ok)
         return ran;
     const CourseOutcome& outcome = connection.View().LastOutcome();
+    const LanguageOutcome& language = outcome.language;
     if (outcome.sendFailed) {
-        console.Error(LoadString(IDS_SEND_ERROR));
+        // A language the system took nothing of says which lines it refused.
+        console.Error(LoadString(IDS_SEND_ERROR) + (language.done ? " " + LanguageSummary(language) : ""));
         return ExitStatus::SendError;
     }
     // A system that does not answer after the sending cannot be trusted to
@@ -146,7 +180,11 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
         console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
         return ExitStatus::SendError;
     }
-    console.Info(Format(CliText(doneText), {std::to_string(text->GetLength())}));
+    if (language.done && language.refused + language.notEchoed > 0)
+        console.Error(Format(CliText(Text::WarningLine), {LanguageSummary(language)}));
+    // What the system can have received: a restore ends at its first "[END]".
+    const std::size_t sent = language.done ? text->GetLength() : outcome.bytesSent;
+    console.Info(Format(CliText(doneText), {std::to_string(sent), std::to_string(language.lines)}));
     return ExitStatus::Ok;
 }
 
@@ -187,13 +225,15 @@ ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const 
                        [](CStatusView& view, CText& text) { return FetchLanguage(view, text); });
 }
 
-ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".asc", Text::Sent,
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file,
+                      const SendOptions& send) {
+    return SendText(options, console, file, ".asc", Text::Sent, send,
                     [](CStatusView& view, CText& text) { return SendBackup(view, text); });
 }
 
-ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file) {
-    return SendText(options, console, file, ".txt", Text::LanguageSent,
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file,
+                           const SendOptions& send) {
+    return SendText(options, console, file, ".txt", Text::LanguageSent, send,
                     [](CStatusView& view, CText& text) { return SendLanguage(view, text); });
 }
 
@@ -202,15 +242,7 @@ ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const s
         console.Error(why);
         return ExitStatus::Usage;
     }
-    {
-        // The target's folder must take the file before anything moves on the line.
-        AtomicFile probe;
-        std::string error;
-        if (!probe.Open(file, &error)) {
-            console.Error(Format(CliText(Text::CannotWrite), {file, error}));
-            return ExitStatus::WriteError;
-        }
-    }
+    if (!TargetWritable(console, file)) return ExitStatus::WriteError;
     std::atomic<bool> checksumError{false};
     SetChecksumErrorHook([&](const std::string&) { checksumError = true; });
     struct HookReset {

@@ -18,10 +18,12 @@ ExitStatus RunPortStatus(const GlobalOptions& options, Console& console);
 // Device commands: connect, identify, run the transfer, clear and identify again.
 ExitStatus RunIdentify(const GlobalOptions& options, Console& console);
 ExitStatus RunBackup(const GlobalOptions& options, Console& console, const std::string& file, bool serviceData);
-ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file,
+                      const SendOptions& send);
 ExitStatus RunGetMenu(const GlobalOptions& options, Console& console, const std::string& file);
 ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const std::string& file);
-ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file);
+ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file,
+                           const SendOptions& send);
 ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file);
 
 // Files only.

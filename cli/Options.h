@@ -23,6 +23,13 @@ struct GlobalOptions {
     bool quiet = false;
 };
 
+// The options of restore and send-language.
+struct SendOptions {
+    bool force = false;         // --force: send a file the check refuses
+    bool noSafetyCopy = false;  // --no-safety-copy (restore)
+    std::string safetyDir;      // --safety-dir DIR (restore; empty: safety/ beside the file)
+};
+
 // The arguments with a bare "--simulate" made "--simulate=<default preset>":
 // the option takes its preset only as "--simulate=PRESET", so that
 // "--simulate identify" keeps identify as the command.

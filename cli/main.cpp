@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
 
     std::string file, in, out, archive, destination = ".";
     bool serviceData = false;
+    SendOptions sendOptions;
 
     auto* identify = app.add_subcommand("identify", "Connect and identify the vision system");
     auto* backup = app.add_subcommand("backup", "Back up the vision system's settings to FILE.asc");
@@ -100,12 +101,14 @@ int main(int argc, char** argv) {
     backup->add_flag("--service-data", serviceData, "Include extra service data (KALDspot)");
     auto* restore = app.add_subcommand("restore", "Restore the settings from FILE.asc");
     restore->add_option("FILE", file, "Backup file (.asc)")->required();
+    restore->add_flag("--force", sendOptions.force, "Send a file that is not text or larger than 1 MiB all the same");
     auto* getMenu = app.add_subcommand("get-menu", "Fetch the menu texts into FILE.txt");
     getMenu->add_option("FILE", file, "Text file (.txt)")->required();
     auto* getLanguage = app.add_subcommand("get-language", "Fetch the language texts into FILE.txt");
     getLanguage->add_option("FILE", file, "Text file (.txt)")->required();
     auto* sendLanguage = app.add_subcommand("send-language", "Send a language file FILE.txt");
     sendLanguage->add_option("FILE", file, "Text file (.txt)")->required();
+    sendLanguage->add_flag("--force", sendOptions.force, "Send a file that is not text or larger than 64 KiB all the same");
     auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (.mtx, .tga or .png)");
     getPicture->add_option("FILE", file, "Picture file")->required();
     auto* convert = app.add_subcommand("convert", "Convert a picture between .mtx, .tga and .png");
@@ -141,10 +144,10 @@ int main(int argc, char** argv) {
     ExitStatus status = ExitStatus::Failure;
     if (identify->parsed()) status = RunIdentify(options, console);
     else if (backup->parsed()) status = RunBackup(options, console, file, serviceData);
-    else if (restore->parsed()) status = RunRestore(options, console, file);
+    else if (restore->parsed()) status = RunRestore(options, console, file, sendOptions);
     else if (getMenu->parsed()) status = RunGetMenu(options, console, file);
     else if (getLanguage->parsed()) status = RunGetLanguage(options, console, file);
-    else if (sendLanguage->parsed()) status = RunSendLanguage(options, console, file);
+    else if (sendLanguage->parsed()) status = RunSendLanguage(options, console, file, sendOptions);
     else if (getPicture->parsed()) status = RunGetPicture(options, console, file);
     else if (convert->parsed()) status = RunConvert(console, in, out);
     else if (arcList->parsed()) status = RunArcList(console, archive);

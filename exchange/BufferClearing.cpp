@@ -6,6 +6,7 @@
 #include "CDeviceLine.h"
 #include "CStatusView.h"
 #include "Clock.h"
+#include "Identification.h"
 #include "Workers.h"
 
 namespace brelko {
@@ -21,18 +22,6 @@ void SleepUnlessCancelled(const CDeviceLine& line, int milliseconds) {
         if (passed >= static_cast<std::uint32_t>(milliseconds)) return;
         Sleep(std::min<std::uint32_t>(50, milliseconds - passed));
     }
-}
-
-// Reads until the line is quiet for one byte time-out; a line that never
-// falls quiet is given up after `limitMs`. Returns the bytes read.
-int Drain(CCommLink& link, const ClearingTimings& t) {
-    const std::uint32_t start = GetTickCount();
-    int count = 0;
-    while (link.GetChar(t.byteTimeoutMs) >= 0) {
-        ++count;
-        if (GetTickCount() - start >= static_cast<std::uint32_t>(t.drainLimitMs)) break;
-    }
-    return count;
 }
 
 }  // namespace
@@ -66,7 +55,7 @@ int CStatusView::BufferClearingThread(CStatusView* view) {
         int passesLeft = 2;
         if (view->m_bPurgeTransmit) link->PurgeTransmit();
         link->PurgeReceive(0);
-        Drain(*link, t);
+        DrainUntilQuiet(*link, t);
         if (restored && view->m_strProduct == "KALDspot") SleepUnlessCancelled(line, t.kaldspotRestartMs);
 
         for (;;) {
@@ -75,7 +64,7 @@ int CStatusView::BufferClearingThread(CStatusView* view) {
             link->PutChar('\n');
             link->PutChar('\n');
             int answered = 0;
-            if (link->GetChar(t.byteTimeoutMs) >= 0) answered = 1 + Drain(*link, t);
+            if (link->GetChar(t.byteTimeoutMs) >= 0) answered = 1 + DrainUntilQuiet(*link, t);
 
             if (answered < 4 && passesLeft == 0 && restored) {
                 // The last pass after a restore found a quiet line: the system

@@ -1,8 +1,11 @@
 #include "CStatusView.h"
 
+#include <algorithm>
+
 #include "CData.h"
 #include "CDeviceLine.h"
 #include "Profile.h"
+#include "Identification.h"
 #include "ProgressText.h"
 #include "ResourceIds.h"
 #include "Strings.h"
@@ -104,37 +107,36 @@ void CStatusView::Connect() {
 }
 
 int CStatusView::QueryVersion() {
+    return ApplyIdentification(IdentifySystem(*m_pLine, m_timings));
+}
+
+int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     CDeviceLine& line = *m_pLine;
-    auto noEcho = [&] {
+    switch (result.outcome) {
+    case IdentifyOutcome::NoEcho:
         m_strVersionReply.clear();
         line.m_bRightPort = 0;
         line.m_bReady = 0;
         return 0;
-    };
-    if (!line.SendCommand("GET VERSION")) return noEcho();
-    if (line.ReadLine().find('?') != std::string::npos) {
-        // Old firmware refuses the request: it knows only "VERSION".
-        line.ReadLine();
-        if (!line.SendCommand("VERSION")) return noEcho();
-        if (line.ReadLine().find('?') != std::string::npos) {
-            // The echo came, so the port is right; but the system is unknown,
-            // and not ready: stale request words from before must not be used.
-            line.m_bRightPort = 1;
-            line.m_bKnownSystem = 0;
-            line.m_bReady = 0;
-            return 0;
-        }
+    case IdentifyOutcome::Refused:
+    case IdentifyOutcome::NoReply:
+        // The echo came, so the port is right; but the system is unknown,
+        // and not ready: stale request words from before must not be used.
+        if (result.outcome == IdentifyOutcome::NoReply) m_strVersionReply.clear();
+        line.m_bRightPort = 1;
+        line.m_bKnownSystem = 0;
+        line.m_bReady = 0;
+        return 0;
+    case IdentifyOutcome::Identified:
+        break;
     }
     line.m_bRightPort = 1;
     line.m_bKnownSystem = 1;
     line.m_bReady = 1;
-
-    m_strVersionReply = TrimTrailingSpace(line.ReadLine());
-    const VersionReply reply = ParseVersionReply(m_strVersionReply);
-    m_strProduct = reply.product;
-    m_strVersion = reply.version;
-    m_nVersion = reply.number;  // 0, matching no range, when there is no readable version
-    if (CCommLink* link = line.Link()) link->GetChar(m_timings.byteTimeoutMs);  // the prompt
+    m_strVersionReply = result.reply;
+    m_strProduct = result.product;
+    m_strVersion = result.version;
+    m_nVersion = result.number;
     return 1;
 }
 
@@ -169,6 +171,27 @@ void CStatusView::EndCourse() {
     m_outcome.ready = m_pLine->m_bReady != 0;
 }
 
+int CStatusView::AddCourseListener(CourseListener listener) {
+    const int id = m_nextListener++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void CStatusView::RemoveCourseListener(int id) {
+    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+}
+
+void CStatusView::TellCourseEnded() {
+    // A copy: a listener may add or remove listeners, or start a course.
+    const auto listeners = m_listeners;
+    const CourseOutcome outcome = m_outcome;
+    for (const auto& [id, listener] : listeners) {
+        const bool stillThere = std::any_of(m_listeners.begin(), m_listeners.end(),
+                                            [id = id](const auto& entry) { return entry.first == id; });
+        if (stillThere) listener(outcome);
+    }
+}
+
 void CStatusView::RequestCancel() {
     if (m_pLine) m_pLine->RequestCancel();
 }
@@ -186,6 +209,9 @@ void CStatusView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
     case WM_EXCHANGE_STATE: OnExchangeState(wParam, lParam); break;
     case WM_TRANSFER_DONE: OnTransferDone(wParam, lParam); break;
     case WM_TRANSFER_ERROR: OnTransferError(wParam, lParam); break;
+    case WM_IDENTIFIED: OnIdentified(); break;
+    case WM_LANGUAGE_LINE: OnLanguageLine(wParam, lParam); break;
+    case WM_LANGUAGE_DONE: OnLanguageDone(wParam, lParam); break;
     default: return;
     }
     m_window.Notify(ExchangeEvent{msg, wParam, lParam});
@@ -198,6 +224,31 @@ void CStatusView::OnBytesReceived(WPARAM count, LPARAM total) {
 
 void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
     m_strProgress = FormatProgress(IDS_BYTES_SENT, count, static_cast<std::uintptr_t>(total));
+    m_outcome.bytesSent = count;
+    m_outcome.bytesToSend = static_cast<std::size_t>(total);
+    m_window.Invalidate(false);
+}
+
+void CStatusView::OnLanguageLine(WPARAM lineNumber, LPARAM what) {
+    LanguageOutcome& language = m_outcome.language;
+    if (what == 0) {
+        ++language.refused;
+        language.refusedLines.push_back(static_cast<int>(lineNumber));
+    } else {
+        ++language.notEchoed;
+        language.notEchoedLines.push_back(static_cast<int>(lineNumber));
+    }
+}
+
+void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
+    LanguageOutcome& language = m_outcome.language;
+    language.done = true;
+    language.lines = static_cast<int>(lines);
+    language.saved = saved != 0;
+    // The summary stays on line 4 after the sending: how many lines the
+    // system would not take, and which.
+    m_strProgress = LanguageSummary(language);
+    if (m_outcome.sendFailed) m_strProgress = LoadString(IDS_SEND_ERROR) + "\n" + m_strProgress;
     m_window.Invalidate(false);
 }
 
@@ -241,15 +292,60 @@ void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
     case STATE_IDENTIFY_AFTER_RESTORE:
         // A cancel that cut the clearing short does not stop the identification.
         m_pLine->ClearCancel();
+        if (m_bIdentifyOnWorker) {
+            Identify(static_cast<int>(kind));
+            return;  // still busy: WM_IDENTIFIED ends the course
+        }
         QueryVersion();
         m_bBusy = 0;
         EndCourse();
-        break;
+        SetLine(3, std::string());
+        m_window.Invalidate(true);
+        TellCourseEnded();
+        return;
     default:
         break;
     }
     SetLine(3, std::move(text));
     m_window.Invalidate(true);
+}
+
+void CStatusView::Identify(int kind) {
+    (void)kind;
+    CDeviceLine* line = m_pLine.get();
+    const ClearingTimings timings = m_timings;
+    const WindowHandle target = Handle();
+    const bool started = StartWorker([this, line, timings, target] {
+        IdentifyResult result = IdentifySystem(*line, timings);
+        {
+            std::lock_guard lock(m_identifyMutex);
+            m_identified = std::move(result);
+        }
+        target.Post(WM_IDENTIFIED);
+    });
+    if (!started) {
+        // No thread: identify here rather than stay busy for ever.
+        {
+            std::lock_guard lock(m_identifyMutex);
+            m_identified = IdentifySystem(*line, timings);
+        }
+        OnIdentified();
+    }
+}
+
+void CStatusView::OnIdentified() {
+    std::optional<IdentifyResult> result;
+    {
+        std::lock_guard lock(m_identifyMutex);
+        result.swap(m_identified);
+    }
+    if (!result) return;
+    ApplyIdentification(*result);
+    m_bBusy = 0;
+    EndCourse();
+    SetLine(3, std::string());
+    m_window.Invalidate(true);
+    TellCourseEnded();
 }
 
 // ---------------------------------------------------------------- request rules

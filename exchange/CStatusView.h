@@ -6,11 +6,15 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Identification.h"
 #include "Messages.h"
 #include "RequestRules.h"
 #include "StatusWindow.h"
@@ -37,6 +41,20 @@ struct ClearingTimings {
     int drainLimitMs = 60000;       // a babbling line is drained no longer than this
 };
 
+// What a language sending did with each line of the file.
+struct LanguageOutcome {
+    bool done = false;         // the sending ran to its end (all lines tried)
+    int lines = 0;             // lines sent as requests (empty pieces are not lines)
+    int refused = 0;           // answered with "?"
+    int notEchoed = 0;         // the echo did not come back right
+    std::vector<int> refusedLines;    // their line numbers in the file, from 1
+    std::vector<int> notEchoedLines;
+    bool saved = false;        // the order to store the texts was echoed
+    // The sending did nothing that counts: every line refused or not
+    // echoed, or the store order not taken.
+    bool Failed() const { return done && (!saved || (lines > 0 && refused + notEchoed == lines)); }
+};
+
 // How the last course (transfer, clearing, identification) ended.
 struct CourseOutcome {
     bool receiveFailed = false;  // 31464: line errors, silence, cancel or hang-up
@@ -45,6 +63,9 @@ struct CourseOutcome {
     bool cancelled = false;      // a cancel request was made during the course
     bool ready = false;          // the system was identified at the end
     TransferFailure failure = TransferFailure::None;  // why the transfer failed, as its worker says
+    std::size_t bytesSent = 0;    // the last count a sending reported: what the system can have received
+    std::size_t bytesToSend = 0;  // what it was to send
+    LanguageOutcome language;     // after a language sending
 };
 
 class CStatusView : public MessageSink {
@@ -66,8 +87,13 @@ public:
     // Rebuilds the port and starts clearing and identification. Does nothing
     // while an exchange runs.
     void Connect();
-    // 1 when the system answered its version, else 0. User-interface thread.
+    // 1 when the system answered its version, else 0. User-interface thread:
+    // ApplyIdentification(IdentifySystem(line, timings)).
     int QueryVersion();
+    // Sets the connection flags and the identification from what the line
+    // part found (IdentifySystem, Identification.h); 1 when identified.
+    // User-interface thread.
+    int ApplyIdentification(const IdentifyResult& result);
     // Posts the clearing state and starts the clearing worker; always 1.
     int StartBufferClearing(WPARAM wParam, LPARAM followUp);
     static int BufferClearingThread(CStatusView* view);
@@ -87,6 +113,9 @@ public:
     void OnExchangeState(WPARAM wParam, LPARAM kind);
     void OnTransferDone(WPARAM wParam, LPARAM followUp);
     void OnTransferError(WPARAM which, LPARAM lParam);
+    void OnIdentified();
+    void OnLanguageLine(WPARAM lineNumber, LPARAM what);
+    void OnLanguageDone(WPARAM lines, LPARAM saved);
 
     // The request rules over the current identification.
     SystemIdentity Identity() const;
@@ -113,6 +142,19 @@ public:
     // Forgets a course whose transfer did not start (nothing was sent).
     void AbandonCourse() { m_bCourse = false; }
     const CourseOutcome& LastOutcome() const { return m_outcome; }
+
+    // Told on the user-interface thread when a course has ended, after the
+    // view has shown its end; a listener may start the next course. Returns
+    // an id for RemoveCourseListener.
+    using CourseListener = std::function<void(const CourseOutcome&)>;
+    int AddCourseListener(CourseListener listener);
+    void RemoveCourseListener(int id);
+
+    // Runs the line part of the identification after each clearing on a
+    // worker, so that the user-interface thread never waits on the line;
+    // its result comes back as WM_IDENTIFIED. Off: on the user-interface
+    // thread, as QueryVersion.
+    void SetIdentifyOnWorker(bool on) { m_bIdentifyOnWorker = on; }
     // Asks the running transfer to stop; it ends within a second as a failed
     // transfer, and clearing and identification follow. A request during the
     // clearing cuts its waits short. Any thread.
@@ -143,12 +185,19 @@ public:
 private:
     void SetLine(std::size_t index, std::string text);
     void EndCourse();
+    void Identify(int kind);
+    void TellCourseEnded();
 
     IStatusWindow& m_window;
     bool m_bCourse = false;
     bool m_bPurgeTransmit = true;  // read by the clearing worker
     CourseOutcome m_outcome;
     ClearingTimings m_timings;
+    bool m_bIdentifyOnWorker = false;
+    std::mutex m_identifyMutex;
+    std::optional<IdentifyResult> m_identified;  // from the worker, for WM_IDENTIFIED
+    std::vector<std::pair<int, CourseListener>> m_listeners;
+    int m_nextListener = 1;
     std::chrono::milliseconds m_receiveSilenceLimit{30000};
     Window m_wnd;  // last: messages reach a complete object
 };

@@ -316,6 +316,8 @@ int CText::LanguageSendThread(TransferContext ctx) {
 
     std::size_t n = text->GetLength();
     std::size_t i = 0;
+    int lineNumber = 1;  // of the piece that starts at i, as an editor counts them
+    int lines = 0, taken = 0;
     TransferFailure failure = link == nullptr ? TransferFailure::DeviceGone : TransferFailure::None;
     while (i < n && failure == TransferFailure::None) {
         if (line.CancelRequested()) {
@@ -323,39 +325,62 @@ int CText::LanguageSendThread(TransferContext ctx) {
             break;
         }
         std::string request;
+        const int number = lineNumber;
         {
             std::lock_guard lock(text->m_mutex);
             const std::string& all = text->m_strText;
             std::size_t end = i;
             while (end < all.size() && end < n && all[end] != '\n' && all[end] != '\r') ++end;
             request.assign(all, i, end - i);
+            // CR LF is one line end: its LF counts when its own empty piece comes.
+            if (end < all.size() && (all[end] == '\n' || end + 1 >= all.size() || all[end + 1] != '\n'))
+                ++lineNumber;
             i = end + 1;  // over the line and its one end byte
         }
         if (i > n) i = n;  // a last line without a line end
         if (request.empty()) continue;  // between the CR and LF of a pair
+        ++lines;
 
         if (!line.SendCommand(request)) {
             // A failed echo skips the line, unless the line itself is gone.
             if (line.CancelRequested()) failure = TransferFailure::Cancelled;
             else if (LineGone(link)) failure = TransferFailure::DeviceGone;
+            else ctx.statusView.Post(WM_LANGUAGE_LINE, static_cast<WPARAM>(number), 1);
             continue;
         }
+        // The system's answer up to its prompt: the prompt alone takes the
+        // line, a "?" before it refuses it, however many blanks come first.
         char answer[4] = {};
-        const int got = link->ReadUntil(answer, 3, kPrompt, kByteTimeoutMs);
+        int got = link->ReadUntil(answer, 3, kPrompt, kByteTimeoutMs);
         ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
         if (DeviceGone(got)) {
             // The system took the line, but hung up before it could answer.
             failure = TransferFailure::DeviceGone;
             break;
         }
-        if (got >= 3 && answer[2] == '?') {
-            // Refused: drain what the system says about it, but not forever.
+        std::string said(answer, got > 0 ? static_cast<std::size_t>(got) : 0);
+        bool prompt = !said.empty() && said.back() == static_cast<char>(kPrompt);
+        if (got == 3 && !prompt) {
+            char more[256] = {};
+            const int extra = link->ReadUntil(more, 255, kPrompt, kByteTimeoutMs);
+            if (extra > 0) said.append(more, static_cast<std::size_t>(extra));
+            prompt = !said.empty() && said.back() == static_cast<char>(kPrompt);
+        }
+        if (said.find('?') == std::string::npos) {
+            ++taken;
+            continue;
+        }
+        ctx.statusView.Post(WM_LANGUAGE_LINE, static_cast<WPARAM>(number), 0);
+        if (!prompt) {
+            // Refused without its prompt in sight: drain what the system says
+            // about it, but not forever.
             const std::uint32_t start = GetTickCount();
             while (link->GetChar(kByteTimeoutMs) >= 0 && GetTickCount() - start < 10000) {
             }
         }
     }
 
+    bool saved = false;
     if (failure == TransferFailure::None) {
         line.SendCommand("GET VERSION");
         line.ReadLine();
@@ -363,15 +388,22 @@ int CText::LanguageSendThread(TransferContext ctx) {
         link->GetChar(kByteTimeoutMs);
         // Only a complete sending is stored: after a cancel or a lost line the
         // system keeps its old texts.
-        if (!line.SendCommand("SAVE LANGUAGE")) {
+        saved = line.SendCommand("SAVE LANGUAGE");
+        if (!saved) {
             if (line.CancelRequested()) failure = TransferFailure::Cancelled;
             else if (LineGone(link)) failure = TransferFailure::DeviceGone;
+            else failure = TransferFailure::Refused;
+        } else if (lines > 0 && taken == 0) {
+            // Stored, but nothing of the file is in it.
+            failure = TransferFailure::Refused;
         }
     }
     ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
-    // A vanished line or a cancel: the sending failed, though the lines that
-    // went out were taken.
+    // A vanished line, a cancel, or a system that took nothing: the sending
+    // failed, though the lines that went out may have been taken.
     if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
+    if (failure == TransferFailure::None || failure == TransferFailure::Refused)
+        ctx.statusView.Post(WM_LANGUAGE_DONE, static_cast<WPARAM>(lines), saved ? 1 : 0);
     text->m_bTransferring = false;
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
     return 0;

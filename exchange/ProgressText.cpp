@@ -1,7 +1,9 @@
 #include "ProgressText.h"
 
 #include <cstdio>
+#include <vector>
 
+#include "CStatusView.h"
 #include "ResourceIds.h"
 #include "Strings.h"
 
@@ -14,7 +16,38 @@ std::string SixDigits(std::uint64_t n) {
     return digits;
 }
 
+// "lines 4, 17, 90": at most a screen line of numbers.
+std::string LineList(const std::vector<int>& lines) {
+    constexpr std::size_t kShown = 20;
+    std::string list;
+    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) {
+        if (i) list += ", ";
+        list += std::to_string(lines[i]);
+    }
+    if (lines.size() > kShown) list += ", ...";
+    return Percent(LoadString(lines.size() == 1 ? IDS_LANGUAGE_LINE : IDS_LANGUAGE_LINES), 1, list);
+}
+
 }  // namespace
+
+std::string Percent(std::string text, int n, const std::string& value) {
+    const std::string marker = "%" + std::to_string(n);
+    const std::size_t at = text.find(marker);
+    if (at != std::string::npos) text.replace(at, marker.size(), value);
+    return text;
+}
+
+std::string LanguageSummary(const LanguageOutcome& language) {
+    std::string text = Percent(Percent(LoadString(IDS_LANGUAGE_REFUSED), 1, std::to_string(language.refused)), 2,
+                               std::to_string(language.lines));
+    if (language.refused > 0) text += " (" + LineList(language.refusedLines) + ")";
+    if (language.notEchoed > 0) {
+        text += "; " + Percent(LoadString(IDS_LANGUAGE_NOT_ECHOED), 1, std::to_string(language.notEchoed));
+        text += " (" + LineList(language.notEchoedLines) + ")";
+    }
+    if (language.done && !language.saved) text += "; " + LoadString(IDS_LANGUAGE_NOT_STORED);
+    return text;
+}
 
 std::uint64_t SecondsLeft(std::uint64_t count, std::uint64_t total) {
     return count >= total ? 0 : (total - count) / kAssumedBytesPerSecond;

@@ -19,6 +19,15 @@ std::string FormatProgress(unsigned firstId, std::uint64_t count, std::uint64_t 
 // total (never a wrapped, huge value).
 std::uint64_t SecondsLeft(std::uint64_t count, std::uint64_t total);
 
+// The text with "%<n>" replaced by the value (translated texts are never
+// used as printf formats).
+std::string Percent(std::string text, int n, const std::string& value);
+
+struct LanguageOutcome;
+// "3 of 120 lines refused (lines 4, 17, 90); 1 not echoed (line 8)", and
+// that the store order was not taken when it was not.
+std::string LanguageSummary(const LanguageOutcome& language);
+
 // Replaces the first "%d" of a table text with a number. Translated texts
 // are never used as printf formats.
 std::string ReplaceNumber(const std::string& text, long long number);

@@ -13,11 +13,12 @@ enum class TransferFailure : int {
     DeviceGone = 3,  // the device vanished (hung up, unplugged): nothing more can come
     Cancelled = 4,   // the user asked to stop
     Stalled = 5,     // sending: the transmit queue would not take or pass on the bytes
+    Refused = 6,     // language sending: every line refused, or the order to store them not taken
 };
 
 // The reason a WM_TRANSFER_ERROR carries; unknown values count as unnamed.
 inline TransferFailure TransferFailureFrom(long long value) {
-    return value >= 0 && value <= static_cast<long long>(TransferFailure::Stalled) ? static_cast<TransferFailure>(value)
+    return value >= 0 && value <= static_cast<long long>(TransferFailure::Refused) ? static_cast<TransferFailure>(value)
                                                                               : TransferFailure::None;
 }
 

@@ -23,6 +23,9 @@ constexpr unsigned WM_EXCHANGE_STATE = WM_APP + 2;  // status view: 0, state kin
 constexpr unsigned WM_BYTES_SENT = WM_APP + 3;      // status view: bytes so far, bytes to send or 0
 constexpr unsigned WM_TRANSFER_DONE = WM_APP + 4;   // status view: 0, follow-up kind
 constexpr unsigned WM_TRANSFER_ERROR = WM_APP + 5;  // status view: 2 sending failed, else reception failed
+constexpr unsigned WM_IDENTIFIED = WM_APP + 6;      // status view: identification on a worker has ended
+constexpr unsigned WM_LANGUAGE_LINE = WM_APP + 7;   // status view: line number, 0 refused / 1 not echoed
+constexpr unsigned WM_LANGUAGE_DONE = WM_APP + 8;   // status view: lines sent, 1 when the system stored them
 
 // What receives posted messages: a window.
 class MessageSink {

@@ -39,6 +39,27 @@ constexpr unsigned IDS_TARGET_IS_DEVICE = 31502;
 constexpr unsigned IDS_TARGET_IS_SOCKET = 31503;
 constexpr unsigned IDS_NOT_A_FILE_TO_READ = 31504;
 
+// Where a backup went.
+constexpr unsigned IDS_BACKUP_SAVED = 31510;
+constexpr unsigned IDS_BACKUP_KEPT_WITH_ERRORS = 31511;
+constexpr unsigned IDS_BACKUP_KEPT_AFTER_SILENCE = 31512;
+constexpr unsigned IDS_BACKUP_LEFT_AS_IT_WAS = 31513;
+constexpr unsigned IDS_BACKUP_NOT_KEPT = 31514;
+
+// What a language sending did.
+constexpr unsigned IDS_LANGUAGE_REFUSED = 31520;
+constexpr unsigned IDS_LANGUAGE_NOT_ECHOED = 31521;
+constexpr unsigned IDS_LANGUAGE_LINE = 31522;
+constexpr unsigned IDS_LANGUAGE_LINES = 31523;
+constexpr unsigned IDS_LANGUAGE_NOT_STORED = 31524;
+
+// Files checked before they are sent.
+constexpr unsigned IDS_FILE_EMPTY = 31530;
+constexpr unsigned IDS_FILE_NOT_TEXT = 31531;
+constexpr unsigned IDS_FILE_TOO_LARGE = 31532;
+constexpr unsigned IDS_FILE_SEND_TIME = 31533;
+constexpr unsigned IDS_SEND_ANYWAY = 31534;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

@@ -59,6 +59,38 @@ constexpr StringEntry kStrings[] = {
     {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
      "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
 
+    // Where a backup went: %1 the file, %2 its size.
+    {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
+    {IDS_BACKUP_KEPT_WITH_ERRORS,
+     "Warning: the reception had line errors; what came was saved as %1. Check it before you rely on it.",
+     "Advarsel: modtagelsen havde linjefejl; det modtagne er gemt som %1. Kontrollér det, før du stoler på det."},
+    {IDS_BACKUP_KEPT_AFTER_SILENCE,
+     "Warning: the system fell silent before the end of the backup; what came was saved as %1. Check it before "
+     "you rely on it.",
+     "Advarsel: systemet tav før backuppens slutning; det modtagne er gemt som %1. Kontrollér det, før du stoler "
+     "på det."},
+    {IDS_BACKUP_LEFT_AS_IT_WAS, "%1 was left as it was.", "%1 er ikke ændret."},
+    {IDS_BACKUP_NOT_KEPT, "The backup was cut short and was not saved.", "Backuppen blev afbrudt og er ikke gemt."},
+
+    // What a language sending did (status line 4): "3 of 120 lines refused
+    // (lines 4, 17, 90); 1 not echoed (line 8)".
+    {IDS_LANGUAGE_REFUSED, "%1 of %2 lines refused", "%1 af %2 linjer afvist"},
+    {IDS_LANGUAGE_NOT_ECHOED, "%1 not echoed", "%1 uden ekko"},
+    {IDS_LANGUAGE_LINE, "line %1", "linje %1"},
+    {IDS_LANGUAGE_LINES, "lines %1", "linjerne %1"},
+    {IDS_LANGUAGE_NOT_STORED, "the system did not take the order to store the texts",
+     "systemet modtog ikke ordren om at gemme teksterne"},
+
+    // Files checked before they are sent: why one is refused, and what
+    // sending it takes.
+    {IDS_FILE_EMPTY, "the file is empty", "filen er tom"},
+    {IDS_FILE_NOT_TEXT, "it is not a text file (byte %1 is 0x%2)", "det er ikke en tekstfil (byte %1 er 0x%2)"},
+    {IDS_FILE_TOO_LARGE, "it holds %1 bytes, more than the %2 the vision system takes",
+     "den fylder %1 bytes, mere end de %2, som vision systemet kan modtage"},
+    {IDS_FILE_SEND_TIME, "%1 bytes to send, about %2 seconds at %3 baud",
+     "%1 bytes at sende, cirka %2 sekunder ved %3 baud"},
+    {IDS_SEND_ANYWAY, "Send it anyway?", "Send den alligevel?"},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CliRunner.h"
@@ -54,6 +55,17 @@ TEST(IdentifyTest, EachPresetReportsItsProductAndVersion) {
         EXPECT_TRUE(Contains(r.out, std::string("Version number:  ") + c.number)) << r.out;
         EXPECT_TRUE(Contains(r.out, "State:           Ready")) << r.out;
         EXPECT_TRUE(Contains(r.out, std::string("simulator ") + c.preset)) << r.out;
+    }
+}
+
+TEST(IdentifyTest, AnEchoWithoutAReplyIsAnUnknownSystem) {
+    // The version request is echoed, then nothing (or one byte of noise) follows.
+    for (const char* fault : {"silent-after=0", "silent-after=1"}) {
+        const CliResult r =
+            RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=GET VERSION", "--sim-fault", fault, "identify"}));
+        EXPECT_EQ(6, r.status) << fault << ": " << r.err;
+        EXPECT_TRUE(Contains(r.out, "State:           Unknown vision system")) << r.out;
+        EXPECT_FALSE(Contains(r.out, "Product:")) << r.out;
     }
 }
 
@@ -202,7 +214,7 @@ TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
                                                    "--sim-fault", "silent-after=200", "backup", dir.File("s.asc")}));
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "Warning: " + dir.File("s.asc"))) << r.err;
+    EXPECT_TRUE(Contains(r.err, "saved as " + dir.File("s.asc"))) << r.err;
     // The bytes that came are kept (the reply's first 200, and the echo's line end).
     const std::size_t kept = Slurp(dir.File("s.asc")).size();
     EXPECT_GE(kept, 200u);
@@ -240,6 +252,64 @@ TEST(BackupTest, ALineThatDiesLeavesNoBackup) {
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
     EXPECT_EQ(0u, dir.Entries());
+}
+
+TEST(BackupTest, AFailedBackupNeverReplacesAGoodOne) {
+    // Yesterday's good backup under the nightly name.
+    TestDir dir;
+    const std::string nightly = dir.File("nightly.asc");
+    ASSERT_EQ(0, RunCli(Sim("tz410-3.2.E", {"-q", "backup", nightly})).status);
+    const std::string good = Slurp(nightly);
+    ASSERT_GT(good.size(), 10000u);
+
+    // Tonight the system falls silent after 3000 bytes: kept beside it.
+    const CliResult silent = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
+                                                        "--sim-fault", "silent-after=3000", "backup", nightly}));
+    EXPECT_EQ(7, silent.status) << silent.err;
+    EXPECT_EQ(good, Slurp(nightly)) << "byte for byte";
+    const std::string partial = dir.File("nightly.partial.asc");
+    EXPECT_TRUE(Contains(silent.err, "saved as " + partial)) << silent.err;
+    EXPECT_TRUE(Contains(silent.err, nightly + " was left as it was")) << silent.err;
+    EXPECT_NEAR(3000.0, static_cast<double>(Slurp(partial).size()), 2.0);
+
+    // The line dies halfway: nothing is kept, and the good file still stands.
+    const CliResult cut = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
+                                                     "--sim-fault", "hang-up-after=3000", "backup", nightly}));
+    EXPECT_EQ(7, cut.status) << cut.err;
+    EXPECT_TRUE(Contains(cut.err, "was not saved")) << cut.err;
+    EXPECT_EQ(good, Slurp(nightly));
+    EXPECT_EQ(2u, dir.Entries()) << "the nightly file and the earlier partial one, nothing else";
+}
+
+TEST(BackupTest, TargetsThatAreNoFilesAreRefusedAndLinksWrittenThrough) {
+    TestDir dir;
+    const std::string fifo = dir.File("pipe.asc");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    const std::vector<std::vector<std::string>> commands = {
+        {"backup", fifo}, {"backup", "/dev/full"}, {"backup", dir.path},
+        {"get-menu", fifo}, {"get-language", "/dev/null"}, {"get-picture", "/dev/full.mtx"},
+    };
+    ASSERT_EQ(0, symlink("/dev/full", dir.File("full.mtx").c_str()));
+    for (std::vector<std::string> command : commands) {
+        if (command[1] == "/dev/full.mtx") command[1] = dir.File("full.mtx");
+        const std::string target = command[1];
+        const CliResult r = RunCli(Sim("tz410-3.2.E", command));
+        EXPECT_EQ(11, r.status) << target << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "Cannot write " + target)) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Recieving data")) << "refused before the transfer: " << r.err;
+    }
+    struct stat st {};
+    ASSERT_EQ(0, lstat(fifo.c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "still a FIFO";
+
+    ASSERT_EQ(0, unlink(dir.File("full.mtx").c_str()));
+    mkdir(dir.File("store").c_str(), 0755);
+    symlink("store/real.asc", dir.File("link.asc").c_str());
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("link.asc")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    ASSERT_EQ(0, lstat(dir.File("link.asc").c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+    EXPECT_TRUE(Contains(Slurp(dir.File("store/real.asc")), "[END]"));
 }
 
 TEST(BackupTest, ASilentSystemLeavesNoMenuFile) {
@@ -296,6 +366,22 @@ TEST(TextTest, SendLanguageSendsEveryLine) {
     EXPECT_TRUE(Contains(r.err, "Bytes sent: ")) << r.err;
 }
 
+TEST(TextTest, SendLanguageTellsWhichLinesWereRefused) {
+    TestDir dir;
+    // The system knows texts 001 and 002; 999 and the stray word it refuses.
+    Put(dir.File("some.txt"), "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 999 INGEN\r\nTEXT 002 OPS\r\nHELLO\r\n");
+    const CliResult some = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("some.txt")}));
+    EXPECT_EQ(0, some.status) << some.err;
+    EXPECT_TRUE(Contains(some.err, "Warning: 2 of 5 lines refused (lines 3, 5)")) << some.err;
+    EXPECT_TRUE(Contains(some.out, "Language file sent")) << some.out;
+
+    Put(dir.File("none.txt"), "TEXT 999 INGEN\nHELLO\n");
+    const CliResult none = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("none.txt")}));
+    EXPECT_EQ(8, none.status) << none.err;
+    EXPECT_TRUE(Contains(none.err, "Error sending data! 2 of 2 lines refused (lines 1, 2)")) << none.err;
+    EXPECT_FALSE(Contains(none.out, "Language file sent")) << none.out;
+}
+
 TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
     TestDir dir;
     Put(dir.File("lang.txt"), "LANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\nTEXT 002 SETUP\r\n");
@@ -334,6 +420,39 @@ TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
         EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
         EXPECT_FALSE(Contains(r.err, "Sending Data")) << r.err;
     }
+}
+
+TEST(TextTest, FilesUnfitToSendAreRefusedUnlessForced) {
+    TestDir dir;
+    std::string random(200 * 1024, '\0');
+    unsigned v = 12345;
+    for (char& c : random) c = static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
+    Put(dir.File("random.asc"), random);
+    Put(dir.File("huge.asc"), std::string((1u << 20) + 1, 'x'));
+    Put(dir.File("huge.txt"), std::string(65537, 'x'));
+    Put(dir.File("nul.txt"), std::string("TEXT 001 A\0B\n", 14));
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"restore", dir.File("random.asc")}, "is not a text file"},
+        {{"restore", dir.File("huge.asc")}, "1048577 bytes, more than the 1048576"},
+        {{"send-language", dir.File("huge.txt")}, "65537 bytes, more than the 65536"},
+        {{"send-language", dir.File("nul.txt")}, "byte 10 is 0x00"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = RunCli(Sim("tz410-3.2.E", c.args));
+        EXPECT_EQ(10, r.status) << c.args[1] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+        EXPECT_TRUE(Contains(r.err, "--force")) << r.err;
+        EXPECT_FALSE(Contains(r.err, "Sending Data")) << "nothing was sent: " << r.err;
+    }
+    // Forced, a small odd file goes out, with a warning and its size and time first.
+    Put(dir.File("odd.asc"), std::string("GAIN=\x01\r\n[END]\r\n"));
+    const CliResult forced = RunCli(Sim("tz410-3.2.E", {"restore", "--force", dir.File("odd.asc")}));
+    EXPECT_EQ(0, forced.status) << forced.err;
+    EXPECT_TRUE(Contains(forced.err, "Warning: " + dir.File("odd.asc"))) << forced.err;
+    EXPECT_TRUE(Contains(forced.out, "14 bytes to send, about 1 seconds at 9600 baud")) << forced.out;
 }
 
 TEST(PictureTest, EveryFormAndFileKind) {

@@ -1,6 +1,8 @@
 // brelko-cli as a user runs it: options, usage errors, file commands.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "ArcWriter.h"
 #include "AtomicFile.h"
 #include "FileUtil.h"
@@ -150,6 +152,34 @@ TEST(ArchiveTest, ListAndExtractAnArchive) {
     ASSERT_TRUE(ReadWholeFile(out + "/SCREEN.MTX", &screen, &error)) << error;
     EXPECT_EQ(entries[0].data, screen);
     EXPECT_TRUE(std::filesystem::exists(dir.File("pack.arq")));
+}
+
+TEST(ArchiveTest, OutputsThatAreNoFilesAreRefusedWithExitEleven) {
+    TestDir dir;
+    std::string error;
+    std::vector<ArcWriteEntry> entries(2);
+    entries[0].name = "readme.txt";
+    entries[0].data = {'h', 'i'};
+    entries[1].name = "other.txt";
+    entries[1].data = {'o', 'k'};
+    ASSERT_TRUE(WriteFileAtomically(dir.File("pack.arq"), ArcBuildArchive(entries), &error));
+    ASSERT_TRUE(WriteFileAtomically(dir.File("in.mtx"), MakeScreenPicture(8, 16, 16, "X"), &error));
+    ASSERT_EQ(0, mkfifo(dir.File("readme.txt").c_str(), 0644));
+    ASSERT_EQ(0, mkfifo(dir.File("out.tga").c_str(), 0644));
+
+    const CliResult extract = RunCli({"--lang", "en", "arc", "extract", dir.File("pack.arq"), dir.path});
+    EXPECT_EQ(11, extract.status) << extract.err;
+    EXPECT_TRUE(Contains(extract.err, "Cannot write readme.txt: it is a named pipe")) << extract.err;
+    EXPECT_EQ("ok", Slurp(dir.File("other.txt"))) << "the other member is extracted all the same";
+
+    const CliResult convert = RunCli({"--lang", "en", "convert", dir.File("in.mtx"), dir.File("out.tga")});
+    EXPECT_EQ(11, convert.status) << convert.err;
+    EXPECT_TRUE(Contains(convert.err, "named pipe")) << convert.err;
+    for (const char* fifo : {"readme.txt", "out.tga"}) {
+        struct stat st {};
+        ASSERT_EQ(0, lstat(dir.File(fifo).c_str(), &st));
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << fifo;
+    }
 }
 
 TEST(ArchiveTest, DamagedAndEmptyArchives) {

@@ -176,6 +176,49 @@ TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndNotIntoTheText) {
     view->AbandonCourse();
 }
 
+TEST_F(StatusView, ALanguageSendingEndsWithItsSummaryOnLineFour) {
+    view->BeginCourse();
+    Post(WM_BYTES_SENT, 10, 100);
+    Post(WM_LANGUAGE_LINE, 4, 0);
+    Post(WM_LANGUAGE_LINE, 9, 1);
+    Post(WM_LANGUAGE_LINE, 17, 0);
+    Post(WM_LANGUAGE_DONE, 120, 1);
+    const LanguageOutcome& language = view->LastOutcome().language;
+    EXPECT_TRUE(language.done);
+    EXPECT_EQ(language.lines, 120);
+    EXPECT_EQ(language.refused, 2);
+    EXPECT_EQ(language.refusedLines, (std::vector<int>{4, 17}));
+    EXPECT_EQ(language.notEchoedLines, (std::vector<int>{9}));
+    EXPECT_FALSE(language.Failed());
+    EXPECT_EQ(view->m_strProgress, "2 of 120 lines refused (lines 4, 17); 1 not echoed (line 9)");
+    EXPECT_EQ(view->Lines()[4], view->m_strProgress);
+
+    view->BeginCourse();
+    Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(TransferFailure::Refused));
+    Post(WM_LANGUAGE_DONE, 3, 0);
+    EXPECT_TRUE(view->LastOutcome().language.Failed());
+    EXPECT_EQ(view->m_strProgress,
+              "Error sending data!\n0 of 3 lines refused; the system did not take the order to store the texts");
+    view->AbandonCourse();
+}
+
+TEST(LanguageSummaryText, ListsAreShortAndInTheUsersLanguage) {
+    LanguageOutcome language;
+    language.done = true;
+    language.saved = true;
+    language.lines = 40;
+    for (int i = 1; i <= 25; ++i) language.refusedLines.push_back(i);
+    language.refused = 25;
+    SetBuiltinLanguage(Language::English);
+    EXPECT_EQ(LanguageSummary(language),
+              "25 of 40 lines refused (lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, ...)");
+    language.refusedLines = {3};
+    language.refused = 1;
+    SetBuiltinLanguage(Language::Danish);
+    EXPECT_EQ(LanguageSummary(language), "1 af 40 linjer afvist (linje 3)");
+    SetBuiltinLanguage(Language::English);
+}
+
 TEST_F(StatusView, ActiveDocumentDescription) {
     auto text = CText::Create();
     text->m_strDescription = "Backup File 10 Byte";

@@ -11,6 +11,7 @@
 #include "CDeviceLine.h"
 #include "CPosixPort.h"
 #include "CText.h"
+#include "TransferFailure.h"
 #include "Messages.h"
 #include "Profile.h"
 #include "PtyPeer.h"
@@ -258,6 +259,71 @@ TEST_F(TextTransfer, LanguageLinesAreSentOnceEachThenSaved) {
     EXPECT_EQ(progress.back().l, static_cast<LPARAM>(text->GetLength()));
     EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
     EXPECT_EQ(status.seen.back().l, 0);
+}
+
+TEST_F(TextTransfer, RefusedLinesAreCountedWithTheirLineNumbers) {
+    // Refusals in several forms.
+    Open([](const std::string& l) -> std::string {
+        if (l == "GET VERSION") return "\r\nTZ410 Vision 3.2.E\r\n>";
+        if (l == "TEXT 2 A") return " ??\r\n>";
+        if (l == "TEXT 3 B") return " ?\r\n>";
+        if (l == "TEXT 4 C") return " ?? NO SUCH TEXT\r\n>";
+        if (l == "TEXT 6 D") return "?";  // no prompt at all
+        return "\r\n>";
+    });
+    auto text = CText::Create();
+    // Line ends: CR LF, LF, a lone CR, and an empty line (number 5) between.
+    text->SetText("TEXT 1 OK\r\nTEXT 2 A\nTEXT 3 B\rTEXT 4 C\n\nTEXT 6 D\r\nTEXT 7 OK");
+    ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+    ASSERT_TRUE(WaitDone());
+    std::vector<std::pair<WPARAM, LPARAM>> lines;
+    for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{2, 0}, {3, 0}, {4, 0}, {6, 0}};
+    EXPECT_EQ(lines, expected);
+    const std::vector<Message> done = Of(WM_LANGUAGE_DONE);
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].w, 6u) << "six lines sent";
+    EXPECT_EQ(done[0].l, 1) << "and stored";
+    EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << "some lines were taken";
+}
+
+TEST_F(TextTransfer, ALanguageTheSystemTakesNothingOfFails) {
+    struct Case {
+        const char* name;
+        bool muteAfterFirst;  // the system stops echoing after the first line
+        std::vector<std::pair<WPARAM, LPARAM>> lines;
+        LPARAM saved;
+    } cases[] = {
+        {"every line refused", false, {{1, 0}, {2, 0}}, 1},
+        {"the system stops echoing", true, {{2, 1}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        status.seen.clear();
+        Open([this, &c](const std::string& l) -> std::string {
+            if (l == "TEXT 1 A" && c.muteAfterFirst) {
+                peer->Mute();
+                return "\r\n>";
+            }
+            if (l == "SAVE LANGUAGE") return "\r\nLANGUAGE SAVED\r\n>";
+            return l.rfind("TEXT", 0) == 0 ? " ??\r\n>" : "\r\n>";
+        });
+        auto text = CText::Create();
+        text->SetText("TEXT 1 A\nTEXT 2 B\n");
+        ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+        ASSERT_TRUE(WaitDone());
+        std::vector<std::pair<WPARAM, LPARAM>> lines;
+        for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);
+        EXPECT_EQ(lines, c.lines);
+        const std::vector<Message> errors = Of(WM_TRANSFER_ERROR);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].w, 2u);
+        EXPECT_EQ(errors[0].l, static_cast<LPARAM>(TransferFailure::Refused));
+        const std::vector<Message> done = Of(WM_LANGUAGE_DONE);
+        ASSERT_EQ(done.size(), 1u);
+        EXPECT_EQ(done[0].l, c.saved);
+    }
 }
 
 }  // namespace

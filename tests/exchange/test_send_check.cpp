@@ -1,0 +1,74 @@
+// Which files may go to the vision system, and what sending them takes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "SendFileCheck.h"
+#include "Strings.h"
+
+namespace brelko {
+namespace {
+
+TEST(SendFileCheck, TextAndSizeByKind) {
+    SetBuiltinLanguage(Language::English);
+    const std::string text = "[SYSTEM]\r\nGAIN=4\tX\r\nNAME=M\xe6lk\xf8\r\n[END]\r\nafter";
+    struct Case {
+        const char* name;
+        SendFileKind kind;
+        std::string bytes;
+        SendFileVerdict verdict;
+        std::size_t bad;
+    } cases[] = {
+        {"text with tabs and the code page's letters", SendFileKind::Backup, text, SendFileVerdict::Ok, 0},
+        {"empty", SendFileKind::Backup, "", SendFileVerdict::Empty, 0},
+        {"a zero byte", SendFileKind::Backup, std::string("AB\0C", 4), SendFileVerdict::NotText, 2},
+        {"an escape", SendFileKind::Language, "TEXT 001 \x1b[1m", SendFileVerdict::NotText, 9},
+        {"delete", SendFileKind::Language, "\x7f", SendFileVerdict::NotText, 0},
+        {"form feed", SendFileKind::Backup, "A\fB", SendFileVerdict::NotText, 1},
+        {"a backup of exactly 1 MiB", SendFileKind::Backup, std::string(1u << 20, 'x'), SendFileVerdict::Ok, 0},
+        {"one byte more", SendFileKind::Backup, std::string((1u << 20) + 1, 'x'), SendFileVerdict::TooLarge, 0},
+        {"a language of 64 KiB", SendFileKind::Language, std::string(65536, 'x'), SendFileVerdict::Ok, 0},
+        {"one byte more", SendFileKind::Language, std::string(65537, 'x'), SendFileVerdict::TooLarge, 0},
+        // Not text is told first: it is the likelier mistake.
+        {"large and binary", SendFileKind::Language, std::string(70000, '\x01'), SendFileVerdict::NotText, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SendFileCheck check = CheckSendFile(c.kind, c.bytes);
+        EXPECT_EQ(check.verdict, c.verdict);
+        EXPECT_EQ(check.Ok(), c.verdict == SendFileVerdict::Ok);
+        EXPECT_EQ(check.Reason().empty(), c.verdict == SendFileVerdict::Ok);
+        if (c.verdict == SendFileVerdict::NotText) {
+            EXPECT_EQ(check.badOffset, c.bad);
+        }
+        EXPECT_EQ(check.Overridable(),
+                  c.verdict == SendFileVerdict::NotText || c.verdict == SendFileVerdict::TooLarge);
+    }
+}
+
+TEST(SendFileCheck, WhatGoesOnTheLineAndHowLongItTakes) {
+    SetBuiltinLanguage(Language::English);
+    // A backup ends at its first "[END]", and a line feed follows it.
+    SendFileCheck check = CheckSendFile(SendFileKind::Backup, "ABC[END]tail[END]");
+    EXPECT_EQ(check.fileSize, 17u);
+    EXPECT_EQ(check.bytesToSend, 9u);
+    EXPECT_EQ(check.seconds, 1);
+    // 20 KB at 9600 baud, 960 bytes a second: 22 seconds, rounded up.
+    check = CheckSendFile(SendFileKind::Backup, std::string(20 * 1024 - 1, 'x'));
+    EXPECT_EQ(check.bytesToSend, 20u * 1024);
+    EXPECT_EQ(check.seconds, 22);
+    EXPECT_EQ(check.SizeAndTime(), "20480 bytes to send, about 22 seconds at 9600 baud");
+    check = CheckSendFile(SendFileKind::Language, std::string(1920, 'x'), 19200);
+    EXPECT_EQ(check.seconds, 1);
+    EXPECT_EQ(BytesPerSecond(9600), 960);
+    EXPECT_EQ(BytesPerSecond(0), 1) << "never a division by zero";
+
+    SetBuiltinLanguage(Language::Danish);
+    check = CheckSendFile(SendFileKind::Backup, std::string("A\0", 2));
+    EXPECT_EQ(check.Reason(), "det er ikke en tekstfil (byte 1 er 0x00)");
+    SetBuiltinLanguage(Language::English);
+    EXPECT_EQ(check.Reason(), "it is not a text file (byte 1 is 0x00)");
+}
+
+}  // namespace
+}  // namespace brelko
