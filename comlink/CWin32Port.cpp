@@ -10,6 +10,7 @@
 // - the OVERLAPPED structures have event handles, and every pending write owns
 //   its bytes and its OVERLAPPED until the driver has finished with them.
 #include "CWin32Port.h"
+#include "PortRules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,13 +19,6 @@
 namespace brelko {
 
 namespace {
-
-struct ParityLetter {
-    char letter;
-    BYTE value;
-};
-constexpr ParityLetter kParities[] = {{'N', NOPARITY}, {'O', ODDPARITY}, {'E', EVENPARITY}, {'M', MARKPARITY},
-                                      {'S', SPACEPARITY}};
 
 // Line errors as the line numbers report them.
 constexpr DWORD kLineErrorBits = CE_RXOVER | CE_OVERRUN | CE_RXPARITY | CE_FRAME | CE_BREAK;
@@ -189,32 +183,11 @@ int CWin32Port::SetBufferSizes(int receiveSize, int xoffLimit, int transmitSize)
 
 int CWin32Port::SetHandshaking(int receiveMode, int transmitMode) {
     if (!m_pDcb) return Record(LINK_GENERAL_ERROR);
-    DCB& dcb = *m_pDcb;
-    dcb.fInX = 0;
-    dcb.fOutX = 0;
-    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fOutxDsrFlow = 0;
-
-    switch (receiveMode) {
-    case HANDSHAKE_NONE: break;
-    case HANDSHAKE_XONXOFF: dcb.fInX = 1; break;
-    case HANDSHAKE_DTR: dcb.fDtrControl = DTR_CONTROL_HANDSHAKE; break;
-    case HANDSHAKE_RTS: dcb.fRtsControl = RTS_CONTROL_HANDSHAKE; break;
-    case 13: return Record(LINK_NOT_SUPPORTED);
-    default:
-        // The recorded and the returned code differ, as callers expect.
-        Record(LINK_BAD_HANDSHAKE);
-        return LINK_GENERAL_ERROR;
-    }
-    switch (transmitMode) {
-    case HANDSHAKE_NONE: break;
-    case HANDSHAKE_XONXOFF: dcb.fOutX = 1; break;
-    case HANDSHAKE_CTS: dcb.fOutxCtsFlow = 1; break;
-    case HANDSHAKE_DSR: dcb.fOutxDsrFlow = 1; break;
-    case 15: return Record(LINK_NOT_SUPPORTED);
-    default: return Record(LINK_BAD_ARGUMENT);
+    int recorded = 0;
+    const int result = portrules::ApplyHandshake(*m_pDcb, receiveMode, transmitMode, &recorded);
+    if (result != 0) {
+        Record(recorded);
+        return result;
     }
     if (WriteConfig() != 0) return Record(TranslateSystemError());
     m_nReceiveMode = receiveMode;
@@ -291,18 +264,7 @@ int CWin32Port::Line(int line, int value) {
 
 int CWin32Port::SetParameters(long baud, char parity, int dataBits, int stopBits) {
     if (!m_pDcb) return Record(LINK_GENERAL_ERROR);
-    const ParityLetter* found = nullptr;
-    for (const ParityLetter& p : kParities) {
-        if (p.letter == parity) found = &p;
-    }
-    if (!found) return Record(LINK_BAD_PARITY);
-    m_pDcb->Parity = found->value;
-    m_pDcb->BaudRate = static_cast<DWORD>(baud);
-    if (dataBits < 4 || dataBits > 8) return Record(LINK_BAD_WORD_LENGTH);
-    m_pDcb->ByteSize = static_cast<BYTE>(dataBits);
-    if (stopBits != 1 && stopBits != 2) return Record(LINK_BAD_STOP_BITS);
-    m_pDcb->StopBits = stopBits == 1 ? ONESTOPBIT : TWOSTOPBITS;
-    if (dataBits == 5) m_pDcb->StopBits = ONE5STOPBITS;
+    if (const int refused = portrules::ApplyParameters(*m_pDcb, baud, parity, dataBits, stopBits)) return Record(refused);
     if (WriteConfig() != 0) return Record(TranslateSystemError());
     return 0;
 }
@@ -315,30 +277,13 @@ int CWin32Port::GetParameters(long& baud, char& parity, int& dataBits, int& stop
         stopBits = 1;
         return 0;
     }
-    baud = static_cast<long>(m_pDcb->BaudRate);
-    dataBits = m_pDcb->ByteSize;
-    stopBits = m_pDcb->StopBits == TWOSTOPBITS ? 2 : 1;
-    parity = 0;
-    for (const ParityLetter& p : kParities) {
-        if (p.value == m_pDcb->Parity) parity = p.letter;
-    }
+    portrules::ReadParameters(*m_pDcb, baud, parity, dataBits, stopBits);
     return 0;
 }
 
 int CWin32Port::GetLineStatus(unsigned char packed[4]) {
     UpdateStatus();
-    static constexpr int kLines[4][4] = {
-        {LINE_DTR, LINE_RTS, LINE_BREAK, LINE_DSR},
-        {LINE_CTS, LINE_RI, LINE_CD, 20},
-        {19, 17, 18, LINE_BREAK_DETECTED},
-        {LINE_PARITY_ERROR, LINE_FRAMING_ERROR, LINE_RX_OVERFLOW, LINE_OVERRUN},
-    };
-    for (int byte = 0; byte < 4; ++byte) {
-        unsigned value = 0;
-        for (int field = 0; field < 4; ++field)
-            value |= static_cast<unsigned>(QueryLine(kLines[byte][field]) & 3) << (2 * field);
-        packed[byte] = static_cast<unsigned char>(value);
-    }
+    portrules::PackLineStatus(packed, [this](int line) { return QueryLine(line); });
     m_nLineErrors = 0;
     m_nModemStatus = 0;
     return 0;
@@ -477,34 +422,9 @@ int CWin32Port::Purge(int which, int count) {
 int CWin32Port::DumpStatus(const DumpLineCallback& callback) {
     if (!callback) return LINK_BAD_ARGUMENT;
     DCB empty {};
-    const DCB& c = m_pDcb ? *m_pDcb : empty;
     CommBufferStatus status;
     GetBufferStatus(status, BUFFER_STATUS_ALL);
-    char line[192];  // one buffer serves all six lines
-    int result = 0;
-    std::snprintf(line, sizeof line, "Port type: MS Win32  BaudRate: %-6u  ByteSize: %1d  Parity: %1d",
-                  static_cast<unsigned>(c.BaudRate), c.ByteSize, c.Parity);
-    result = callback(line);
-    std::snprintf(line, sizeof line, "StopBits: %1d  fBinary: %1d  fRtsControl: %1d", c.StopBits,
-                  static_cast<int>(c.fBinary), static_cast<int>(c.fRtsControl));
-    result = callback(line);
-    std::snprintf(line, sizeof line,
-                  "Parity: %1d  OutCtsFlow: %1d  OutDsrFlow: %1d  DtrControl: %1d  OutX: %1d  InX: %1d",
-                  static_cast<int>(c.fParity), static_cast<int>(c.fOutxCtsFlow), static_cast<int>(c.fOutxDsrFlow),
-                  static_cast<int>(c.fDtrControl), static_cast<int>(c.fOutX), static_cast<int>(c.fInX));
-    result = callback(line);
-    std::snprintf(line, sizeof line, "Null: %1d  XonChar: %02x  XoffChar: %02x", static_cast<int>(c.fNull),
-                  static_cast<unsigned char>(c.XonChar), static_cast<unsigned char>(c.XoffChar));
-    result = callback(line);
-    std::snprintf(line, sizeof line, "XonLim: %-5u XoffLim: %-5u EofChr: %02x  EvtChr: %02x",
-                  static_cast<unsigned>(c.XonLim), static_cast<unsigned>(c.XoffLim),
-                  static_cast<unsigned char>(c.EofChar), static_cast<unsigned char>(c.EvtChar));
-    result = callback(line);
-    std::snprintf(line, sizeof line, "RX sz/ct: %5d/%-5d  TX sz/ct: %5d/%-5d  BLOCK SENT:%d  BLOCK RECEIVED:%d",
-                  status.rxSize, status.rxCount, status.txSize, status.txCount, (status.flags & BLOCK_SENT) ? 1 : 0,
-                  (status.flags & BLOCK_RECEIVED) ? 1 : 0);
-    result = callback(line);
-    return result;
+    return portrules::DumpStatusLines(m_pDcb ? *m_pDcb : empty, status, callback);
 }
 
 int CWin32Port::SetEventChar(char c) {
@@ -588,17 +508,7 @@ int CWin32Port::GetModemLine(int mask) {
 }
 
 int CWin32Port::TranslateSystemError() {
-    switch (m_nLastSystemError) {
-    case -12: return LINK_BAD_BAUD;
-    case -11: return LINK_BAD_WORD_LENGTH;
-    case -10:
-    case -3:
-    case -1: return LINK_OPEN_FAILED;
-    case -5: return LINK_BAD_ARGUMENT;
-    case -4: return LINK_NO_MEMORY;
-    case -2: return LINK_ALREADY_OPEN;
-    default: return LINK_GENERAL_ERROR;  // Win32 error numbers are never negative
-    }
+    return portrules::TranslateSystemError(m_nLastSystemError);
 }
 
 }  // namespace brelko

@@ -13,6 +13,7 @@
 
 #include "AtomicFile.h"
 #include "ByteArchive.h"
+#include "CCommPort.h"
 #include "FileUtil.h"
 #include "Profile.h"
 #include "SignalWatcher.h"
@@ -195,6 +196,15 @@ TEST(Win32Console, CtrlCReachesTheCancelActionOnce) {
         EXPECT_EQ(watcher.Received(), SIGINT);
     }
     EXPECT_EQ(signal, SIGINT);
+}
+
+// The abstract port's fatal report: a message box (which headless Wine
+// cannot show, so it returns at once) and the same text on standard error,
+// then status 1.
+TEST(Win32LibraryErrorDeathTest, TheAbstractPortReportsAndEndsWithStatusOne) {
+    CCommPort port;
+    EXPECT_EXIT(port.Idle(), testing::ExitedWithCode(1), "Pure Virtual function called @.*COMLINK,241");
+    EXPECT_EXIT(port.DumpStatus(nullptr), testing::ExitedWithCode(1), "COMLINK,285");
 }
 
 }  // namespace
