@@ -32,14 +32,7 @@ constexpr int kEventFailureLimit = 3;
 CWin32Port::CWin32Port(int portNumber, int receiveSize, int transmitSize, int defer) {
     m_nPort = portNumber;
     m_strDevice = DeviceNameFor(portNumber);
-    Init(receiveSize, transmitSize);
-    if (defer) return;
-    if (!Allocate()) return;
-    Open();
-    if (IsOpen()) {
-        Line(LINE_DTR, 1);
-        Line(LINE_RTS, 1);
-    }
+    Start(receiveSize, transmitSize, defer);
 }
 
 CWin32Port::~CWin32Port() {
@@ -48,9 +41,15 @@ CWin32Port::~CWin32Port() {
     if (m_pReadOverlapped && m_pReadOverlapped->hEvent) CloseHandle(m_pReadOverlapped->hEvent);
 }
 
-void CWin32Port::Init(int receiveSize, int transmitSize) {
+void CWin32Port::Start(int receiveSize, int transmitSize, int defer) {
     m_nRxSize = static_cast<std::uint16_t>(receiveSize);
     m_nTxSize = static_cast<std::uint16_t>(transmitSize);
+    if (defer || !Allocate()) return;
+    Open();
+    if (IsOpen()) {
+        Line(LINE_DTR, 1);
+        Line(LINE_RTS, 1);
+    }
 }
 
 bool CWin32Port::Allocate() {

@@ -82,7 +82,8 @@ private:
         std::vector<unsigned char> bytes;  // the driver reads them until completion
     };
 
-    void Init(int receiveSize, int transmitSize);
+    // Stores the queue sizes; unless deferred: allocates, opens, raises DTR and RTS.
+    void Start(int receiveSize, int transmitSize, int defer);
     bool Allocate();
     void NoteSystemError() { m_nLastSystemError = static_cast<int>(GetLastError()); }
     // ClearCommError, with the errors ORed in; false when the call failed.

@@ -55,14 +55,7 @@ CWin32Port::CWin32Port(const std::string& deviceName, int receiveSize, int trans
         m_bByName = true;
         m_strDevice = deviceName;
     }
-    Init(receiveSize, transmitSize);
-    if (defer) return;
-    if (!Allocate()) return;
-    Open();
-    if (IsOpen()) {
-        Line(LINE_DTR, 1);
-        Line(LINE_RTS, 1);
-    }
+    Start(receiveSize, transmitSize, defer);
 }
 
 int CWin32Port::Open() {
