@@ -74,7 +74,11 @@ std::string DeviceSession::PortLabel() const {
 #if BRELKO_CLI_SIMULATOR
     if (m_simulator) return m_simulator->Label();
 #endif
-    if (m_comNumber != 0) return "COM" + std::to_string(m_comNumber) + " (" + m_device + ")";
+    if (m_comNumber != 0) {
+        const std::string com = "COM" + std::to_string(m_comNumber);
+        // Windows names the device after the port: "\\.\COM3" says nothing more.
+        return m_device == "\\\\.\\" + com ? com : com + " (" + m_device + ")";
+    }
     return m_device;
 }
 
