@@ -69,6 +69,9 @@ constexpr Entry kTexts[] = {
     {Text::WarningLine, "Warning: %1", "Advarsel: %1"},
     {Text::NotSentForce, "%1 is not sent: %2. Use --force to send it all the same.",
      "%1 sendes ikke: %2. Brug --force for at sende den alligevel."},
+    {Text::CtrlCAgain, "(Ctrl+C again within 3 seconds stops it at once.)",
+     "(Ctrl+C igen inden for 3 sekunder stopper den straks.)"},
+    {Text::Stopping, "Stopping... (Ctrl+C again quits at once)", "Stopper... (Ctrl+C igen afslutter straks)"},
 };
 
 constexpr bool InEnumOrder() {

@@ -54,6 +54,8 @@ enum class Text {
     UnknownPreset,      // %1 preset, %2 list
     WarningLine,        // %1 what
     NotSentForce,       // %1 file, %2 reason
+    CtrlCAgain,
+    Stopping,
 };
 
 // The text in the language of the built-in string table (Danish or English).

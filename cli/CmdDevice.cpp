@@ -22,6 +22,7 @@
 #include "DeviceConnection.h"
 #include "PictureFiles.h"
 #include "ProgressText.h"
+#include "RestoreCourse.h"
 #include "SendFileCheck.h"
 #include "PictureReceiver.h"
 #include "SignalWatcher.h"
@@ -148,23 +149,23 @@ bool FitToSend(Console& console, const std::string& file, SendFileKind kind, con
     return true;
 }
 
-template <typename Send>
-ExitStatus SendText(const GlobalOptions& options, Console& console, const std::string& file, const char* suffix,
-                    Text doneText, const SendOptions& sendOptions, Send send) {
+// Send language: every line of the file a request of its own.
+ExitStatus SendLanguageFile(const GlobalOptions& options, Console& console, const std::string& file,
+                            const SendOptions& sendOptions) {
+    const char* suffix = ".txt";
     if (!HasSuffix(file, suffix)) {
         console.Error(Format(CliText(Text::WrongFileKind), {file, suffix}));
         return ExitStatus::BadFile;
     }
     auto text = LoadText(console, file);
     if (!text) return ExitStatus::BadFile;
-    const SendFileKind kind = doneText == Text::Sent ? SendFileKind::Backup : SendFileKind::Language;
-    if (!FitToSend(console, file, kind, *text, sendOptions.force)) return ExitStatus::BadFile;
+    if (!FitToSend(console, file, SendFileKind::Language, *text, sendOptions.force)) return ExitStatus::BadFile;
     DeviceConnection connection(options, console);
     if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
         if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
         return opened;
     }
-    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return send(view, *text); });
+    if (const ExitStatus ran = connection.Run([&](CStatusView& view) { return SendLanguage(view, *text); });
         ran != ExitStatus::Ok)
         return ran;
     const CourseOutcome& outcome = connection.View().LastOutcome();
@@ -182,9 +183,7 @@ ExitStatus SendText(const GlobalOptions& options, Console& console, const std::s
     }
     if (language.done && language.refused + language.notEchoed > 0)
         console.Error(Format(CliText(Text::WarningLine), {LanguageSummary(language)}));
-    // What the system can have received: a restore ends at its first "[END]".
-    const std::size_t sent = language.done ? text->GetLength() : outcome.bytesSent;
-    console.Info(Format(CliText(doneText), {std::to_string(sent), std::to_string(language.lines)}));
+    console.Info(Format(CliText(Text::LanguageSent), {std::to_string(text->GetLength()), std::to_string(language.lines)}));
     return ExitStatus::Ok;
 }
 
@@ -227,14 +226,91 @@ ExitStatus RunGetLanguage(const GlobalOptions& options, Console& console, const 
 
 ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std::string& file,
                       const SendOptions& send) {
-    return SendText(options, console, file, ".asc", Text::Sent, send,
-                    [](CStatusView& view, CText& text) { return SendBackup(view, text); });
+    if (!HasSuffix(file, ".asc")) {
+        console.Error(Format(CliText(Text::WrongFileKind), {file, ".asc"}));
+        return ExitStatus::BadFile;
+    }
+    auto text = LoadText(console, file);
+    if (!text) return ExitStatus::BadFile;
+    if (!FitToSend(console, file, SendFileKind::Backup, *text, send.force)) return ExitStatus::BadFile;
+    DeviceConnection connection(options, console);
+    if (const ExitStatus opened = connection.Open(); opened != ExitStatus::Ok) {
+        if (opened != ExitStatus::Cancelled) connection.ReportNotReady();
+        return opened;
+    }
+
+    RestoreOptions restore;
+    restore.safetyCopy = !send.noSafetyCopy;
+    restore.restoredFile = file;
+    restore.safetyFolder = send.safetyDir;
+    RestoreCourse course(connection.View(), text, restore);
+    course.OnStage([&](RestoreStage stage) {
+        if (stage == RestoreStage::SafetyCopy) {
+            console.Info(LoadString(IDS_SAFETY_COPY_FETCHING));
+        } else if (stage == RestoreStage::Sending) {
+            if (!course.Outcome().safetyCopy.empty())
+                console.Info(Format(LoadString(IDS_SAFETY_COPY_SAVED), {course.Outcome().safetyCopy}));
+            connection.Window().ShowStates();
+        }
+    });
+    // Progress of the safety copy, like a backup's.
+    connection.Window().ShowStates();
+    course.Start();
+    // A block on the line is never given up here: Ctrl+C follows the
+    // cancel rule, and the Ctrl+C after an honoured one ends the program.
+    connection.WaitUntil([&] { return course.Finished() && !connection.View().IsExchangeRunning(); },
+                         [&] { return course.Stage() != RestoreStage::Sending; });
+    const RestoreOutcome& outcome = course.Outcome();
+    std::vector<std::string> messages = outcome.Messages();
+    // The forced stop was told when it happened.
+    if (outcome.end == RestoreEnd::Forced && !messages.empty()) messages.erase(messages.begin());
+
+    switch (outcome.end) {
+    case RestoreEnd::Running:
+        // Given up after a cancel before the file went out.
+        return connection.Cancelled();
+    case RestoreEnd::NotStarted:
+        switch (outcome.why) {
+        case RestoreNotStarted::NotReady:
+            connection.ReportNotReady();
+            return ExitStatusForState(StateOf(*connection.View().m_pLine));
+        case RestoreNotStarted::Busy:
+        case RestoreNotStarted::None:
+            console.Error(CliText(Text::NotReady));
+            return ExitStatus::Failure;
+        case RestoreNotStarted::Cancelled:
+            return connection.Cancelled();
+        case RestoreNotStarted::SafetyCopyFailed:
+        case RestoreNotStarted::SafetyCopyNotSaved:
+            for (const std::string& line : messages) console.Error(line);
+            return outcome.why == RestoreNotStarted::SafetyCopyFailed ? ExitStatus::ReceiveError
+                                                                      : ExitStatus::WriteError;
+        }
+        return ExitStatus::Failure;
+    case RestoreEnd::Completed:
+        // What the system can have received: the block ends at its first "[END]".
+        console.Info(Format(CliText(Text::Sent), {std::to_string(outcome.bytesReceivable)}));
+        if (!outcome.safetyCopy.empty()) console.Info(messages.back());
+        // A system that does not answer after the sending cannot be trusted
+        // to have taken it (a line that went dead midway looks like this).
+        if (!outcome.ready) {
+            console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
+            return ExitStatus::SendError;
+        }
+        return ExitStatus::Ok;
+    case RestoreEnd::Forced:
+    case RestoreEnd::Stalled:
+    case RestoreEnd::DeviceLost:
+        if (outcome.end != RestoreEnd::Forced) console.Error(LoadString(IDS_SEND_ERROR));
+        for (const std::string& line : messages) console.Error(line);
+        return outcome.end == RestoreEnd::Forced ? ExitStatus::Cancelled : ExitStatus::SendError;
+    }
+    return ExitStatus::Failure;
 }
 
 ExitStatus RunSendLanguage(const GlobalOptions& options, Console& console, const std::string& file,
                            const SendOptions& send) {
-    return SendText(options, console, file, ".txt", Text::LanguageSent, send,
-                    [](CStatusView& view, CText& text) { return SendLanguage(view, text); });
+    return SendLanguageFile(options, console, file, send);
 }
 
 ExitStatus RunGetPicture(const GlobalOptions& options, Console& console, const std::string& file) {

@@ -4,6 +4,7 @@
 
 #include "CDeviceLine.h"
 #include "CliText.h"
+#include "ProgressText.h"
 #include "Strings.h"
 
 namespace brelko::cli {
@@ -59,7 +60,14 @@ ExitStatus DeviceConnection::Open() {
     m_window.Attach(m_view.get());
     if (m_options.timeout) m_view->SetReceiveSilenceLimit(SecondsToMs(*m_options.timeout));
     m_watcher = std::make_unique<SignalWatcher>([this](int) {
-        m_view->RequestCancel();
+        const CancelReply reply = m_view->RequestCancel();
+        // A restore block on the line runs to its end: the next Ctrl+C asks
+        // again. Otherwise the next one ends the program at once.
+        if (reply.answer != CancelAnswer::RestoreCannotStop) {
+            m_bCancelled = true;
+            SignalWatcher::ExitOnNextSignal();
+        }
+        m_loop.Enqueue([this, reply] { ReportCancel(reply); });
         m_loop.Wake();
     });
     WithoutStdout([&] { m_view->OnInitialUpdate(); });
@@ -77,17 +85,41 @@ void DeviceConnection::ReportNotReady() {
 }
 
 bool DeviceConnection::Wait() {
+    const bool ended = WaitUntil([this] { return !m_view->IsExchangeRunning(); }, [] { return true; });
+    return ended && !m_bCancelled && !m_view->LastOutcome().cancelled;
+}
+
+bool DeviceConnection::WaitUntil(const std::function<bool()>& done, const std::function<bool()>& mayGiveUp) {
     auto cancelledAt = std::chrono::steady_clock::time_point{};
-    while (!m_view->WaitForCourse(m_loop, 200ms)) {
-        if (m_watcher->Received() == 0) continue;
+    bool gaveUp = false;
+    while (!m_loop.RunUntil(done, 200ms)) {
+        if (!m_bCancelled || !mayGiveUp()) continue;
         // A cancelled transfer ends within a second; the clearing after it
         // may take longer, but the user asked to stop.
         const auto now = std::chrono::steady_clock::now();
         if (cancelledAt == std::chrono::steady_clock::time_point{}) cancelledAt = now;
-        if (now - cancelledAt > 5s) break;
+        if (now - cancelledAt > 5s) {
+            gaveUp = true;
+            break;
+        }
     }
     m_console.Progress().Finish();
-    return m_watcher->Received() == 0 && !m_view->LastOutcome().cancelled;
+    return !gaveUp;
+}
+
+void DeviceConnection::ReportCancel(const CancelReply& reply) {
+    if (reply.answer == CancelAnswer::Forced) {
+        m_console.Progress().Interrupt();
+        m_console.Error(LoadString(IDS_RESTORE_FORCED));
+        return;
+    }
+    m_console.Progress().Interrupt();
+    if (reply.answer == CancelAnswer::Cancelling) {
+        m_console.Error(CliText(Text::Stopping));
+        return;
+    }
+    m_console.Error(Percent(LoadString(IDS_RESTORE_CANNOT_STOP), 1, std::to_string(reply.secondsLeft)) + " " +
+                    CliText(Text::CtrlCAgain));
 }
 
 ExitStatus DeviceConnection::Cancelled() {

@@ -4,7 +4,9 @@
 // reports through it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "CStatusView.h"
@@ -56,6 +58,11 @@ public:
     void ReportNotReady();
     // Waits for the running course; false when it was cancelled.
     bool Wait();
+    // Runs the event loop until done() holds (true), or until 5 s after a
+    // cancel request that was honoured while mayGiveUp() holds (false).
+    bool WaitUntil(const std::function<bool()>& done, const std::function<bool()>& mayGiveUp);
+    // True once a cancel request stopped (or began to stop) something.
+    bool CancelHonoured() const { return m_bCancelled; }
     // "Cancelled" on standard error, and its exit status.
     ExitStatus Cancelled();
 
@@ -81,6 +88,8 @@ public:
 private:
     // Ok when the transfer started; otherwise reports why and returns the status.
     ExitStatus Started(CommandStart start);
+    // What a Ctrl+C did, told on the event loop's thread.
+    void ReportCancel(const CancelReply& reply);
 
     const GlobalOptions& m_options;
     Console& m_console;
@@ -89,6 +98,7 @@ private:
     CliStatusWindow m_window;
     std::unique_ptr<CStatusView> m_view;
     std::unique_ptr<SignalWatcher> m_watcher;
+    std::atomic<bool> m_bCancelled{false};
 };
 
 }  // namespace brelko::cli

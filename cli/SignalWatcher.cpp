@@ -6,22 +6,26 @@
 
 #include <cerrno>
 
+#include "AtomicFile.h"
+
 namespace brelko::cli {
 
 namespace {
 
 volatile sig_atomic_t g_writeFd = -1;
-volatile sig_atomic_t g_signalCount = 0;
+volatile sig_atomic_t g_exitArmed = 0;
 struct sigaction g_oldInt {};
 struct sigaction g_oldTerm {};
 
 void OnSignal(int signal) {
     const int saved = errno;
-    if (g_signalCount > 0) {
-        // The user insists: no clean-up any more.
+    if (g_exitArmed) {
+        // The user insists: no clean-up beyond the temporary files, which
+        // would otherwise stay beside their targets. Both calls are
+        // async-signal-safe.
+        RemoveTemporaryFiles();
         _exit(128 + signal);
     }
-    g_signalCount = 1;
     const unsigned char byte = static_cast<unsigned char>(signal);
     if (g_writeFd >= 0) {
         [[maybe_unused]] const ssize_t n = write(g_writeFd, &byte, 1);
@@ -31,9 +35,11 @@ void OnSignal(int signal) {
 
 }  // namespace
 
+void SignalWatcher::ExitOnNextSignal() { g_exitArmed = 1; }
+
 SignalWatcher::SignalWatcher(std::function<void(int)> onSignal) : m_onSignal(std::move(onSignal)) {
     if (pipe2(m_pipe, O_CLOEXEC) != 0) return;
-    g_signalCount = 0;
+    g_exitArmed = 0;
     g_writeFd = m_pipe[1];
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -49,6 +55,7 @@ SignalWatcher::~SignalWatcher() {
     sigaction(SIGINT, &g_oldInt, nullptr);
     sigaction(SIGTERM, &g_oldTerm, nullptr);
     g_writeFd = -1;
+    g_exitArmed = 0;
     // A zero byte tells the watcher to stop.
     const unsigned char stop = 0;
     [[maybe_unused]] const ssize_t n = write(m_pipe[1], &stop, 1);
@@ -65,11 +72,6 @@ void SignalWatcher::Watch() {
         if (n <= 0 || byte == 0) return;
         Deliver(byte);
     }
-}
-
-void SignalWatcher::Deliver(int signal) {
-    int expected = 0;
-    if (m_received.compare_exchange_strong(expected, signal) && m_onSignal) m_onSignal(signal);
 }
 
 }  // namespace brelko::cli

@@ -102,6 +102,10 @@ int main(int argc, char** argv) {
     auto* restore = app.add_subcommand("restore", "Restore the settings from FILE.asc");
     restore->add_option("FILE", file, "Backup file (.asc)")->required();
     restore->add_flag("--force", sendOptions.force, "Send a file that is not text or larger than 1 MiB all the same");
+    restore->add_option("--safety-dir", sendOptions.safetyDir,
+                        "Folder for the safety copy of the current settings (default: safety/ beside FILE)");
+    restore->add_flag("--no-safety-copy", sendOptions.noSafetyCopy, "Send without a safety copy first");
+    restore->get_option("--safety-dir")->excludes(restore->get_option("--no-safety-copy"));
     auto* getMenu = app.add_subcommand("get-menu", "Fetch the menu texts into FILE.txt");
     getMenu->add_option("FILE", file, "Text file (.txt)")->required();
     auto* getLanguage = app.add_subcommand("get-language", "Fetch the language texts into FILE.txt");

@@ -43,7 +43,7 @@ public:
         if (m_path.empty()) return;
         std::error_code ec;
         // The path is UTF-8, whatever the system's own code page.
-        std::filesystem::remove_all(std::filesystem::path(reinterpret_cast<const char8_t*>(m_path.c_str())), ec);
+        std::filesystem::remove_all(sysfile::PathOf(m_path), ec);
     }
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;

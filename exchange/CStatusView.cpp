@@ -163,6 +163,9 @@ int CStatusView::IsDtrOn() {
 void CStatusView::BeginCourse() {
     m_pLine->ClearCancel();
     m_outcome = CourseOutcome{};
+    m_block->Reset();
+    m_deferredCancel = 0;
+    m_bForced = false;
     m_bCourse = true;
 }
 
@@ -192,8 +195,27 @@ void CStatusView::TellCourseEnded() {
     }
 }
 
-void CStatusView::RequestCancel() {
-    if (m_pLine) m_pLine->RequestCancel();
+CancelReply CStatusView::RequestCancel(std::chrono::steady_clock::time_point now) {
+    CancelReply reply;
+    if (!m_pLine) return reply;
+    if (m_block->UnderWay()) {
+        const long long at = now.time_since_epoch().count();
+        const long long before = m_deferredCancel.load();
+        const auto window = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kForceWindow).count();
+        if (before != 0 && at - before <= window && at >= before) {
+            // The user insists: the block stops halfway.
+            m_bForced = true;
+            m_pLine->RequestCancel();
+            reply.answer = CancelAnswer::Forced;
+            return reply;
+        }
+        m_deferredCancel = at;
+        reply.answer = CancelAnswer::RestoreCannotStop;
+        reply.secondsLeft = m_block->SecondsLeft();
+        return reply;
+    }
+    m_pLine->RequestCancel();
+    return reply;
 }
 
 bool CStatusView::WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeout) {
@@ -257,6 +279,7 @@ void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
     if (which == 2) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
+    if (which == 2 && m_bForced) m_outcome.forced = true;
     if (const TransferFailure failure = TransferFailureFrom(why); failure != TransferFailure::None)
         m_outcome.failure = failure;
     m_window.Invalidate(false);

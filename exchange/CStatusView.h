@@ -5,6 +5,7 @@
 // receives the private messages of the workers as a MessageSink.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BlockWatch.h"
 #include "Identification.h"
 #include "Messages.h"
 #include "RequestRules.h"
@@ -55,12 +57,24 @@ struct LanguageOutcome {
     bool Failed() const { return done && (!saved || (lines > 0 && refused + notEchoed == lines)); }
 };
 
+// What a cancel request did.
+enum class CancelAnswer {
+    Cancelling,         // the running exchange stops within a second
+    RestoreCannotStop,  // a restore block is on the line: it runs to its end (see secondsLeft)
+    Forced,             // a second request soon after the first: the restore block stops at once
+};
+struct CancelReply {
+    CancelAnswer answer = CancelAnswer::Cancelling;
+    long secondsLeft = 0;  // RestoreCannotStop: how long the block still runs
+};
+
 // How the last course (transfer, clearing, identification) ended.
 struct CourseOutcome {
     bool receiveFailed = false;  // 31464: line errors, silence, cancel or hang-up
     bool sendFailed = false;     // 31463: stalled queue, cancel or hang-up
     bool pictureFailed = false;  // 31462
-    bool cancelled = false;      // a cancel request was made during the course
+    bool cancelled = false;      // a cancel request stopped something during the course
+    bool forced = false;         // a restore block was stopped halfway by a second request
     bool ready = false;          // the system was identified at the end
     TransferFailure failure = TransferFailure::None;  // why the transfer failed, as its worker says
     std::size_t bytesSent = 0;    // the last count a sending reported: what the system can have received
@@ -155,10 +169,16 @@ public:
     // its result comes back as WM_IDENTIFIED. Off: on the user-interface
     // thread, as QueryVersion.
     void SetIdentifyOnWorker(bool on) { m_bIdentifyOnWorker = on; }
-    // Asks the running transfer to stop; it ends within a second as a failed
-    // transfer, and clearing and identification follow. A request during the
-    // clearing cuts its waits short. Any thread.
-    void RequestCancel();
+    // Asks the running exchange to stop; any thread. A transfer ends within a
+    // second as a failed one, and clearing and identification follow; a
+    // request during the clearing cuts its waits short. But once the first
+    // byte of a restore block is on the line, a request does not cut it
+    // (RestoreCannotStop, with the seconds it still runs), unless a second
+    // one follows within kForceWindow: that stops the block at once (Forced).
+    CancelReply RequestCancel(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    static constexpr std::chrono::seconds kForceWindow{3};
+    // The restore block of the running course, as its sender reports it.
+    const std::shared_ptr<BlockWatch>& Block() const { return m_block; }
     // Runs the queue until the running course has ended (true) or the time-out
     // passed (false). For plain event loops.
     bool WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeout);
@@ -194,6 +214,9 @@ private:
     CourseOutcome m_outcome;
     ClearingTimings m_timings;
     bool m_bIdentifyOnWorker = false;
+    std::shared_ptr<BlockWatch> m_block = std::make_shared<BlockWatch>();
+    std::atomic<long long> m_deferredCancel{0};  // when a request was put off (clock ticks), 0: none
+    std::atomic<bool> m_bForced{false};
     std::mutex m_identifyMutex;
     std::optional<IdentifyResult> m_identified;  // from the worker, for WM_IDENTIFIED
     std::vector<std::pair<int, CourseListener>> m_listeners;

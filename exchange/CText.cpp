@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BlockWatch.h"
 #include "CDeviceLine.h"
 #include "Clock.h"
 #include "Strings.h"
@@ -239,11 +240,13 @@ int CText::TextSendThread(TransferContext ctx) {
     CCommLink* link = line.Link();
 
     std::size_t count = 0;
+    std::shared_ptr<BlockWatch> watch;
     {
         std::lock_guard lock(text->m_mutex);
         const std::string& terminator = text->m_strTerminator;
         std::size_t at = terminator.empty() ? std::string::npos : text->m_strText.find(terminator);
         count = at == std::string::npos ? text->m_strText.size() : at + terminator.size();
+        watch = text->m_pBlockWatch;
     }
 
     bool error = link == nullptr;
@@ -252,6 +255,13 @@ int CText::TextSendThread(TransferContext ctx) {
         CommBufferStatus status;
         link->GetBufferStatus(status);
         const int halfQueue = status.txSize / 2;
+        if (watch) {
+            long baud = 9600;
+            char parity = 0;
+            int dataBits = 0, stopBits = 0;
+            if (line.Port()) line.Port()->GetParameters(baud, parity, dataBits, stopBits);
+            watch->Begin(count, baud);
+        }
 
         for (std::size_t i = 0; i < count && !error; ++i) {
             char byte = 0;
@@ -279,7 +289,12 @@ int CText::TextSendThread(TransferContext ctx) {
             }
             if (error) break;
             sent = i + 1;
-            if (i % 100 == 0) ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(count));
+            if (i % 100 == 0) {
+                if (watch) watch->Sent(sent, link->TxCount());
+                ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(count));
+            } else if (watch) {
+                watch->Sent(sent);
+            }
         }
 
         if (!error) {
@@ -297,6 +312,7 @@ int CText::TextSendThread(TransferContext ctx) {
         }
     }
 
+    if (watch) watch->End();
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
     ctx.statusView.Post(WM_BYTES_SENT, sent, static_cast<LPARAM>(count));
     if (error) {

@@ -15,6 +15,8 @@
 
 namespace brelko {
 
+class BlockWatch;
+
 class CText : public CData {
 public:
     // Size of the reception buffer at the start and its growth step.
@@ -60,6 +62,12 @@ public:
     // How long a reception waits without any byte before it gives up.
     void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit.store(limit.count()); }
     std::chrono::milliseconds SilenceLimit() const { return std::chrono::milliseconds(m_silenceLimit.load()); }
+    // Where block sending reports its progress for the cancel rule (the
+    // status view's); none: nobody watches.
+    void SetBlockWatch(std::shared_ptr<BlockWatch> watch) {
+        std::lock_guard lock(m_mutex);
+        m_pBlockWatch = std::move(watch);
+    }
     // True from a successful start until the worker has posted its end.
     bool IsTransferring() const { return m_bTransferring.load(); }
 
@@ -78,6 +86,7 @@ private:
 
     std::atomic<long long> m_silenceLimit{kDefaultSilenceLimit.count()};
     std::atomic<bool> m_bTransferring{false};
+    std::shared_ptr<BlockWatch> m_pBlockWatch;  // guarded by m_mutex
 };
 
 }  // namespace brelko

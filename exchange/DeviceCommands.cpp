@@ -61,7 +61,11 @@ CommandStart FetchPicture(CStatusView& view, CData& picture, WindowHandle dataVi
 }
 
 CommandStart SendBackup(CStatusView& view, CText& text, WindowHandle dataView) {
-    return Run(view, [&] { return text.StartSend(*view.m_pLine, Pair(view, dataView), view.GetRestoreCommand()); });
+    return Run(view, [&] {
+        // Once its first byte is out, the block is not cut by a single cancel.
+        text.SetBlockWatch(view.Block());
+        return text.StartSend(*view.m_pLine, Pair(view, dataView), view.GetRestoreCommand());
+    });
 }
 
 CommandStart SendLanguage(CStatusView& view, CText& text, WindowHandle dataView) {

@@ -60,6 +60,22 @@ constexpr unsigned IDS_FILE_TOO_LARGE = 31532;
 constexpr unsigned IDS_FILE_SEND_TIME = 31533;
 constexpr unsigned IDS_SEND_ANYWAY = 31534;
 
+// Restores: the cancel rule, the safety copy and how a restore ended.
+constexpr unsigned IDS_RESTORE_CANNOT_STOP = 31540;
+constexpr unsigned IDS_RESTORE_FORCED = 31541;
+constexpr unsigned IDS_RESTORE_PARTIAL = 31542;
+constexpr unsigned IDS_RESTORE_PARTIAL_NO_COPY = 31543;
+constexpr unsigned IDS_SAFETY_COPY_FETCHING = 31544;
+constexpr unsigned IDS_SAFETY_COPY_SAVED = 31545;
+constexpr unsigned IDS_SAFETY_COPY_FAILED = 31546;
+constexpr unsigned IDS_SAFETY_COPY_INCOMPLETE = 31547;
+constexpr unsigned IDS_RESTORE_STALLED = 31548;
+constexpr unsigned IDS_RESTORE_DEVICE_LOST = 31549;
+constexpr unsigned IDS_RESTORE_RECEIVED = 31550;
+constexpr unsigned IDS_RESTORE_COMPLETED = 31551;
+constexpr unsigned IDS_RESTORE_SAFETY_COPY = 31552;
+constexpr unsigned IDS_SAFETY_COPY_OPTION = 31553;
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

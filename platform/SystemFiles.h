@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace brelko::sysfile {
@@ -19,6 +20,16 @@ constexpr const char* kSeparators = "/";
 
 // "/x", and on Windows also "\\x", "C:\\x", "C:/x" and "\\\\server\\x".
 bool IsAbsolute(const std::string& path);
+
+// std::filesystem paths from and to the program's UTF-8: a plain std::string
+// would be taken in the system's code page on Windows.
+inline std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 enum class Kind { Missing, Regular, Folder, Other };
 struct Info {

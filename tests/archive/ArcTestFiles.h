@@ -10,9 +10,7 @@
 #include <vector>
 #include <filesystem>
 #include <system_error>
-#ifdef _WIN32
 #include "SystemFiles.h"
-#endif
 
 namespace brelko::arctest {
 
@@ -30,7 +28,7 @@ public:
     ~TempDir()
     {
         std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::path(reinterpret_cast<const char8_t*>(m_path.c_str())), ec);
+        std::filesystem::remove_all(sysfile::PathOf(m_path), ec);
     }
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }

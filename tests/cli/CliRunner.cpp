@@ -62,6 +62,11 @@ CliResult RunCli(const CliRun& run) {
             kill(pid, run.signal);
             result.signalSent = true;
         }
+        if (result.signalSent && !run.signalAgainWhen.empty() && !result.signalSentAgain &&
+            result.err.find(run.signalAgainWhen) != std::string::npos) {
+            kill(pid, run.signal);
+            result.signalSentAgain = true;
+        }
     }
     for (auto& fd : fds)
         if (fd.fd >= 0) close(fd.fd);

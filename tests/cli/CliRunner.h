@@ -10,6 +10,7 @@ struct CliResult {
     std::string out;      // standard output
     std::string err;      // standard error
     bool signalSent = false;
+    bool signalSentAgain = false;
 };
 
 struct CliRun {
@@ -18,6 +19,8 @@ struct CliRun {
     // When standard error first contains this text, send `signal` to the child.
     std::string signalWhen;
     int signal = SIGINT;
+    // After that, when standard error first contains this text, send it again.
+    std::string signalAgainWhen;
     std::vector<std::string> env;       // extra NAME=VALUE
     int limitSeconds = 240;             // a child still running then is killed (status 137)
 };

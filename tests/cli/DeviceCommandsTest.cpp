@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "CliRunner.h"
 #include "PictureFiles.h"
 #include "PtyPeer.h"
@@ -181,12 +183,80 @@ TEST(BackupTest, BackupThenRestoreIt) {
     EXPECT_TRUE(Contains(first.err, "Bytes received: ")) << first.err;
     EXPECT_FALSE(Contains(first.err, "\r")) << first.err;
 
-    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("a.asc")}));
+    const CliResult restore = RunCli(Sim("tz410-3.2.E", {"restore", "--no-safety-copy", dir.File("a.asc")}));
     EXPECT_EQ(0, restore.status) << restore.err;
     EXPECT_TRUE(Contains(restore.err, "Sending Data")) << restore.err;
     EXPECT_TRUE(Contains(restore.err, "Bytes sent: ")) << restore.err;
-    EXPECT_EQ(1u, dir.Entries());
+    // What the system can have received: the backup up to its "[END]".
+    EXPECT_TRUE(Contains(restore.out, "Sent " + std::to_string(saved.rfind("[END]") + 5) + " bytes")) << restore.out;
+    EXPECT_EQ(1u, dir.Entries()) << "no safety copy was asked for";
 }
+
+TEST(RestoreTest, ASafetyCopyComesFirstBesideTheFileOrWhereAsked) {
+    TestDir dir;
+    Put(dir.File("new.asc"), "\r\n[SYSTEM]\r\nGAIN=9\r\n[END]\r\n");
+    const CliResult r = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("new.asc")}));
+    EXPECT_EQ(0, r.status) << r.err;
+    const auto safety = std::filesystem::path(dir.File("safety"));
+    ASSERT_TRUE(std::filesystem::is_directory(safety)) << r.out;
+    const auto copy = std::filesystem::directory_iterator(safety)->path().string();
+    EXPECT_EQ(0u, copy.find(dir.File("safety/TZ410-3.2.E-"))) << copy;
+    EXPECT_TRUE(Contains(Slurp(copy), "GAIN=4")) << "the settings from before";
+    EXPECT_TRUE(Contains(r.out, "Safety copy of the current settings: " + copy)) << r.out;
+    EXPECT_TRUE(Contains(r.out, "The settings from before are in " + copy)) << r.out;
+    // The copy came before the sending.
+    EXPECT_LT(r.out.find("Safety copy"), r.out.find("Sent ")) << r.out;
+
+    const CliResult chosen =
+        RunCli(Sim("tz410-3.2.E", {"restore", "--safety-dir", dir.File("copies"), dir.File("new.asc")}));
+    EXPECT_EQ(0, chosen.status) << chosen.err;
+    EXPECT_TRUE(Contains(Slurp(std::filesystem::directory_iterator(dir.File("copies"))->path().string()), "GAIN=4"));
+
+    // No copy, no sending: a safety folder that cannot be made.
+    Put(dir.File("plain"), "x");
+    const CliResult unsaved =
+        RunCli(Sim("tz410-3.2.E", {"restore", "--safety-dir", dir.File("plain"), dir.File("new.asc")}));
+    EXPECT_EQ(11, unsaved.status) << unsaved.err;
+    EXPECT_TRUE(Contains(unsaved.err, "No safety copy could be made")) << unsaved.err;
+    EXPECT_FALSE(Contains(unsaved.err, "Sending Data")) << unsaved.err;
+}
+
+TEST(RestoreTest, CtrlCDuringARestoreLetsItFinish) {
+    TestDir dir;
+    std::string settings;
+    for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
+    settings += "\r\n[END]\r\n";
+    Put(dir.File("new.asc"), settings);
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "19200", "restore", "--no-safety-copy", dir.File("new.asc")});
+    run.signalWhen = "Bytes sent: 000000";  // posted once the first byte is out
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSent) << r.err;
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "A restore cannot be stopped halfway: it still runs for about ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Ctrl+C again within 3 seconds")) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Sent " + std::to_string(settings.size() - 2) + " bytes")) << r.out;
+}
+
+TEST(RestoreTest, ASecondCtrlCStopsItAndSaysHowToGetTheOldSettingsBack) {
+    TestDir dir;
+    std::string settings;
+    for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
+    settings += "\r\n[END]\r\n";
+    Put(dir.File("new.asc"), settings);
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "38400", "restore", dir.File("new.asc")});
+    run.signalWhen = "Bytes sent: 000000";  // posted once the first byte is out
+    run.signalAgainWhen = "cannot be stopped halfway";
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSent) << r.err;
+    EXPECT_EQ(130, r.status) << r.err;
+    EXPECT_TRUE(Contains(r.err, "The restore was stopped halfway.")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "The system can have received ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "may now hold part of the new settings. Restore " + dir.File("safety/TZ410-3.2.E-")))
+        << r.err;
+}
+
 
 TEST(BackupTest, QuietBackupPrintsNothing) {
     TestDir dir;
@@ -330,6 +400,18 @@ TEST(BackupTest, CtrlCCancelsCleanlyAndLeavesNoFile) {
     ASSERT_TRUE(r.signalSent) << r.err;
     EXPECT_EQ(130, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Cancelled")) << r.err;
+    EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
+}
+
+TEST(BackupTest, ASecondCtrlCQuitsAtOnceAndLeavesNoTemporaryFile) {
+    TestDir dir;
+    CliRun run;
+    run.args = Sim("tz410-3.2.E", {"--sim-baud", "9600", "backup", dir.File("c.asc")});
+    run.signalWhen = "Bytes received: ";
+    run.signalAgainWhen = "Stopping...";
+    const CliResult r = RunCli(run);
+    ASSERT_TRUE(r.signalSentAgain) << r.err;
+    EXPECT_EQ(128 + SIGINT, r.status) << r.err;
     EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
 }
 

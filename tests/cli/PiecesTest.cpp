@@ -1,6 +1,8 @@
 // Exit statuses, texts, options and progress of brelko-cli.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -19,10 +21,12 @@
 #include "ExitStatus.h"
 #include "Options.h"
 #include "Progress.h"
+#include "AtomicFile.h"
 #include "SignalWatcher.h"
 #include "SimConfig.h"
 #include "SimOptions.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 using namespace brelko;
 using namespace brelko::cli;
@@ -290,4 +294,39 @@ TEST(SignalWatcherTest, SignalRunsTheActionOnTheWatcherThreadOnce) {
     sigaction(SIGINT, nullptr, &current);
     EXPECT_EQ(SIG_IGN, current.sa_handler);
     sigaction(SIGINT, &saved, nullptr);
+}
+
+TEST(SignalWatcherTest, EverySignalReachesTheActionUntilItArmsTheExit) {
+    std::atomic<int> calls{0};
+    {
+        SignalWatcher watcher([&](int) { ++calls; });
+        for (int sent = 1; sent <= 2; ++sent) {
+            raise(SIGINT);
+            for (int i = 0; i < 200 && calls < sent; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(2, watcher.Count());
+    }
+    EXPECT_EQ(2, calls.load());
+}
+
+TEST(SignalWatcherTest, AnArmedExitRemovesTheTemporaryFilesFirst) {
+    TestDir dir;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        brelko::AtomicFile file;
+        if (!file.Open(dir.File("backup.asc"))) _exit(1);
+        SignalWatcher watcher([](int) { SignalWatcher::ExitOnNextSignal(); });
+        raise(SIGINT);  // the action arms the exit
+        for (int i = 0; i < 500; ++i) {
+            raise(SIGINT);  // once armed, this one ends the process
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(128 + SIGINT, WEXITSTATUS(status));
+    EXPECT_EQ(0u, dir.Entries()) << "no temporary file left beside the target";
 }

@@ -449,28 +449,116 @@ TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
     EXPECT_GT(again->GetLength(), 19000u);
 }
 
-TEST_F(Exchange, CancelEndsARestoreAsFailed) {
+// The system's own settings (about 20 KB) with one of them changed.
+std::string ChangedSettings(ExchangeRig& rig, const std::string& from, const std::string& to) {
+    std::string settings = rig.Backup()->GetText();
+    const std::size_t at = settings.find(from);
+    EXPECT_NE(at, std::string::npos);
+    if (at != std::string::npos) settings.replace(at, from.size(), to);
+    return settings;
+}
+
+TEST_F(Exchange, ACancelDuringARestoreDoesNotCutIt) {
     SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 19200;
+    config.baudRate = 38400;
     rig.Start(config);
     ASSERT_TRUE(rig.Connect());
-    std::string block = "\r\n";
+    const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
+    std::vector<CancelReply> replies;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    };
+    rig.Restore(restored);
+    rig.window.onEvent = nullptr;
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].answer, CancelAnswer::RestoreCannotStop);
+    const CourseOutcome outcome = rig.view->LastOutcome();
+    // What was left when asked, at the line's 960 bytes a second (the port
+    // is set to 9600 baud whatever the far end of a pty does).
+    const long whole = static_cast<long>(outcome.bytesToSend / 960);
+    EXPECT_GE(replies[0].secondsLeft, whole - 6);
+    EXPECT_LE(replies[0].secondsLeft, whole + 3);
+    EXPECT_FALSE(outcome.sendFailed);
+    EXPECT_FALSE(outcome.forced);
+    EXPECT_EQ(outcome.bytesSent, outcome.bytesToSend);
+    EXPECT_TRUE(outcome.ready);
+    // The system holds the new settings, whole.
+    const std::string after = rig.Backup()->GetText();
+    EXPECT_EQ(after, restored);
+}
+
+TEST_F(Exchange, ASecondRequestSoonAfterTheFirstStopsTheRestoreAtOnce) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 38400;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
+    std::vector<CancelReply> replies;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && replies.empty()) {
+            replies.push_back(rig.view->RequestCancel());
+            replies.push_back(rig.view->RequestCancel());
+        }
+    };
+    rig.Restore(restored);
+    rig.window.onEvent = nullptr;
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].answer, CancelAnswer::RestoreCannotStop);
+    EXPECT_EQ(replies[1].answer, CancelAnswer::Forced);
+    const CourseOutcome outcome = rig.view->LastOutcome();
+    EXPECT_TRUE(outcome.sendFailed);
+    EXPECT_TRUE(outcome.forced);
+    EXPECT_EQ(outcome.failure, TransferFailure::Cancelled);
+    EXPECT_LT(outcome.bytesSent, outcome.bytesToSend / 2) << "stopped soon after the second request";
+    EXPECT_GE(outcome.bytesSent, 1000u);
+    EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
+    EXPECT_FALSE(rig.view->IsExchangeRunning());
+}
+
+TEST_F(Exchange, TheForceWindowCountsFromTheLastPutOffRequest) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 9600;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    std::string block;
     while (block.size() < 20000) block += "COMMENT=PADDING PADDING PADDING\r\n";
     block += "[END]\r\n";
-    bool asked = false;
+    using std::chrono::seconds;
+    const auto t0 = std::chrono::steady_clock::now();
+    std::vector<CancelReply> replies;
     rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && !asked) {
-            asked = true;
-            rig.view->RequestCancel();
+        if (e.message == WM_BYTES_SENT && e.wParam >= 500 && replies.empty()) {
+            // Requests on a clock of the test's own: 4 s apart, then 2 s.
+            replies.push_back(rig.view->RequestCancel(t0));
+            replies.push_back(rig.view->RequestCancel(t0 + seconds(4)));
+            replies.push_back(rig.view->RequestCancel(t0 + seconds(6)));
         }
     };
     rig.Restore(block);
     rig.window.onEvent = nullptr;
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].answer, CancelAnswer::RestoreCannotStop);
+    EXPECT_EQ(replies[1].answer, CancelAnswer::RestoreCannotStop) << "more than 3 s after the first";
+    EXPECT_EQ(replies[2].answer, CancelAnswer::Forced);
+    EXPECT_TRUE(rig.view->LastOutcome().forced);
+}
+
+TEST_F(Exchange, BeforeTheBlockAndOutsideRestoresACancelIsACancel) {
+    rig.Start(Preset("tz410-3.2.E"));
+    ASSERT_TRUE(rig.Connect());
+    EXPECT_EQ(rig.view->RequestCancel().answer, CancelAnswer::Cancelling) << "nothing runs";
+    rig.view->BeginCourse();  // the next course forgets it
+    rig.view->AbandonCourse();
+    EXPECT_FALSE(rig.view->Block()->UnderWay());
+    std::vector<CancelReply> replies;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_RECEIVED && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    };
+    rig.Backup();
+    rig.window.onEvent = nullptr;
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].answer, CancelAnswer::Cancelling);
     EXPECT_TRUE(rig.view->LastOutcome().cancelled);
-    EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
-    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Cancelled);
-    EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
-    EXPECT_FALSE(rig.view->IsExchangeRunning());
 }
 
 TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
