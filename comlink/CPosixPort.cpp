@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "Clock.h"
+#include "UucpLock.h"
 
 namespace brelko {
 

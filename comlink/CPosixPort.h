@@ -4,11 +4,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "CCommPort.h"
 
 namespace brelko {
+
+class UucpLock;
 
 // The port's only record of its configuration. Every change is made here
 // first and then written to the device (tcsetattr); DumpStatus prints it.
@@ -127,8 +130,12 @@ public:
     // that a new login is needed after joining it); busy (names the holder
     // from /proc where it can).
     static std::string DescribeOpenFailure(const std::string& devicePath, int err, OpenFailure* kind = nullptr);
-    // "program (pid N)" for every other process that has the device open.
+    // "program (pid N)" for every other process that has the device open;
+    // one that holds the master side of the same pty is its far end, not a
+    // holder.
     static std::string DeviceHolders(const std::string& devicePath);
+    // The program name of a process ("?" when it cannot be seen).
+    static std::string ProcessName(long pid);
 
     // How long Idle waits on the descriptor for input: a byte that arrives
     // ends the wait at once; 10 ms is the grain of the classic tick count.
@@ -154,6 +161,8 @@ private:
     int BufferedCount() const { return static_cast<int>(m_rxTail - m_rxHead); }
     int FillBuffer();
     int QueryLine(int line);
+    // Refuses the open as a device another program holds.
+    int RefuseBusy(std::string reason);
 
     PortConfig m_config;
     std::string m_strDevice;
@@ -177,6 +186,7 @@ private:
     bool m_bVanished = false;
     bool m_bDeviceKeyHeld = false;
     unsigned long long m_deviceKey = 0;
+    std::unique_ptr<UucpLock> m_pLock;  // held while the device is open
     // Bytes already taken from the driver and not yet handed out.
     static constexpr int RX_BUFFER_SIZE = 4096;
     unsigned char m_rxBuffer[RX_BUFFER_SIZE];

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -17,6 +18,7 @@
 
 #include "CPosixPort.h"
 #include "Profile.h"
+#include "UucpLock.h"
 
 namespace brelko {
 
@@ -64,9 +66,49 @@ std::string CPosixPort::DeviceOverride() {
     return g_deviceOverride;
 }
 
+namespace {
+
+// The pty number of a slave device (/dev/pts/N), or -1.
+int PtyNumber(const std::string& devicePath) {
+    std::string device = devicePath;
+    if (char* real = ::realpath(devicePath.c_str(), nullptr)) {
+        device = real;
+        std::free(real);
+    }
+    if (device.rfind("/dev/pts/", 0) != 0) return -1;
+    char* end = nullptr;
+    const long n = std::strtol(device.c_str() + 9, &end, 10);
+    return end != device.c_str() + 9 && *end == '\0' ? static_cast<int>(n) : -1;
+}
+
+// Whether the descriptor is the master side of pty `number`: the far end
+// of the line (a terminal window, a simulated system), not a competitor.
+bool IsMasterOf(const std::string& pidDir, const char* fd, int number) {
+    char target[64] = {};
+    const std::string link = pidDir + "/fd/" + fd;
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0 || std::strcmp(target, "/dev/ptmx") != 0) return false;
+    std::ifstream info(pidDir + "/fdinfo/" + fd);
+    std::string line;
+    while (std::getline(info, line)) {
+        if (line.rfind("tty-index:", 0) == 0) return std::atoi(line.c_str() + 10) == number;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string CPosixPort::ProcessName(long pid) {
+    std::string name;
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::getline(comm, name);
+    return name.empty() ? std::string("?") : name;
+}
+
 std::string CPosixPort::DeviceHolders(const std::string& devicePath) {
     unsigned long long key = 0;
     if (!DeviceKey(devicePath, key)) return {};
+    const int pty = PtyNumber(devicePath);
     std::string holders;
     const pid_t self = ::getpid();
     DIR* proc = ::opendir("/proc");
@@ -75,25 +117,22 @@ std::string CPosixPort::DeviceHolders(const std::string& devicePath) {
         char* end = nullptr;
         long pid = std::strtol(entry->d_name, &end, 10);
         if (pid <= 0 || *end != '\0' || pid == self) continue;
-        std::string fdDir = std::string("/proc/") + entry->d_name + "/fd";
+        const std::string pidDir = std::string("/proc/") + entry->d_name;
+        const std::string fdDir = pidDir + "/fd";
         DIR* fds = ::opendir(fdDir.c_str());
         if (!fds) continue;  // another user's process: not ours to see
         bool holds = false;
+        bool farEnd = false;
         while (const dirent* fd = ::readdir(fds)) {
             if (fd->d_name[0] == '.') continue;
             unsigned long long fdKey = 0;
-            if (DeviceKey(fdDir + "/" + fd->d_name, fdKey) && fdKey == key) {
-                holds = true;
-                break;
-            }
+            if (DeviceKey(fdDir + "/" + fd->d_name, fdKey) && fdKey == key) holds = true;
+            else if (pty >= 0 && IsMasterOf(pidDir, fd->d_name, pty)) farEnd = true;
         }
         ::closedir(fds);
-        if (!holds) continue;
-        std::string name;
-        std::ifstream comm(std::string("/proc/") + entry->d_name + "/comm");
-        std::getline(comm, name);
+        if (!holds || farEnd) continue;
         if (!holders.empty()) holders += ", ";
-        holders += (name.empty() ? std::string("?") : name) + " (pid " + entry->d_name + ")";
+        holders += ProcessName(pid) + " (pid " + entry->d_name + ")";
     }
     ::closedir(proc);
     return holders;
@@ -209,6 +248,14 @@ int CPosixPort::Open() {
     return m_nError;
 }
 
+int CPosixPort::RefuseBusy(std::string reason) {
+    m_nLastSystemError = EBUSY;
+    m_openFailure = OpenFailure::Busy;
+    m_strOpenFailure = std::move(reason);
+    if (m_pLock) m_pLock->Release();
+    return Record(TranslateSystemError());
+}
+
 int CPosixPort::OpenDevice() {
     std::string path = m_bByPath ? m_strDevice : DevicePathFor(m_nPort);
     m_strDevice = path;
@@ -232,7 +279,24 @@ int CPosixPort::OpenDevice() {
             err = ENOTTY;
             ::close(fd);
             fd = -1;
-        } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        }
+    }
+    if (fd >= 0) {
+        // Another program's lock file, then another program that holds the
+        // device without one. Opening it beside them changed nothing: its
+        // lines stay as the holder set them until the last close.
+        if (!m_pLock) m_pLock = std::make_unique<UucpLock>();
+        long owner = 0;
+        if (m_pLock->Acquire(path, &owner) == UucpLock::Result::Busy) {
+            ::close(fd);
+            return RefuseBusy(path + " is busy: " + ProcessName(owner) + " (pid " + std::to_string(owner) +
+                              ") holds its lock " + UucpLock::LockPathFor(path));
+        }
+        if (const std::string holders = DeviceHolders(path); !holders.empty()) {
+            ::close(fd);
+            return RefuseBusy(path + " is busy: another program holds it (" + holders + ")");
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             // Another program (or another open of ours) holds the lock.
             err = EBUSY;
             ::close(fd);
@@ -243,6 +307,7 @@ int CPosixPort::OpenDevice() {
         }
     }
     if (fd < 0) {
+        if (m_pLock) m_pLock->Release();
         m_nLastSystemError = err;
         m_strOpenFailure = DescribeOpenFailure(path, err, &m_openFailure);
         return Record(TranslateSystemError());
@@ -268,6 +333,7 @@ int CPosixPort::Close() {
     ::ioctl(m_fd, TIOCNXCL);
     int result = ::close(m_fd);
     m_fd = -1;
+    if (m_pLock) m_pLock->Release();
     if (m_bDeviceKeyHeld) {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_heldDevices.erase(m_deviceKey);

@@ -5,7 +5,9 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +18,8 @@
 #include "TestFiles.h"
 
 using namespace brelko::cli;
+
+extern char** environ;
 
 namespace {
 
@@ -135,6 +139,39 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
     EXPECT_TRUE(Contains(busy.err, "is busy")) << busy.err;
     close(held);
     close(master);
+
+    // A program that holds the terminal without any lock is named all the same.
+    {
+        const int master2 = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(master2, 0);
+        ASSERT_EQ(0, grantpt(master2));
+        ASSERT_EQ(0, unlockpt(master2));
+        const std::string other = ptsname(master2);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, other.c_str(), O_RDWR | O_NOCTTY, 0);
+        char sleepName[] = "sleep";
+        char seconds[] = "60";
+        char* argv[] = {sleepName, seconds, nullptr};
+        pid_t holder = -1;
+        ASSERT_EQ(0, posix_spawnp(&holder, "sleep", &actions, nullptr, argv, environ));
+        posix_spawn_file_actions_destroy(&actions);
+        // Until the holder has the terminal open as its standard input.
+        const std::string fd0 = "/proc/" + std::to_string(holder) + "/fd/0";
+        char target[64] = {};
+        for (int i = 0; i < 500 && std::string(target) != other; ++i) {
+            const ssize_t n = readlink(fd0.c_str(), target, sizeof target - 1);
+            target[n > 0 ? n : 0] = '\0';
+            if (std::string(target) != other) usleep(10000);
+        }
+        const CliResult held = RunCli({"--lang", "en", "--device", other, "identify"});
+        EXPECT_EQ(3, held.status) << held.err;
+        EXPECT_TRUE(Contains(held.err, "is busy: another program holds it (sleep (pid " + std::to_string(holder) + ")"))
+            << held.err;
+        kill(holder, SIGKILL);
+        waitpid(holder, nullptr, 0);
+        close(master2);
+    }
 
     const CliResult notSerial = RunCli({"--lang", "en", "--device", "/dev/null", "port-status"});
     EXPECT_EQ(3, notSerial.status);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <thread>
 
+#include "CPosixPort.h"
 #include "SimClient.h"
 
 using namespace brelko::simtest;
@@ -78,6 +79,13 @@ TEST(SimProgram, ServesItsPathAndLinkUntilTerminated) {
     for (int i = 0; i < 100 && ::readlink(link.c_str(), target, sizeof target - 1) <= 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(std::string(target), path);
+    // The program holds both sides of its pty: the far end of the line, no
+    // other program that a port would have to make way for.
+    EXPECT_EQ(brelko::CPosixPort::DeviceHolders(path), "");
+    {
+        brelko::CPosixPort port(link, 4096, 2048, 0);
+        EXPECT_TRUE(port.IsOpen()) << port.OpenFailureReason();
+    }
     {
         SimClient client(link);
         ASSERT_TRUE(client.IsOpen());
