@@ -23,9 +23,9 @@ std::string GroupOf(const std::string& path) {
 
 std::string PortProblemText(const CDeviceLine& line) {
     if (line.m_bPortOpen) return {};
-    const CPosixPort* port = line.Port();
+    const CCommPort* port = line.Port();
     if (!port) return {};
-    const std::string& device = port->DevicePath();
+    const std::string device = port->Device();
     switch (port->OpenFailureKind()) {
     case OpenFailure::None: return {};
     case OpenFailure::NoSuchDevice: return FormatArgs(LoadString(IDS_PORT_NO_DEVICE), {device});

@@ -1,4 +1,5 @@
 #include "ArcEntry.h"
+#include "SystemFiles.h"
 
 #include <cctype>
 #include <cstring>
@@ -81,7 +82,7 @@ ArcStatus ArcProbe(const char* name)
         path.pop_back();
     if (path.find('.') == std::string::npos)
         path += ".arq";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = sysfile::OpenStream(path, "rb");
     if (!f)
         return kArcCannotOpen;
     ArcEntry entry;

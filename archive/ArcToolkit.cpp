@@ -4,6 +4,7 @@
 #include "ArcDecoder.h"
 #include "ArcWildcard.h"
 #include "AtomicFile.h"
+#include "SystemFiles.h"
 
 #include <cctype>
 #include <cerrno>
@@ -11,12 +12,9 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <new>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace brelko {
 
@@ -64,7 +62,7 @@ bool OtherThreadOwns(const Toolkit& t) { return t.open && t.owner != std::this_t
 
 std::string DirectoryOf(const std::string& path)
 {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of(sysfile::kSeparators);
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -78,10 +76,12 @@ void CloseFiles(Toolkit& t)
         std::fclose(t.work);
     t.archive = t.work = nullptr;
     if (!t.workName.empty())
-        ::unlink(t.workName.c_str());
-    struct stat st;
-    if (!t.archiveName.empty() && ::stat(t.archiveName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
-        ::unlink(t.archiveName.c_str());
+        sysfile::Remove(t.workName);
+    if (!t.archiveName.empty()) {
+        const sysfile::Info info = sysfile::InfoOf(t.archiveName);
+        if (info.kind == sysfile::Kind::Regular && info.size == 0)
+            sysfile::Remove(t.archiveName);
+    }
     t.archiveName.clear();
     t.workName.clear();
 }
@@ -135,11 +135,11 @@ std::string RelativeOutputName(const char* entryName, bool keepPaths)
 void MakeDirectories(const std::string& path)
 {
     const std::string dir = DirectoryOf(path);
-    struct stat st;
-    if (dir == "." || ::stat(dir.c_str(), &st) == 0)
+    if (dir == "." || sysfile::InfoOf(dir).kind != sysfile::Kind::Missing)
         return;
-    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
-        ::mkdir(path.substr(0, at).c_str(), 0777);
+    for (std::size_t at = path.find_first_of(sysfile::kSeparators, 1); at != std::string::npos;
+         at = path.find_first_of(sysfile::kSeparators, at + 1))
+        sysfile::MakeFolder(path.substr(0, at));
 }
 
 // Copies or decodes the entry's stored data into its output file.
@@ -184,10 +184,7 @@ ArcStatus ExtractEntry(Toolkit& t, ArcEntry& e, AtomicFile& out, std::string* re
 // caller can load what it extracted.
 void ApplyTime(const std::string& path, const ArcEntry& e)
 {
-    struct timespec times[2];
-    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(e.m_nTime);
-    times[0].tv_nsec = times[1].tv_nsec = 0;
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    sysfile::SetFileTime(path, static_cast<std::int64_t>(e.m_nTime));
 }
 
 ArcExtraction ExtractTo(Toolkit& t, ArcEntry& e, const Request& r)
@@ -242,11 +239,11 @@ ArcStatus ArcOpen(const char* name, int flags)
     if (path.find('.') == std::string::npos)
         path += ".arq";
     // File names keep their case here: this file system tells case apart.
-    std::FILE* archive = std::fopen(path.c_str(), "r+b");
+    std::FILE* archive = sysfile::OpenStream(path, "r+b");
     if (!archive && errno == ENOENT)
-        archive = std::fopen(path.c_str(), "w+b");
+        archive = sysfile::OpenStream(path, "w+b");
     else if (!archive && (errno == EACCES || errno == EROFS))
-        archive = std::fopen(path.c_str(), "rb");  // extracting never writes the archive
+        archive = sysfile::OpenStream(path, "rb");  // extracting never writes the archive
     if (!archive)
         return kArcNoStream;
     t.archive = archive;
@@ -258,14 +255,11 @@ ArcStatus ArcOpen(const char* name, int flags)
     t.open = true;
     t.owner = std::this_thread::get_id();
     // The work file: a unique name in the archive's own directory.
-    std::string workName = DirectoryOf(path) + "/arqXXXXXX";
-    const int fd = ::mkstemp(workName.data());
-    if (fd >= 0) {
+    std::string workName;
+    int err = 0;
+    t.work = sysfile::CreateUniqueFile(DirectoryOf(path), "arq", &workName, &err);
+    if (t.work)
         t.workName = workName;
-        t.work = ::fdopen(fd, "wb");
-        if (!t.work)
-            ::close(fd);
-    }
     if (!t.work) {
         CloseFiles(t);
         t.open = false;

@@ -1,7 +1,5 @@
 // arc list|extract: the ".arq" archives the vision system packs its pictures
 // in, through the archive toolkit.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -11,6 +9,8 @@
 #include "Archive.h"
 #include "CliText.h"
 #include "Commands.h"
+#include "ConsoleSystem.h"
+#include "SystemFiles.h"
 
 namespace brelko::cli {
 
@@ -49,7 +49,7 @@ struct Listed {
 // Walks the headers without extracting anything.
 ArcStatus ListEntries(const std::string& path, std::vector<Listed>* entries) {
     if (const ArcStatus probe = ArcProbe(path.c_str()); probe != kArcOk) return probe;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = sysfile::OpenStream(path, "rb");
     if (!file) return kArcCannotOpen;
     ArcStatus status = kArcOk;
     for (;;) {
@@ -75,7 +75,7 @@ ArcStatus ListEntries(const std::string& path, std::vector<Listed>* entries) {
 std::string TimeText(std::uint32_t seconds) {
     const std::time_t t = seconds;
     std::tm tm {};
-    gmtime_r(&t, &tm);
+    UtcTime(t, &tm);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &tm);
     return text;

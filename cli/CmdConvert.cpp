@@ -2,8 +2,10 @@
 #include "CliText.h"
 #include "Commands.h"
 #include "PictureFiles.h"
+#if BRELKO_CLI_SIMULATOR
 #include "SimOptions.h"
 #include "SimulatorRunner.h"
+#endif
 
 namespace brelko::cli {
 
@@ -29,9 +31,12 @@ ExitStatus RunConvert(Console& console, const std::string& in, const std::string
     return ExitStatus::Ok;
 }
 
+#if BRELKO_CLI_SIMULATOR
 std::string SimulatorHelp() {
     return "Simulator presets (--simulate=PRESET):\n" + SimulatorPresetHelp() +
            "Simulator fault switches (--sim-fault NAME[=VALUE]):\n" + SimFaultHelp();
 }
+
+#endif
 
 }  // namespace brelko::cli

@@ -9,6 +9,8 @@
 #include "Profile.h"
 #ifdef BRELKO_HAVE_SERIALDEVICES
 #include "SerialPorts.h"
+#elif defined(_WIN32)
+#include "ComPortList.h"
 #endif
 
 namespace brelko::cli {
@@ -19,6 +21,11 @@ ExitStatus RunPorts(const GlobalOptions& options, Console& console) {
     const auto entries = TakePortInventory(ListSerialDevices(), SettingsComResolver());
     const int configured = Profile::GetInt("Custom", "Comport", 1);
     console.Result(DescribePorts(entries, configured));
+    return ExitStatus::Ok;
+#elif defined(_WIN32)
+    // Windows: the COM ports the system knows by their DOS device names.
+    const auto devices = ScanSerialDevices(SettingsComResolver());
+    console.Result(DescribeSerialDevices(devices, Profile::GetInt("Custom", "Comport", 1)));
     return ExitStatus::Ok;
 #else
     console.Error(CliText(Text::NoDeviceListing));

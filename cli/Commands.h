@@ -38,6 +38,8 @@ ExitStatus RunArcList(Console& console, const std::string& archive);
 ExitStatus RunArcExtract(Console& console, const std::string& archive, const std::string& destination);
 
 // The simulator presets and fault switches, for --help.
+#if BRELKO_CLI_SIMULATOR
 std::string SimulatorHelp();
+#endif
 
 }  // namespace brelko::cli

@@ -1,34 +1,26 @@
 #include "DeviceSession.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "CDeviceLine.h"
 #include "CliText.h"
+#include "ConsoleSystem.h"
 #include "Profile.h"
+#if BRELKO_CLI_SIMULATOR
 #include "SimulatorRunner.h"
+#endif
 #include "Strings.h"
 
 namespace brelko::cli {
 
 StdoutSilencer::StdoutSilencer() {
     std::fflush(stdout);
-    m_saved = dup(STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
+    m_saved = RedirectToNull(stdout);
 }
 
 StdoutSilencer::~StdoutSilencer() {
     std::fflush(stdout);
-    if (m_saved >= 0) {
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-    }
+    RestoreStream(stdout, m_saved);
 }
 
 DeviceSession::DeviceSession(const GlobalOptions& options, Console& console)
@@ -36,10 +28,13 @@ DeviceSession::DeviceSession(const GlobalOptions& options, Console& console)
 
 DeviceSession::~DeviceSession() {
     CDeviceLine::SetPortFactory({});
+#if BRELKO_CLI_SIMULATOR
     m_simulator.reset();
+#endif
 }
 
 ExitStatus DeviceSession::Prepare() {
+#if BRELKO_CLI_SIMULATOR
     if (m_options.simulate) {
         std::string error;
         bool badOptions = false;
@@ -49,24 +44,26 @@ ExitStatus DeviceSession::Prepare() {
             return badOptions ? ExitStatus::Usage : ExitStatus::Failure;
         }
         m_device = m_simulator->DevicePath();
-    } else if (!m_options.device.empty()) {
+    } else
+#endif
+    if (!m_options.device.empty()) {
         m_device = m_options.device;
     } else {
         // A COM number: the device line's own rule (Ports/COM<n>, else
         // /dev/ttyS<n-1>), with --port in place of Custom/Comport.
         m_comNumber = m_options.port ? *m_options.port : Profile::GetInt("Custom", "Comport", 1);
-        m_device = CPosixPort::DevicePathFor(m_comNumber - 1);
+        m_device = CDeviceLine::SystemDeviceName(m_comNumber - 1);
         if (m_options.port) {
             const int portNumber = m_comNumber - 1;
             CDeviceLine::SetPortFactory([portNumber](int, int receiveSize, int transmitSize) {
-                return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
+                return CDeviceLine::MakeSystemPort(portNumber, receiveSize, transmitSize);
             });
         }
         return ExitStatus::Ok;
     }
     // A device by path: the device line opens it whatever Custom/Comport says.
     CDeviceLine::SetPortFactory([device = m_device](int, int receiveSize, int transmitSize) {
-        return std::make_unique<CPosixPort>(device, receiveSize, transmitSize, 0);
+        return CDeviceLine::MakeSystemPort(device, receiveSize, transmitSize);
     });
     return ExitStatus::Ok;
 }
@@ -91,8 +88,14 @@ void DeviceSession::ReportTraceFailure(CDeviceLine& line) {
 std::string DeviceSession::DevicePath() const { return m_device; }
 
 std::string DeviceSession::PortLabel() const {
+#if BRELKO_CLI_SIMULATOR
     if (m_simulator) return m_simulator->Label();
-    if (m_comNumber != 0) return "COM" + std::to_string(m_comNumber) + " (" + m_device + ")";
+#endif
+    if (m_comNumber != 0) {
+        const std::string com = "COM" + std::to_string(m_comNumber);
+        // Windows names the device after the port: "\\.\COM3" says nothing more.
+        return m_device == "\\\\.\\" + com ? com : com + " (" + m_device + ")";
+    }
     return m_device;
 }
 

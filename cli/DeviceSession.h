@@ -43,12 +43,16 @@ public:
     // "Unable to Open COM Port!: <the system's reason>", for a failed Reopen.
     std::string OpenFailureText(const CDeviceLine& line) const;
 
+#if BRELKO_CLI_SIMULATOR
     SimulatorRunner* Simulator() const { return m_simulator.get(); }
+#endif
 
 private:
     const GlobalOptions& m_options;
     Console& m_console;
-    std::unique_ptr<SimulatorRunner> m_simulator;
+#if BRELKO_CLI_SIMULATOR
+    std::unique_ptr<SimulatorRunner> m_simulator;  // Linux only: it plays on a pty
+#endif
     std::string m_device;
     int m_comNumber = 0;
 };

@@ -1,6 +1,8 @@
 #include "Options.h"
 
+#if BRELKO_CLI_SIMULATOR
 #include "SimConfig.h"
+#endif
 
 namespace brelko::cli {
 
@@ -8,7 +10,9 @@ std::vector<std::string> NormaliseArguments(int argc, const char* const* argv) {
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
+#if BRELKO_CLI_SIMULATOR
         if (i > 0 && arg == "--simulate") arg = "--simulate=" + SimConfig{}.preset;
+#endif
         args.push_back(std::move(arg));
     }
     return args;

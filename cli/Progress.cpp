@@ -1,10 +1,8 @@
 #include "Progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 
+#include "ConsoleSystem.h"
 #include "ProgressText.h"
 #include "ResourceIds.h"
 
@@ -66,13 +64,14 @@ std::string ProgressBarLine(Direction direction, std::uint64_t bytes, std::uint6
 
 ProgressReporter::Mode ProgressReporter::ModeFor(std::FILE* out, bool quiet) {
     if (quiet || out == nullptr) return Mode::Off;
-    return isatty(fileno(out)) ? Mode::Bar : Mode::Lines;
+    return IsTerminal(out) ? Mode::Bar : Mode::Lines;
 }
 
 ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milliseconds lineInterval)
     : m_out(out), m_mode(mode), m_lineInterval(lineInterval) {
-    winsize size {};
-    if (m_mode == Mode::Bar && ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) m_columns = size.ws_col;
+    if (m_mode == Mode::Bar) {
+        if (const int columns = TerminalColumns(out); columns > 0) m_columns = columns;
+    }
 }
 
 ProgressReporter::~ProgressReporter() { Finish(); }

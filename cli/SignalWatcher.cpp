@@ -70,10 +70,7 @@ void SignalWatcher::Watch() {
         const ssize_t n = read(m_pipe[0], &byte, 1);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0 || byte == 0) return;
-        int expected = 0;
-        m_received.compare_exchange_strong(expected, byte);
-        ++m_count;
-        if (m_onSignal) m_onSignal(byte);
+        Deliver(byte);
     }
 }
 

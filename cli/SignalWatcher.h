@@ -1,4 +1,6 @@
-// Ctrl+C and SIGTERM during a command: the signal handler only writes a byte to
+// Ctrl+C and SIGTERM during a command (on Windows: Ctrl+C, Ctrl+Break and
+// closing the console, in SignalWatcherWin32.cpp, through the system's console
+// handler thread instead of a pipe): the signal handler only writes a byte to
 // a pipe; a watcher thread reads it and runs the cancel action (the status
 // view's cancel request) outside the handler, where anything may be called.
 // Once the action has said so (ExitOnNextSignal), the next signal ends the
@@ -27,6 +29,14 @@ public:
     int Received() const { return m_received.load(); }
     // How many signals the action has seen.
     int Count() const { return m_count.load(); }
+    // Counts a signal and runs the action (the watcher thread, or the
+    // system's console handler thread on Windows).
+    void Deliver(int signal) {
+        int expected = 0;
+        m_received.compare_exchange_strong(expected, signal);
+        ++m_count;
+        if (m_onSignal) m_onSignal(signal);
+    }
 
 private:
     void Watch();

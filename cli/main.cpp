@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CliText.h"
+#include "ConsoleSystem.h"
 #include "Commands.h"
 #include "Console.h"
 #include "ExitStatus.h"
@@ -39,6 +40,7 @@ void SetUpEnvironment(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareConsole();
     const std::vector<std::string> args = NormaliseArguments(argc, argv);
     SetUpEnvironment(args);
 
@@ -48,12 +50,21 @@ int main(int argc, char** argv) {
     app.fallthrough();
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("brelko-cli ") + BRELKO_VERSION);
+#if BRELKO_CLI_SIMULATOR
     app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp());
+#else
+    app.footer("Exit statuses:\n" + ExitStatusTableText());
+#endif
 
     app.add_option("--port", options.port, "COM number of the vision system's port (default: Custom/Comport)")
         ->check(CLI::Range(1, 256));
+#ifdef _WIN32
+    app.add_option("--device", options.device, "Use this serial device (COM3, \\\\.\\CNCA0) instead of a COM number");
+#else
     app.add_option("--device", options.device, "Use this tty device instead of a COM number");
+#endif
     app.add_option("--ini", options.ini, "Settings file (default: beside the program)");
+#if BRELKO_CLI_SIMULATOR
     app.add_option("--simulate", options.simulate,
                    "Run the built-in simulator and use it; --simulate=PRESET picks a preset");
     app.add_option("--sim-fault", options.simFaults, "Fault switch of the simulator, NAME or NAME=VALUE (repeatable)");
@@ -67,16 +78,19 @@ int main(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     app.add_option("--sim-restart", options.simRestart, "Seconds the simulator stays silent after a restore")
         ->check(CLI::NonNegativeNumber);
+#endif
     app.add_option("--timeout", options.timeout, "Seconds of silence after which a text reception gives up (default 30); also the wait for a picture's header line (default 60)")
         ->check(CLI::PositiveNumber);
     app.add_option("--lang", options.lang, "Language of the messages: en or da (default: the locale)")
         ->check(CLI::IsMember({"en", "da"}));
     app.add_option("--trace", options.trace, "Record every byte on the line, both ways, to FILE (appends)");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no reports; failures are still shown");
+#if BRELKO_CLI_SIMULATOR
     for (const char* simOption : {"--sim-fault", "--sim-picture", "--sim-form", "--sim-bits", "--sim-baud", "--sim-restart"})
         app.get_option(simOption)->needs(app.get_option("--simulate"));
-    app.get_option("--port")->excludes(app.get_option("--device"));
     app.get_option("--simulate")->excludes(app.get_option("--port"))->excludes(app.get_option("--device"));
+#endif
+    app.get_option("--port")->excludes(app.get_option("--device"));
 
     std::string file, in, out, archive, destination = ".";
     bool serviceData = false;

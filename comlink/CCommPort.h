@@ -2,8 +2,10 @@
 // concrete port does not provide end the process through LibraryError.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "LinkCodes.h"
 
@@ -55,6 +57,18 @@ using DumpLineCallback = std::function<int(const char* line)>;
 // One unsigned 16-bit open counter per port number (0 is COM1).
 constexpr int OPEN_COUNT_TABLE_SIZE = 256;
 
+// Why a device could not be opened, beside the link code.
+enum class OpenFailure {
+    None,
+    NotInTable,     // port number outside the open-count table
+    AlreadyOpen,    // another port object of this process holds it
+    NoSuchDevice,
+    NoPermission,
+    Busy,           // another program holds it
+    NotATty,        // not a serial device
+    Other,
+};
+
 class CCommPort {
 public:
     CCommPort();
@@ -93,6 +107,19 @@ public:
     int PeekError() const { return m_nError; }
     int PortNumber() const { return m_nPort; }
 
+    // What every concrete port can tell and take, whatever its system: the
+    // device line and the command line use these without knowing which port
+    // they hold.
+    virtual bool IsOpen() const { return false; }
+    // The device the port opens ("/dev/ttyUSB0", "COM3"); empty when unknown.
+    virtual std::string Device() const { return {}; }
+    // Why the last Open failed, for the user: empty when it did not fail.
+    const std::string& OpenFailureReason() const { return m_strOpenFailure; }
+    OpenFailure OpenFailureKind() const { return m_openFailure; }
+    // Ends the port's own waits (WaitEvent) early while *flag is true. The
+    // flag must outlive the port; nullptr removes it. The link has its own.
+    void SetCancelFlag(const std::atomic<bool>* flag) { m_pCancel = flag; }
+
     // The process-wide open-count table. Numbers outside it, -1 included,
     // are refused by the ports.
     static bool PortNumberInTable(int portNumber);
@@ -104,8 +131,17 @@ protected:
     // Counts this object as holding its port number open (once).
     void CountOpen();
 
+    void NoteOpenFailure(OpenFailure kind, std::string reason) {
+        m_openFailure = kind;
+        m_strOpenFailure = std::move(reason);
+    }
+    bool CancelRequested() const { return m_pCancel && m_pCancel->load(); }
+
     int m_nPort = 0;
     int m_nError = 0;
+    OpenFailure m_openFailure = OpenFailure::None;
+    std::string m_strOpenFailure;
+    const std::atomic<bool>* m_pCancel = nullptr;
 
 private:
     bool m_bCounted = false;

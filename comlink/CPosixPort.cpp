@@ -9,6 +9,7 @@
 //   no wait goes on polling a dead descriptor;
 // - line errors come from the driver's error counters where it has them.
 #include "CPosixPort.h"
+#include "PortRules.h"
 
 #include <linux/serial.h>
 #include <poll.h>
@@ -27,12 +28,6 @@
 namespace brelko {
 
 namespace {
-
-struct ParityLetter {
-    char letter;
-    std::uint8_t value;
-};
-constexpr ParityLetter kParities[] = {{'N', 0}, {'O', 1}, {'E', 2}, {'M', 3}, {'S', 4}};
 
 bool SpeedFor(std::uint32_t baud, speed_t& speed) {
     struct Rate {
@@ -271,31 +266,11 @@ int CPosixPort::SetBufferSizes(int receiveSize, int xoffLimit, int transmitSize)
 }
 
 int CPosixPort::SetHandshaking(int receiveMode, int transmitMode) {
-    m_config.fInX = 0;
-    m_config.fOutX = 0;
-    if (m_config.fRtsControl == RTS_CONTROL_HANDSHAKE) m_config.fRtsControl = RTS_CONTROL_ENABLE;
-    if (m_config.fDtrControl == DTR_CONTROL_HANDSHAKE) m_config.fDtrControl = DTR_CONTROL_ENABLE;
-    m_config.fOutxCtsFlow = 0;
-    m_config.fOutxDsrFlow = 0;
-
-    switch (receiveMode) {
-    case HANDSHAKE_NONE: break;
-    case HANDSHAKE_XONXOFF: m_config.fInX = 1; break;
-    case HANDSHAKE_DTR: m_config.fDtrControl = DTR_CONTROL_HANDSHAKE; break;
-    case HANDSHAKE_RTS: m_config.fRtsControl = RTS_CONTROL_HANDSHAKE; break;
-    case 13: return Record(LINK_NOT_SUPPORTED);
-    default:
-        // The recorded and the returned code differ, as callers expect.
-        Record(LINK_BAD_HANDSHAKE);
-        return LINK_GENERAL_ERROR;
-    }
-    switch (transmitMode) {
-    case HANDSHAKE_NONE: break;
-    case HANDSHAKE_XONXOFF: m_config.fOutX = 1; break;
-    case HANDSHAKE_CTS: m_config.fOutxCtsFlow = 1; break;
-    case HANDSHAKE_DSR: m_config.fOutxDsrFlow = 1; break;
-    case 15: return Record(LINK_NOT_SUPPORTED);
-    default: return Record(LINK_BAD_ARGUMENT);
+    int recorded = 0;
+    const int result = portrules::ApplyHandshake(m_config, receiveMode, transmitMode, &recorded);
+    if (result != 0) {
+        Record(recorded);
+        return result;
     }
     if (WriteConfig() != 0) return Record(TranslateSystemError());
     m_nReceiveMode = receiveMode;
@@ -365,46 +340,19 @@ int CPosixPort::Line(int line, int value) {
 }
 
 int CPosixPort::SetParameters(long baud, char parity, int dataBits, int stopBits) {
-    const ParityLetter* found = nullptr;
-    for (const ParityLetter& p : kParities) {
-        if (p.letter == parity) found = &p;
-    }
-    if (!found) return Record(LINK_BAD_PARITY);
-    m_config.Parity = found->value;
-    m_config.BaudRate = static_cast<std::uint32_t>(baud);
-    if (dataBits < 4 || dataBits > 8) return Record(LINK_BAD_WORD_LENGTH);
-    m_config.ByteSize = static_cast<std::uint8_t>(dataBits);
-    if (stopBits != 1 && stopBits != 2) return Record(LINK_BAD_STOP_BITS);
-    m_config.StopBits = stopBits == 1 ? 0 : 2;
-    if (dataBits == 5) m_config.StopBits = 1;
+    if (const int refused = portrules::ApplyParameters(m_config, baud, parity, dataBits, stopBits)) return Record(refused);
     if (WriteConfig() != 0) return Record(TranslateSystemError());
     return 0;
 }
 
 int CPosixPort::GetParameters(long& baud, char& parity, int& dataBits, int& stopBits) {
-    baud = static_cast<long>(m_config.BaudRate);
-    dataBits = m_config.ByteSize;
-    stopBits = m_config.StopBits == 2 ? 2 : 1;
-    parity = 0;
-    for (const ParityLetter& p : kParities) {
-        if (p.value == m_config.Parity) parity = p.letter;
-    }
+    portrules::ReadParameters(m_config, baud, parity, dataBits, stopBits);
     return 0;
 }
 
 int CPosixPort::GetLineStatus(unsigned char packed[4]) {
     UpdateStatus();
-    static constexpr int kLines[4][4] = {
-        {LINE_DTR, LINE_RTS, LINE_BREAK, LINE_DSR},
-        {LINE_CTS, LINE_RI, LINE_CD, 20},
-        {19, 17, 18, LINE_BREAK_DETECTED},
-        {LINE_PARITY_ERROR, LINE_FRAMING_ERROR, LINE_RX_OVERFLOW, LINE_OVERRUN},
-    };
-    for (int byte = 0; byte < 4; ++byte) {
-        unsigned value = 0;
-        for (int field = 0; field < 4; ++field) value |= static_cast<unsigned>(QueryLine(kLines[byte][field]) & 3) << (2 * field);
-        packed[byte] = static_cast<unsigned char>(value);
-    }
+    portrules::PackLineStatus(packed, [this](int line) { return QueryLine(line); });
     m_nLineErrors = 0;
     m_nModemStatus = 0;
     return 0;
@@ -502,33 +450,9 @@ int CPosixPort::Purge(int which, int count) {
 
 int CPosixPort::DumpStatus(const DumpLineCallback& callback) {
     if (!callback) return LINK_BAD_ARGUMENT;
-    const PortConfig& c = m_config;
     CommBufferStatus status;
     GetBufferStatus(status, BUFFER_STATUS_ALL);
-    char line[192];  // one buffer serves all six lines
-    int result = 0;
-    std::snprintf(line, sizeof line, "Port type: MS Win32  BaudRate: %-6u  ByteSize: %1d  Parity: %1d",
-                  static_cast<unsigned>(c.BaudRate), c.ByteSize, c.Parity);
-    result = callback(line);
-    std::snprintf(line, sizeof line, "StopBits: %1d  fBinary: %1d  fRtsControl: %1d", c.StopBits, c.fBinary,
-                  c.fRtsControl);
-    result = callback(line);
-    std::snprintf(line, sizeof line,
-                  "Parity: %1d  OutCtsFlow: %1d  OutDsrFlow: %1d  DtrControl: %1d  OutX: %1d  InX: %1d", c.fParity,
-                  c.fOutxCtsFlow, c.fOutxDsrFlow, c.fDtrControl, c.fOutX, c.fInX);
-    result = callback(line);
-    std::snprintf(line, sizeof line, "Null: %1d  XonChar: %02x  XoffChar: %02x", c.fNull,
-                  static_cast<unsigned char>(c.XonChar), static_cast<unsigned char>(c.XoffChar));
-    result = callback(line);
-    std::snprintf(line, sizeof line, "XonLim: %-5u XoffLim: %-5u EofChr: %02x  EvtChr: %02x",
-                  static_cast<unsigned>(c.XonLim), static_cast<unsigned>(c.XoffLim),
-                  static_cast<unsigned char>(c.EofChar), static_cast<unsigned char>(c.EvtChar));
-    result = callback(line);
-    std::snprintf(line, sizeof line, "RX sz/ct: %5d/%-5d  TX sz/ct: %5d/%-5d  BLOCK SENT:%d  BLOCK RECEIVED:%d",
-                  status.rxSize, status.rxCount, status.txSize, status.txCount, (status.flags & BLOCK_SENT) ? 1 : 0,
-                  (status.flags & BLOCK_RECEIVED) ? 1 : 0);
-    result = callback(line);
-    return result;
+    return portrules::DumpStatusLines(m_config, status, callback);
 }
 
 int CPosixPort::SetEventChar(char c) {
@@ -603,17 +527,7 @@ int CPosixPort::GetModemLine(int mask) {
 }
 
 int CPosixPort::TranslateSystemError() {
-    switch (m_nLastSystemError) {
-    case -12: return LINK_BAD_BAUD;
-    case -11: return LINK_BAD_WORD_LENGTH;
-    case -10:
-    case -3:
-    case -1: return LINK_OPEN_FAILED;
-    case -5: return LINK_BAD_ARGUMENT;
-    case -4: return LINK_NO_MEMORY;
-    case -2: return LINK_ALREADY_OPEN;
-    default: return LINK_GENERAL_ERROR;  // system error numbers are positive here
-    }
+    return portrules::TranslateSystemError(m_nLastSystemError);
 }
 
 }  // namespace brelko

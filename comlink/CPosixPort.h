@@ -71,18 +71,6 @@ struct LineErrorCounters {
     std::uint32_t bufOverrun = 0;  // receive queue overflow
 };
 
-// Why a device could not be opened, beside the link code.
-enum class OpenFailure {
-    None,
-    NotInTable,     // port number outside the open-count table
-    AlreadyOpen,    // another port object of this process holds it
-    NoSuchDevice,
-    NoPermission,
-    Busy,           // another program holds it
-    NotATty,
-    Other,
-};
-
 class CPosixPort : public CCommPort {
 public:
     // Port number n (0-based) opens the device path that DevicePathFor(n)
@@ -126,17 +114,10 @@ public:
     int GetModemLine(int mask);
     int TranslateSystemError();          // the last system error as a link code
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const override { return m_fd >= 0; }
     const std::string& DevicePath() const { return m_strDevice; }
+    std::string Device() const override { return m_strDevice; }
     const PortConfig& Config() const { return m_config; }
-    // Why the last Open failed, for the user: empty when it did not fail.
-    const std::string& OpenFailureReason() const { return m_strOpenFailure; }
-    OpenFailure OpenFailureKind() const { return m_openFailure; }
-
-    // Ends WaitEvent early (with -802) while *flag is true. The flag must
-    // outlive the port; nullptr removes it. The link has its own.
-    void SetCancelFlag(const std::atomic<bool>* flag) { m_pCancel = flag; }
-
     // The device for a port number: the process-wide override when set, else
     // Ports/COM<n+1> of the settings file, else /dev/ttyS<n>.
     static std::string DevicePathFor(int portNumber);
@@ -206,9 +187,6 @@ private:
     bool m_bVanished = false;
     bool m_bDeviceKeyHeld = false;
     unsigned long long m_deviceKey = 0;
-    OpenFailure m_openFailure = OpenFailure::None;
-    std::string m_strOpenFailure;
-    const std::atomic<bool>* m_pCancel = nullptr;
     std::unique_ptr<UucpLock> m_pLock;  // held while the device is open
     // Bytes already taken from the driver and not yet handed out.
     static constexpr int RX_BUFFER_SIZE = 4096;

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "LibraryErrorReport.h"
 #include "LinkCodes.h"
 
 namespace brelko {
@@ -120,7 +121,7 @@ void LibraryError(const char* sourcePath, int lineNumber) {
     if (g_libraryErrorHook) {
         g_libraryErrorHook("Library Error", message);
     } else {
-        std::fprintf(stderr, "%s\n", message);
+        ShowLibraryError("Library Error", message);
     }
     // Worker threads may still run: end at once rather than run the static
     // destructors under their feet.

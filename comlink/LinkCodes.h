@@ -35,13 +35,14 @@ const char* ErrorText(int code);
 
 // Reports a fatal library fault: formats "Pure Virtual function called
 // @<path>,<line>" and "Unable to continue execution", hands both lines to the
-// hook (the GUI shows its message box there) or writes them to standard
-// error, and ends the process with status 1.
+// hook (the GUI shows its message box there) or to the system's report (a
+// message box and standard error on Windows, standard error elsewhere), and
+// ends the process with status 1.
 [[noreturn]] void LibraryError(const char* sourcePath, int lineNumber);
 
 // The hook gets the caption "Library Error" and the two-line message; it is
 // expected to return when the user has closed its box. nullptr restores the
-// standard-error report.
+// system's report.
 using LibraryErrorHook = void (*)(const char* caption, const char* message);
 void SetLibraryErrorHook(LibraryErrorHook hook);
 

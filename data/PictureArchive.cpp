@@ -4,6 +4,7 @@
 
 #include "ArcEntry.h"
 #include "ArcToolkit.h"
+#include "SystemFiles.h"
 
 namespace brelko {
 
@@ -11,7 +12,7 @@ bool IsPictureArchive(const std::string& path) { return ArcProbe(path.c_str()) =
 
 bool ExtractPictureArchive(const std::string& archivePath, const std::string& folder, std::string& memberPath) {
     // The first entry's name says which file to extract.
-    std::FILE* file = std::fopen(archivePath.c_str(), "rb");
+    std::FILE* file = sysfile::OpenStream(archivePath, "rb");
     if (!file) return false;
     ArcEntry entry;
     entry.m_pInput = file;

@@ -1,7 +1,5 @@
 #include "PictureReceiver.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "CDeviceLine.h"
+#include "SystemFiles.h"
 #include "CMTX.h"
 #include "Clock.h"
 #include "Messages.h"
@@ -39,26 +38,21 @@ void ReportChecksumError() {
 // reception never touches a file of the user's; removed with everything in it.
 class PrivateFolder {
 public:
-    PrivateFolder() {
-        std::error_code ec;
-        std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        if (ec) base = "/tmp";
-        std::string pattern = (base / "brelko-picture-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) m_path = pattern;
-    }
+    PrivateFolder() : m_path(sysfile::MakePrivateFolder("brelko-picture-")) {}
     ~PrivateFolder() {
         if (m_path.empty()) return;
         std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
+        // The path is UTF-8, whatever the system's own code page.
+        std::filesystem::remove_all(sysfile::PathOf(m_path), ec);
     }
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;
 
     bool Ok() const { return !m_path.empty(); }
-    const std::filesystem::path& Path() const { return m_path; }
+    const std::string& Path() const { return m_path; }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
 int HexDigit(std::uint8_t c) {
@@ -150,11 +144,11 @@ private:
         return true;
     }
 
-    static bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        return static_cast<bool>(out);
+    static bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        std::FILE* out = sysfile::OpenStream(path, "wb");
+        if (!out) return false;
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        return std::fclose(out) == 0 && written;
     }
 
     bool Receive() {
@@ -183,19 +177,19 @@ private:
         }
         PrivateFolder folder;
         if (!folder.Ok()) return false;
-        const auto received = folder.Path() / "TEMP.MTX";
+        const std::string received = folder.Path() + "/TEMP.MTX";
         if (!WriteFile(received, payload)) return false;
         payload = {};
 
         if ((sum & 0xFFFF) != (checksum & 0xFFFF)) ReportChecksumError();
 
-        std::filesystem::path pictureFile = received;
-        if (IsPictureArchive(received.string())) {
+        std::string pictureFile = received;
+        if (IsPictureArchive(received)) {
             std::string member;
-            if (!ExtractPictureArchive(received.string(), folder.Path().string(), member)) return false;
+            if (!ExtractPictureArchive(received, folder.Path(), member)) return false;
             pictureFile = member;
         }
-        if (!picture->LoadFile(pictureFile.string())) return false;
+        if (!picture->LoadFile(pictureFile)) return false;
 
         m_ctx.dataView.Post(WM_DATA_UPDATE, 0, 1);
         m_ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);

@@ -255,7 +255,13 @@ int CText::TextSendThread(TransferContext ctx) {
         CommBufferStatus status;
         link->GetBufferStatus(status);
         const int halfQueue = status.txSize / 2;
-        if (watch) watch->Begin(count, line.Port() ? static_cast<long>(line.Port()->Config().BaudRate) : 9600);
+        if (watch) {
+            long baud = 9600;
+            char parity = 0;
+            int dataBits = 0, stopBits = 0;
+            if (line.Port()) line.Port()->GetParameters(baud, parity, dataBits, stopBits);
+            watch->Begin(count, baud);
+        }
 
         for (std::size_t i = 0; i < count && !error; ++i) {
             char byte = 0;

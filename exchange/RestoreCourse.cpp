@@ -10,6 +10,7 @@
 #include "DeviceCommands.h"
 #include "ProgressText.h"
 #include "Strings.h"
+#include "SystemFiles.h"
 
 namespace brelko {
 
@@ -36,7 +37,11 @@ RestoreNotStarted WhyNotStarted(CommandStart start) {
 
 std::string SafetyCopyName(const std::string& product, const std::string& version, std::time_t when) {
     std::tm local {};
+#ifdef _WIN32
+    localtime_s(&local, &when);
+#else
     localtime_r(&when, &local);
+#endif
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     return SafeWord(product, "unknown") + "-" + SafeWord(version, "unknown") + "-" + stamp + ".asc";
@@ -44,9 +49,9 @@ std::string SafetyCopyName(const std::string& product, const std::string& versio
 
 std::string SafetyFolder(const RestoreOptions& options) {
     if (!options.safetyFolder.empty()) return options.safetyFolder;
-    const std::filesystem::path file(options.restoredFile);
+    const std::filesystem::path file = sysfile::PathOf(options.restoredFile);
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    return (folder / "safety").string();
+    return sysfile::Utf8Of(folder / "safety");
 }
 
 std::vector<std::string> RestoreOutcome::Messages() const {
@@ -144,13 +149,13 @@ void RestoreCourse::SafetyCopyEnded(const CourseOutcome& course) {
     // Named after the system as it was identified just now.
     const std::string folder = SafetyFolder(m_options);
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    std::filesystem::create_directories(sysfile::PathOf(folder), ec);
     const std::string base = SafetyCopyName(m_view.m_strProduct, m_view.m_strVersion, m_options.clock());
-    std::string path = (std::filesystem::path(folder) / base).string();
+    std::string path = sysfile::Utf8Of(sysfile::PathOf(folder) / base);
     // Two restores within a second keep both copies.
     for (int n = 2; InspectWriteTarget(path).exists && n < 100; ++n)
-        path = (std::filesystem::path(folder) / (base.substr(0, base.size() - 4) + "-" + std::to_string(n) + ".asc"))
-                   .string();
+        path = sysfile::Utf8Of(sysfile::PathOf(folder) /
+                               (base.substr(0, base.size() - 4) + "-" + std::to_string(n) + ".asc"));
     std::string reason;
     if (!WriteFileAtomically(path, copy.data(), copy.size(), &reason)) {
         m_outcome.safetyError = path + ": " + reason;

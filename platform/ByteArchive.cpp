@@ -2,11 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "FileUtil.h"
+#include "SystemFiles.h"
 #include "Strings.h"
 
 namespace brelko {
@@ -28,25 +26,25 @@ std::unique_ptr<ByteArchive> ByteArchive::OpenFile(const std::string& path, Mode
     if (mode == Mode::Load) {
         // Non-blocking, so that a FIFO cannot hold the open up; only regular
         // files are read, where the flag changes nothing.
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) return refuse(errno);
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            int err = errno;
-            ::close(fd);
+        int err = 0;
+        const int fd = sysfile::OpenRead(path, &err);
+        if (fd < 0) return refuse(err);
+        sysfile::Info info;
+        if (!sysfile::InfoOf(fd, &info, &err)) {
+            sysfile::Close(fd);
             return refuse(err);
         }
-        if (S_ISDIR(st.st_mode)) {
-            ::close(fd);
+        if (info.kind == sysfile::Kind::Folder) {
+            sysfile::Close(fd);
             return refuse(EISDIR);
         }
-        if (!S_ISREG(st.st_mode)) {
-            ::close(fd);
+        if (info.kind != sysfile::Kind::Regular) {
+            sysfile::Close(fd);
             if (error) *error = LoadString(IDS_NOT_A_FILE_TO_READ);
             return nullptr;
         }
         ar->m_fd = fd;
-        ar->m_length = static_cast<std::uint64_t>(st.st_size);
+        ar->m_length = info.size;
         ar->m_bytes.resize(kBufferSize);
     } else {
         auto out = std::make_unique<AtomicFile>();
@@ -79,7 +77,7 @@ std::unique_ptr<ByteArchive> ByteArchive::ToMemory(std::string fileName) {
 }
 
 ByteArchive::~ByteArchive() {
-    if (m_fd >= 0) ::close(m_fd);
+    sysfile::Close(m_fd);
     // A store that was never committed leaves the target as it was: the
     // writer removes its temporary file.
 }
@@ -96,17 +94,15 @@ void ByteArchive::Fail(Status status, std::string reason) {
 
 bool ByteArchive::Fill() {
     if (m_memory || m_fd < 0) return false;
-    for (;;) {
-        ssize_t n = ::read(m_fd, m_bytes.data(), m_bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail(Status::IoError, "cannot read the file: " + fileutil::ErrorMessage(errno));
-            return false;
-        }
-        m_pos = 0;
-        m_end = static_cast<std::size_t>(n);
-        return n > 0;
+    int err = 0;
+    const long long n = sysfile::Read(m_fd, m_bytes.data(), m_bytes.size(), &err);
+    if (n < 0) {
+        Fail(Status::IoError, "cannot read the file: " + fileutil::ErrorMessage(err));
+        return false;
     }
+    m_pos = 0;
+    m_end = static_cast<std::size_t>(n);
+    return n > 0;
 }
 
 std::size_t ByteArchive::Read(void* buffer, std::size_t n) {

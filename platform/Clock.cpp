@@ -1,3 +1,6 @@
+// The standard library's steady clock on every system. (Under Wine the
+// system's own GetTickCount can stand still for several milliseconds, which
+// a time-out must not see.)
 #include "Clock.h"
 
 #include <chrono>

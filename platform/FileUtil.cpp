@@ -3,95 +3,70 @@
 #include "AtomicFile.h"
 #include "Strings.h"
 
+#include "SystemFiles.h"
+
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace brelko::fileutil {
 
-std::string ErrorMessage(int err) {
-    char buffer[256];
-    // GNU strerror_r may return a static string instead of filling the buffer.
-    const char* text = strerror_r(err, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string("error ") + std::to_string(err);
+std::string ErrorMessage(int err) { return sysfile::ErrorMessage(err); }
+
+namespace {
+
+// Reads a regular file whole through append(buffer, count); false with the
+// errno value, EISDIR for a folder, or -1 for a FIFO or device (which would
+// never end, or would block the reader).
+template <typename Append>
+bool ReadRegularFile(const std::string& path, Append append, int* err) {
+    const int fd = sysfile::OpenRead(path, err);
+    if (fd < 0) return false;
+    sysfile::Info info;
+    bool ok = sysfile::InfoOf(fd, &info, err);
+    if (ok && info.kind != sysfile::Kind::Regular) {
+        *err = info.kind == sysfile::Kind::Folder ? EISDIR : -1;
+        ok = false;
+    }
+    char buffer[65536];
+    while (ok) {
+        const long long n = sysfile::Read(fd, buffer, sizeof buffer, err);
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        append(buffer, static_cast<std::size_t>(n));
+    }
+    sysfile::Close(fd);
+    return ok;
 }
+
+}  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string* content, int* err) {
     content->clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *err = errno;
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        *err = EISDIR;
-        return false;
-    }
-    char buffer[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            *err = errno;
-            ::close(fd);
-            content->clear();
-            return false;
-        }
-        if (n == 0) break;
-        content->append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
     *err = 0;
-    return true;
+    const bool ok = ReadRegularFile(path, [&](const char* data, std::size_t n) { content->append(data, n); }, err);
+    if (!ok) {
+        content->clear();
+        if (*err == -1) *err = EINVAL;
+    }
+    return ok;
 }
 
 std::string DirName(const std::string& path) {
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of(sysfile::kSeparators);
     if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == 0) return path.substr(0, 1);
     return path.substr(0, slash);
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* reason) {
     bytes->clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (reason) *reason = ErrorMessage(errno);
-        return false;
+    int err = 0;
+    const bool ok = ReadRegularFile(
+        path, [&](const char* data, std::size_t n) { bytes->insert(bytes->end(), data, data + n); }, &err);
+    if (!ok) {
+        bytes->clear();
+        if (reason) *reason = err == -1 ? LoadString(IDS_NOT_A_FILE_TO_READ) : ErrorMessage(err);
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        if (reason) *reason = ErrorMessage(errno);
-        ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        // A FIFO or a device would never end, or would block the reader.
-        if (reason) *reason = S_ISDIR(st.st_mode) ? ErrorMessage(EISDIR) : LoadString(IDS_NOT_A_FILE_TO_READ);
-        ::close(fd);
-        return false;
-    }
-    std::uint8_t buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (reason) *reason = ErrorMessage(errno);
-            ::close(fd);
-            bytes->clear();
-            return false;
-        }
-        if (n == 0) break;
-        bytes->insert(bytes->end(), buffer, buffer + n);
-    }
-    ::close(fd);
-    return true;
+    return ok;
 }
 
 bool ReplaceFile(const std::string& path, const std::string& content, std::string* reason) {

@@ -1,10 +1,9 @@
 #include "LanguageLibrary.h"
 
 #include <charconv>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "FileUtil.h"
+#include "SystemFiles.h"
 #include "Profile.h"
 #include "StringTables.h"
 
@@ -461,8 +460,7 @@ std::string FormatLanguageLibrary(const ResourceSet& resources) {
 namespace {
 
 bool IsRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return sysfile::InfoOf(path).kind == sysfile::Kind::Regular;
 }
 
 std::vector<std::string> SearchFolders() {
@@ -491,11 +489,11 @@ std::string FindLanguageLibrary(const std::string& fileName) {
     // As the system's library loader does, a name without an extension gets
     // the usual one.
     std::vector<std::string> names{fileName};
-    auto slash = fileName.find_last_of('/');
+    auto slash = fileName.find_last_of(sysfile::kSeparators);
     auto dot = fileName.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) names.push_back(fileName + ".lng");
     for (const auto& name : names) {
-        if (name.front() == '/') {
+        if (sysfile::IsAbsolute(name)) {
             if (IsRegularFile(name)) return name;
             continue;
         }

@@ -5,11 +5,10 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "FileUtil.h"
+#include "SystemFiles.h"
 
 namespace brelko {
 
@@ -262,45 +261,30 @@ ProfileState& State() {
 bool MakeFolders(const std::string& folder) {
     if (folder.empty()) return false;
     std::size_t pos = 0;
-    while ((pos = folder.find('/', pos + 1)) != std::string::npos) ::mkdir(folder.substr(0, pos).c_str(), 0777);
-    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+    while ((pos = folder.find_first_of(sysfile::kSeparators, pos + 1)) != std::string::npos)
+        sysfile::MakeFolder(folder.substr(0, pos));
+    return sysfile::MakeFolder(folder);
 }
 
 }  // namespace
 
 std::string Profile::DefaultPath(const std::string& executablePath) {
     std::string path = executablePath;
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of(sysfile::kSeparators);
     auto dot = path.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1))
         path.erase(dot);
     path += ".ini";
 
     std::string folder = fileutil::DirName(path);
-    if (!executablePath.empty() && ::access(folder.c_str(), W_OK) == 0) return path;
+    if (!executablePath.empty() && sysfile::FolderWritable(folder)) return path;
 
-    std::string base;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && home[0] ? home : "/tmp") + "/.config";
-    }
-    std::string fallbackFolder = base + "/brelko";
+    std::string fallbackFolder = sysfile::UserConfigFolder() + "/brelko";
     MakeFolders(fallbackFolder);
     return fallbackFolder + "/brelko.ini";
 }
 
-std::string Profile::ExecutablePath() {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) return {};
-        if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<std::size_t>(n));
-        buffer.resize(buffer.size() * 2);
-    }
-}
+std::string Profile::ExecutablePath() { return sysfile::ExecutablePath(); }
 
 void Profile::SetPath(std::string path) {
     ProfileState& state = State();

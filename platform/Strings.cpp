@@ -4,9 +4,9 @@
 #include <memory>
 #include <mutex>
 #include <vector>
-#include <sys/stat.h>
 
 #include "FileUtil.h"
+#include "SystemFiles.h"
 #include "LanguageLibrary.h"
 #include "Profile.h"
 
@@ -89,14 +89,12 @@ Language LanguageFromLocale() {
         const char* value = std::getenv(name);
         if (value && *value) return std::string_view(value).starts_with("da") ? Language::Danish : Language::English;
     }
-    return Language::English;
+    return sysfile::SystemPrefersDanish() ? Language::Danish : Language::English;
 }
 
 bool LoadLanguageLibrary(const std::string& fileName) {
     std::string path = FindLanguageLibrary(fileName);
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kMaxLibrarySize)
-        return false;
+    if (path.empty() || sysfile::InfoOf(path).size > kMaxLibrarySize) return false;
     std::string text;
     int err = 0;
     if (!fileutil::ReadWholeFile(path, &text, &err) || text.size() > kMaxLibrarySize) return false;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "CText.h"
 #include "DeviceCommands.h"

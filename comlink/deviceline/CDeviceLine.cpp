@@ -16,16 +16,16 @@ int ConfiguredPortNumber() {
 std::mutex g_factoryMutex;
 CDeviceLine::PortFactory g_portFactory;
 
-std::unique_ptr<CPosixPort> MakePort(int portNumber, int receiveSize, int transmitSize) {
+std::unique_ptr<CCommPort> MakePort(int portNumber, int receiveSize, int transmitSize) {
     CDeviceLine::PortFactory factory;
     {
         std::lock_guard lock(g_factoryMutex);
         factory = g_portFactory;
     }
     if (factory) {
-        if (std::unique_ptr<CPosixPort> port = factory(portNumber, receiveSize, transmitSize)) return port;
+        if (std::unique_ptr<CCommPort> port = factory(portNumber, receiveSize, transmitSize)) return port;
     }
-    return std::make_unique<CPosixPort>(portNumber, receiveSize, transmitSize, 0);
+    return CDeviceLine::MakeSystemPort(portNumber, receiveSize, transmitSize);
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ void CDeviceLine::MakeConnection() {
     m_pLink->SetTrace(&m_trace);
     if (m_trace.IsActive()) {
         const std::string& reason = m_pPort->OpenFailureReason();
-        m_trace.Note((m_pPort->IsOpen() ? "opened " : "cannot open ") + m_pPort->DevicePath() +
+        m_trace.Note((m_pPort->IsOpen() ? "opened " : "cannot open ") + m_pPort->Device() +
                      (reason.empty() ? "" : " (" + reason + ")"));
     }
 }

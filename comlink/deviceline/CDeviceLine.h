@@ -10,7 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "COMLINK.h"
+// The portable part of the link only: the system's port stays behind
+// MakeSystemPort, so that its headers (windows.h) reach no user of the line.
+#include "CCommLink.h"
+#include "CCommPort.h"
+#include "CLineStatus.h"
+#include "CPortSettings.h"
+#include "LinkCodes.h"
 
 namespace brelko {
 
@@ -46,15 +52,24 @@ public:
     // Returns a pointer to the NUL; nullptr without a buffer or capacity.
     char* ReadLine(char* buffer, std::size_t capacity);
 
-    CPosixPort* Port() const { return m_pPort.get(); }
+    CCommPort* Port() const { return m_pPort.get(); }
     CCommLink* Link() const { return m_pLink.get(); }
     CLineStatus* LineStatus() const { return m_pLineStatus.get(); }
 
     // Makes the port of every later connection (construction and Reopen);
-    // an empty function goes back to CPosixPort. Tests put a port subclass
-    // under the line this way (injected line errors, modem lines, queues).
-    using PortFactory = std::function<std::unique_ptr<CPosixPort>(int portNumber, int receiveSize, int transmitSize)>;
+    // an empty function goes back to the system's own port (MakeSystemPort).
+    // Tests put a port subclass under the line this way (injected line
+    // errors, modem lines, queues).
+    using PortFactory = std::function<std::unique_ptr<CCommPort>(int portNumber, int receiveSize, int transmitSize)>;
     static void SetPortFactory(PortFactory factory);
+    // The port of this system for a port number, opened at once: CWin32Port
+    // on Windows, CPosixPort elsewhere.
+    static std::unique_ptr<CCommPort> MakeSystemPort(int portNumber, int receiveSize, int transmitSize);
+    // The same for a device the user names (a tty path, or "COM3").
+    static std::unique_ptr<CCommPort> MakeSystemPort(const std::string& device, int receiveSize, int transmitSize);
+    // The device a port number opens: /dev/ttyS<n> or what the settings file
+    // maps COM<n+1> to; "\\.\COM<n+1>" on Windows.
+    static std::string SystemDeviceName(int portNumber);
 
     // Why the port could not be opened, for the status window and the
     // command line; empty when it opened (or failed without a system reason).
@@ -82,7 +97,7 @@ private:
     void DropConnection();
 
     LineTrace m_trace;  // first: outlives the links that feed it
-    std::unique_ptr<CPosixPort> m_pPort;
+    std::unique_ptr<CCommPort> m_pPort;
     std::unique_ptr<CCommLink> m_pLink;
     std::unique_ptr<CLineStatus> m_pLineStatus;
     std::atomic<bool> m_bCancel{false};

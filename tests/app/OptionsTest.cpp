@@ -154,7 +154,7 @@ private slots:
         QVERIFY(rig.WaitReady());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY(rig.Status().m_bBusy == 1);
-        const CPosixPort* portBefore = rig.Status().m_pLine->Port();
+        const CCommPort* portBefore = rig.Status().m_pLine->Port();
         RunOptions(rig, [&](app::COptionsDlg* dialog) {
             dialog->PortList()->setCurrentIndex(2);
             dialog->accept();

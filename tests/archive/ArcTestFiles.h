@@ -8,6 +8,9 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+#include <filesystem>
+#include <system_error>
+#include "SystemFiles.h"
 
 namespace brelko::arctest {
 
@@ -15,10 +18,18 @@ class TempDir {
 public:
     TempDir()
     {
+#ifdef _WIN32
+        m_path = sysfile::MakePrivateFolder("arctest");
+#else
         char name[] = "/tmp/arctestXXXXXX";
         m_path = ::mkdtemp(name);
+#endif
     }
-    ~TempDir() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(sysfile::PathOf(m_path), ec);
+    }
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 

@@ -24,6 +24,11 @@ using test::MillisecondsSince;
 using test::PtyPair;
 using test::TempIni;
 
+// The line's port is the tty port here; its cached configuration is its own.
+const CPosixPort& PosixPort(const CDeviceLine& line) {
+    return dynamic_cast<const CPosixPort&>(*line.Port());
+}
+
 class DeviceLineTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -75,7 +80,7 @@ TEST_F(DeviceLineTest, ReopenSelectsRtsCtsAndTellsTheOldMode) {
     EXPECT_EQ(line.m_bReady, 0);  // identification sets it, not Reopen
     EXPECT_TRUE(line.OpenFailureReason().empty());
 
-    const PortConfig& c = line.Port()->Config();
+    const PortConfig& c = PosixPort(line).Config();
     EXPECT_EQ(c.BaudRate, 9600u);
     EXPECT_EQ(c.ByteSize, 8);
     EXPECT_EQ(c.Parity, 0);
@@ -106,7 +111,7 @@ TEST_F(DeviceLineTest, ReopenSelectsRtsCtsAndTellsTheOldMode) {
     ASSERT_TRUE(Reopen(line));
     EXPECT_EQ(line.m_bPortOpen, 1);
     EXPECT_EQ(line.m_bContact, 1);  // untouched
-    EXPECT_TRUE(line.Port()->Config().fOutxCtsFlow);
+    EXPECT_TRUE(PosixPort(line).Config().fOutxCtsFlow);
 }
 
 TEST_F(DeviceLineTest, ReopenReadsTheSettingEachTime) {

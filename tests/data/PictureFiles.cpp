@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#ifdef _WIN32
+#include "SystemFiles.h"
+#endif
 
 namespace brelko::test {
 
@@ -75,8 +78,12 @@ void WriteFileBytes(const std::string& path, const Bytes& bytes) {
 }
 
 ScratchDir::ScratchDir() {
+#ifdef _WIN32
+    m_path = sysfile::MakePrivateFolder("brelko-data-test-");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "brelko-data-test-XXXXXX").string();
     if (::mkdtemp(pattern.data())) m_path = pattern;
+#endif
 }
 
 ScratchDir::~ScratchDir() {

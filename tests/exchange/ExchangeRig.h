@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "CText.h"
 #include "DeviceCommands.h"

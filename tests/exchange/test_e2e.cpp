@@ -568,7 +568,7 @@ TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
     ASSERT_TRUE(rig.Connect());
     auto text = CText::Create();
     ASSERT_EQ(FetchBackup(*rig.view, *text), CommandStart::Started);
-    CPosixPort* port = rig.view->m_pLine->Port();
+    CCommPort* port = rig.view->m_pLine->Port();
     rig.view->Connect();  // before the busy state has even arrived
     EXPECT_EQ(rig.view->m_pLine->Port(), port);
     auto other = CText::Create();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "Identification.h"
 #include "Profile.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "CText.h"
 #include "Profile.h"
@@ -127,7 +128,7 @@ TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
     EXPECT_EQ(view->m_bBusy, 1);
 
     // Connect while busy rebuilds nothing.
-    const CPosixPort* port = view->m_pLine->Port();
+    const CCommPort* port = view->m_pLine->Port();
     view->Connect();
     EXPECT_EQ(view->m_pLine->Port(), port);
 }

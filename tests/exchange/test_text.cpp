@@ -9,6 +9,7 @@
 
 #include "ByteArchive.h"
 #include "CDeviceLine.h"
+#include "CPosixPort.h"
 #include "CText.h"
 #include "TransferFailure.h"
 #include "Messages.h"

@@ -6,21 +6,29 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <signal.h>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
+#ifdef _WIN32
+#include "SystemFiles.h"
+#else
+#include <signal.h>
+#include <sys/resource.h>
+#endif
 
 namespace brelko::test {
 
 class TempDir {
 public:
+#ifdef _WIN32
+    TempDir() : m_path(sysfile::MakePrivateFolder("brelko-test-")) {}
+#else
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "brelko-test-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (::mkdtemp(buffer.data())) m_path = buffer.data();
     }
+#endif
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(m_path, ec);
@@ -54,6 +62,7 @@ inline std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifndef _WIN32
 // While it lives, no file may grow beyond `bytes`: writes past it fail with
 // EFBIG (even for root, unlike permissions), so write failures are real.
 class FileSizeLimit {
@@ -76,5 +85,6 @@ private:
     rlimit m_saved{};
     void (*m_oldHandler)(int) = nullptr;
 };
+#endif
 
 }  // namespace brelko::test

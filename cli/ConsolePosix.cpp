@@ -1,0 +1,39 @@
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "ConsoleSystem.h"
+
+namespace brelko::cli {
+
+void PrepareConsole() {}
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+int TerminalColumns(std::FILE* stream) {
+    winsize size {};
+    return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+int RedirectToNull(std::FILE* stream) {
+    std::fflush(stream);
+    const int fd = fileno(stream);
+    const int saved = dup(fd);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        dup2(null, fd);
+        close(null);
+    }
+    return saved;
+}
+
+void RestoreStream(std::FILE* stream, int saved) {
+    std::fflush(stream);
+    if (saved < 0) return;
+    dup2(saved, fileno(stream));
+    close(saved);
+}
+
+void UtcTime(std::time_t t, std::tm* out) { gmtime_r(&t, out); }
+
+}  // namespace brelko::cli
