@@ -60,11 +60,15 @@ int CCommLink::PutChar(int byte) {
         Traced(TraceDirection::ToDevice, &sent, 1);
     }
     if (m_nDelay <= 0) return result;
-    // The inter-character delay; a refused byte keeps its code.
+    // The inter-character delay, slept rather than polled: received bytes
+    // that wait unread must not turn it into a busy loop. In short steps, so
+    // that a cancel request ends it. A refused byte keeps its code.
+    constexpr int kStepMs = 50;
     const std::uint32_t start = GetTickCount();
     int idle = 0;
     while (!Elapsed(start, m_nDelay) && !Cancelled()) {
-        idle = m_pPort->Idle();
+        const int left = m_nDelay - static_cast<int>(GetTickCount() - start);
+        idle = m_pPort->Pause(left < kStepMs ? left : kStepMs);
         if (idle < 0) break;
     }
     return result < 0 ? result : idle;

@@ -1,5 +1,7 @@
 #include "CCommPort.h"
 
+#include "Clock.h"
+
 #include <atomic>
 
 namespace brelko {
@@ -72,5 +74,15 @@ int CCommPort::Purge(int, int) { LibraryError(kUnit, 283); }
 int CCommPort::DumpStatus(const DumpLineCallback&) { LibraryError(kUnit, 285); }
 int CCommPort::Reserved1() { return LINK_NOT_SUPPORTED; }
 int CCommPort::Reserved2() { return LINK_NOT_SUPPORTED; }
+
+int CCommPort::Pause(int milliseconds) {
+    const std::uint32_t start = GetTickCount();
+    int idle = 0;
+    while (GetTickCount() - start < static_cast<std::uint32_t>(milliseconds < 0 ? 0 : milliseconds)) {
+        idle = Idle();
+        if (idle < 0) break;
+    }
+    return idle;
+}
 
 }  // namespace brelko

@@ -101,6 +101,12 @@ public:
     virtual int DumpStatus(const DumpLineCallback& callback);
     virtual int Reserved1();  // -803
     virtual int Reserved2();  // -803
+    // Waits `milliseconds` without caring for received bytes: the pauses of
+    // the link (the inter-character delay). Here it polls Idle, which a port
+    // that can sleep on its device does better (received bytes that wait
+    // unread would make Idle return at once). A negative Idle result is
+    // returned at once.
+    virtual int Pause(int milliseconds);
 
     // The recorded error: TakeError returns and clears it, PeekError leaves it.
     int TakeError();

@@ -211,6 +211,27 @@ int CPosixPort::Idle() {
     return 0;
 }
 
+int CPosixPort::Pause(int milliseconds) {
+    if (milliseconds <= 0) return Idle() < 0 ? LINK_READ_ERROR : 0;
+    if (m_bVanished) return LINK_READ_ERROR;
+    if (m_fd < 0) {
+        Sleep(static_cast<std::uint32_t>(milliseconds));
+        return 0;
+    }
+    // No input events asked for: bytes waiting unread do not end the sleep.
+    pollfd pfd {m_fd, 0, 0};
+    const std::uint32_t start = GetTickCount();
+    if (::poll(&pfd, 1, milliseconds) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        // Perhaps gone: a read tells (bytes already taken stay untouched),
+        // and otherwise the rest of the time is slept.
+        if (BufferedCount() == 0) FillBuffer();
+        if (m_bVanished) return LINK_READ_ERROR;
+        const std::uint32_t passed = GetTickCount() - start;
+        if (passed < static_cast<std::uint32_t>(milliseconds)) Sleep(static_cast<std::uint32_t>(milliseconds) - passed);
+    }
+    return 0;
+}
+
 int CPosixPort::UpdateStatus() {
     PollDriverErrors();
     int bits = 0;
@@ -514,7 +535,9 @@ int CPosixPort::WaitEvent(unsigned& events) {
         if (newErrors & ~CE_BREAK) events |= m_nEventMask & 0x80;
         if (events) return 0;
         if (m_pCancel && m_pCancel->load()) return LINK_TIMEOUT;
-        int idle = Idle();
+        // Without the receive events in the mask, bytes that wait unread
+        // are no reason to wake: sleep instead of spinning on them.
+        const int idle = (m_nEventMask & 0x03) ? Idle() : Pause(IDLE_WAIT_MS);
         if (idle < 0) return idle;
     }
 }

@@ -105,6 +105,8 @@ public:
     int Read(void* buffer, int count) override;
     int Purge(int which, int count) override;
     int DumpStatus(const DumpLineCallback& callback) override;
+    // Sleeps on the descriptor for the time given; only a hang-up wakes it.
+    int Pause(int milliseconds) override;
 
     // Six more, as the classic port has them.
     int SetEventChar(char c);            // non-zero on success

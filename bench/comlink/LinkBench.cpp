@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -38,6 +39,52 @@ void BM_SilentGetCharCpu(benchmark::State& state) {
     state.counters["wall_ms_per_call"] = 1000.0 * wall / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_SilentGetCharCpu)->Arg(2000)->Arg(500)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Waits while received bytes lie unread: the inter-character delay of
+// PutChar and WaitEvent on a mask without the receive events. Both should
+// sleep, not spin, while the far end's bytes wait for a later read.
+void BM_WaitWithUnreadBytesCpu(benchmark::State& state) {
+    test::PtyPair pty;
+    CPosixPort port(pty.SlavePath(), 4096, 2048, 0);
+    CCommLink link(&port);
+    pty.Send("unread bytes\n");
+    // The bytes have arrived once a look at the queue sees them.
+    for (int i = 0; i < 1000 && link.GetChar(0) < 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool putChar = state.range(0) == 0;
+    link.SetDelay(20);
+    port.SetEventMask(0x04);  // transmit queue empty: never true while the far end does not read
+    port.Purge(1, 0);
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        double cpu0 = Seconds(CLOCK_PROCESS_CPUTIME_ID), wall0 = Seconds(CLOCK_MONOTONIC);
+        if (putChar) {
+            for (int i = 0; i < 25; ++i) link.PutChar('x');  // 25 x 20 ms
+        } else {
+            // WaitEvent has no time-out: a flag ends it after half a second.
+            std::atomic<bool> stop{false};
+            port.SetCancelFlag(&stop);
+            std::thread timer([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                stop = true;
+            });
+            port.SetEventMask(0x08);  // a CTS change, which a pty never has
+            unsigned events = 0;
+            port.WaitEvent(events);
+            timer.join();
+            port.SetCancelFlag(nullptr);
+        }
+        cpu += Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+        wall += Seconds(CLOCK_MONOTONIC) - wall0;
+    }
+    state.counters["cpu_percent"] = wall > 0 ? 100.0 * cpu / wall : 0;
+}
+BENCHMARK(BM_WaitWithUnreadBytesCpu)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("waitEvent")
+    ->Iterations(4)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The device side: sends `total` bytes as fast as the pty takes them, lines
 // of 64 bytes ending in LF.

@@ -323,5 +323,30 @@ TEST_F(LinkTest, InterCharacterDelayKeepsARefusal) {
     EXPECT_EQ(link->PutChar('b'), LINK_BUFFER_FULL);
 }
 
+TEST_F(LinkTest, InterCharacterDelayLastsWhileReceivedBytesWaitUnread) {
+    // Bytes on the receive side do not cut the delay short (nor, as the
+    // link bench shows, make it spin).
+    pty.Send("unread");
+    ASSERT_GE(link->GetChar(5000), 0);
+    link->SetDelay(60);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(link->PutChar('x'), 0);
+    EXPECT_GE(MillisecondsSince(start), 5 * 60);
+    EXPECT_EQ(pty.Receive(5), "xxxxx");
+    EXPECT_EQ(link->GetChar(1000), 'n') << "the unread bytes are still there";
+}
+
+TEST_F(LinkTest, AHangUpDuringTheDelayEndsIt) {
+    link->SetDelay(60000);
+    std::thread unplug([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        pty.CloseMaster();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_LT(link->PutChar('x'), 0);
+    unplug.join();
+    EXPECT_LT(MillisecondsSince(start), 30000);
+}
+
 }  // namespace
 }  // namespace brelko
