@@ -81,9 +81,19 @@ std::string TimeText(std::uint32_t seconds) {
     return text;
 }
 
+// The name as the toolkit's probe takes it: a name that names no file and
+// has no extension of its own means the ".arq" archive.
+std::string ArchivePath(const std::string& name) {
+    if (sysfile::InfoOf(name).kind != sysfile::Kind::Missing) return name;
+    const auto slash = name.rfind('/');
+    const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+    return file.find('.') == std::string::npos ? name + ".arq" : name;
+}
+
 }  // namespace
 
-ExitStatus RunArcList(Console& console, const std::string& archive) {
+ExitStatus RunArcList(Console& console, const std::string& given) {
+    const std::string archive = ArchivePath(given);
     std::vector<Listed> entries;
     const ArcStatus status = ListEntries(archive, &entries);
     if (status != kArcOk && entries.empty()) {
@@ -105,7 +115,8 @@ ExitStatus RunArcList(Console& console, const std::string& archive) {
     return ExitStatus::Ok;
 }
 
-ExitStatus RunArcExtract(Console& console, const std::string& archive, const std::string& destination) {
+ExitStatus RunArcExtract(Console& console, const std::string& given, const std::string& destination) {
+    const std::string archive = ArchivePath(given);
     // Opening the archive creates it when missing and closing deletes it when
     // empty: look first, so the user's file is never made or removed here.
     std::vector<Listed> entries;

@@ -152,6 +152,17 @@ TEST(ArchiveTest, ListAndExtractAnArchive) {
     ASSERT_TRUE(ReadWholeFile(out + "/SCREEN.MTX", &screen, &error)) << error;
     EXPECT_EQ(entries[0].data, screen);
     EXPECT_TRUE(std::filesystem::exists(dir.File("pack.arq")));
+
+    // Without its extension, as the toolkit's own probe takes a name.
+    const CliResult bare = RunCli({"--lang", "en", "arc", "list", dir.File("pack")});
+    EXPECT_EQ(0, bare.status) << bare.err;
+    EXPECT_TRUE(Contains(bare.out, "readme.txt")) << bare.out;
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directory(out);
+    const CliResult bareExtract = RunCli({"--lang", "en", "arc", "extract", dir.File("pack"), out});
+    EXPECT_EQ(0, bareExtract.status) << bareExtract.err;
+    EXPECT_EQ("hello", Slurp(out + "/readme.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pack"))) << "no file made under the bare name";
 }
 
 TEST(ArchiveTest, OutputsThatAreNoFilesAreRefusedWithExitEleven) {
