@@ -20,6 +20,7 @@
 #include "CText.h"
 #include "DeviceCommands.h"
 #include "Profile.h"
+#include "RestoreCourse.h"
 #include "VisionSimulator.h"
 
 namespace brelko {
@@ -152,9 +153,45 @@ void BM_Restore20K(benchmark::State& state) {
     }
 }
 
+// The same restore as a course with its safety copy first: what the copy of
+// the system's current settings adds to a restore.
+void BM_Restore20KWithSafetyCopy(benchmark::State& state) {
+    Session session;
+    auto backup = CText::Create();
+    FetchBackup(*session.view, *backup);
+    session.view->WaitForCourse(session.loop, std::chrono::seconds(120));
+    if (backup->GetLength() < 19000) {
+        state.SkipWithError("no backup to restore");
+        return;
+    }
+    char folder[] = "/tmp/brelko-restore-XXXXXX";
+    if (!mkdtemp(folder)) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    for (auto _ : state) {
+        RestoreOptions options;
+        options.restoredFile = std::string(folder) + "/line3.asc";
+        RestoreCourse course(*session.view, backup, options);
+        const auto start = std::chrono::steady_clock::now();
+        if (!course.Start()) {
+            state.SkipWithError("the restore did not start");
+            break;
+        }
+        session.loop.RunUntil([&] { return course.Finished(); }, std::chrono::seconds(240));
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        state.counters["course_s"] = std::chrono::duration<double>(end - start).count();
+        state.counters["completed"] = course.Outcome().end == RestoreEnd::Completed;
+        state.counters["safety_copy"] = !course.Outcome().safetyCopy.empty();
+    }
+    std::system((std::string("rm -rf ") + folder).c_str());
+}
+
 BENCHMARK(BM_Backup20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Backup20KTraced)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Restore20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_Restore20KWithSafetyCopy)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // Serves the simulator in a child process until it is killed; the device
 // path comes back through a pipe.
