@@ -1,6 +1,7 @@
 #include "CCommLink.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "CLineStatus.h"
@@ -63,11 +64,15 @@ int CCommLink::PutChar(int byte) {
     // The inter-character delay, slept rather than polled: received bytes
     // that wait unread must not turn it into a busy loop. In short steps, so
     // that a cancel request ends it. A refused byte keeps its code.
+    // Measured on the steady clock, not in whole ticks, so that the pause
+    // is never a fraction of a millisecond short of the delay.
     constexpr int kStepMs = 50;
-    const std::uint32_t start = GetTickCount();
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(m_nDelay);
     int idle = 0;
-    while (!Elapsed(start, m_nDelay) && !Cancelled()) {
-        const int left = m_nDelay - static_cast<int>(GetTickCount() - start);
+    for (auto now = Clock::now(); now < end && !Cancelled(); now = Clock::now()) {
+        const auto leftUs = std::chrono::duration_cast<std::chrono::microseconds>(end - now).count();
+        const int left = static_cast<int>((leftUs + 999) / 1000);
         idle = m_pPort->Pause(left < kStepMs ? left : kStepMs);
         if (idle < 0) break;
     }
