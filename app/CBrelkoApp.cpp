@@ -121,6 +121,7 @@ bool CBrelkoApp::InitInstance() {
     m_pMainFrame->resize(1024, 720);
     m_pMainFrame->show();
     m_pMainFrame->ToggleStatusWindow();
+    m_pMainFrame->ApplyLineSettings();
     if (!m_options.openFiles.empty()) {
         QTimer::singleShot(0, m_pMainFrame.get(), [this, files = m_options.openFiles] {
             for (const std::string& file : files) OpenDocumentFile(S(QFileInfo(Q(file)).absoluteFilePath()));
@@ -266,6 +267,7 @@ void CBrelkoApp::OnOptions() {
     // The new language shows in the menu bar at once; the port takes effect now.
     LoadQtTranslations();
     m_pMainFrame->LoadMenuBar();
+    m_pMainFrame->ApplyLineSettings();
     if (m_pMainFrame->m_pStatusView) m_pMainFrame->m_pStatusView->Connect();
 }
 

@@ -43,6 +43,9 @@ public:
         std::string proposedName;
     };
     SaveAsSetup SaveAsDialogSetup() const;
+
+    // A comparison with the vision system: its view marks the changed lines.
+    bool m_bComparison = false;
 };
 
 }  // namespace brelko::app

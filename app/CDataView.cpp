@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSyntaxHighlighter>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -34,6 +35,25 @@
 #include "framework/QtText.h"
 
 namespace brelko::app {
+
+namespace {
+
+// The changed lines of a comparison: taken away in red, brought in green.
+class ComparisonMarks final : public QSyntaxHighlighter {
+public:
+    using QSyntaxHighlighter::QSyntaxHighlighter;
+
+protected:
+    void highlightBlock(const QString& text) override {
+        QTextCharFormat format;
+        if (text.startsWith(QStringLiteral("- "))) format.setBackground(QColor(255, 214, 214));
+        else if (text.startsWith(QStringLiteral("+ "))) format.setBackground(QColor(208, 244, 208));
+        else return;
+        setFormat(0, static_cast<int>(text.size()), format);
+    }
+};
+
+}  // namespace
 
 CDataView::CDataView(CMainFrame& mainFrame, CChildFrame& frame)
     : QAbstractScrollArea(&frame), m_mainFrame(mainFrame), m_frame(frame), m_oem(std::make_unique<OemText>()) {
@@ -109,6 +129,10 @@ void CDataView::RequestTextUpdate() {
 void CDataView::ShowText(bool reset) {
     std::shared_ptr<CText> text = Text();
     if (!text) return;
+    if (CDataDoc* document = Document(); document && document->m_bComparison && !m_wndText->property("marked").isValid()) {
+        new ComparisonMarks(m_wndText->document());
+        m_wndText->setProperty("marked", true);
+    }
     // A backup's window never shows: its text need not be laid out.
     if (CDataDoc* document = Document(); document && document->Kind() == DataDocKind::Backup) return;
     m_wndText->setGeometry(rect());

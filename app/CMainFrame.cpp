@@ -174,6 +174,12 @@ void CMainFrame::LoadMenuBar() {
             case MenuItem::Kind::Separator: target->addSeparator(); break;
             case MenuItem::Kind::Popup: fill(target->addMenu(Q(item.text)), item.items); break;
             case MenuItem::Kind::Command: {
+                // The comparison stands before Restore in whatever menu the
+                // language brings.
+                if (item.command == ID_SEND_SETUP && !m_actions.count(ID_COMPARE_SYSTEM)) {
+                    target->addAction(MakeAction(ID_COMPARE_SYSTEM, Str(IDS_COMPARE_MENU)));
+                    target->addSeparator();
+                }
                 QAction* action = MakeAction(item.command, Q(item.text));
                 target->addAction(action);
                 if (item.command == ID_FILE_MRU_FILE1) {
@@ -325,6 +331,7 @@ void CMainFrame::MapCommands() {
     MapCommand(ID_GET_LANGUAGE, [this](unsigned) { OnGetLanguage(); }, transferRule);
     MapCommand(ID_SEND_LANGUAGE, [this](unsigned) { OnSendLanguage(); }, transferRule);
     MapUpdate(ID_SEND_SETUP, ID_SEND_SETUP, transferRule);  // Restore runs in the application
+    MapCommand(ID_COMPARE_SYSTEM, [this](unsigned) { OnCompareSystem(); }, transferRule);
     MapCommand(ID_CANCEL_TRANSFER, [this](unsigned) { OnCancelTransfer(); },
                [this](CCmdUI& ui) { ui.Enable(m_bStatusNotCreated == 0 && IsBusy()); });
 }

@@ -111,6 +111,7 @@ public:
     void OnGetLanguage();
     void OnSendLanguage();  // the main-frame version: asks for the file
     void OnCancelTransfer();
+    void OnCompareSystem();
 
     // The status view's progress and state, for the progress bar.
     void OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
@@ -125,6 +126,17 @@ public:
     void StoreReceivedBackup(CDataDoc& document, CDataView& view);
     // Asks before quitting while a transfer runs; true when the program may end now.
     bool ConfirmQuitWhileBusy();
+
+    // The settings of the line that the Options dialog changes besides the
+    // port: the trace of the line (Custom/Trace, Custom/TraceFile) and the
+    // adapter the program watches. Run after start-up and after Options.
+    void ApplyLineSettings();
+    // The file the trace goes to: Custom/TraceFile, else brelko-line.txt in
+    // the data folder.
+    static std::string TraceFile();
+    // The watch on the configured port's adapter (where the system can tell
+    // devices come and go); null elsewhere.
+    class AdapterMonitor* Adapters() const { return m_pAdapters; }
 
 signals:
     void commandUIUpdated();
@@ -172,6 +184,7 @@ private:
     QTimer* m_pModalTimer = nullptr;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterTransfer;
     bool m_bQuitWhenIdle = false;
+    class AdapterMonitor* m_pAdapters = nullptr;  // a child of the frame
 };
 
 }  // namespace brelko::app

@@ -24,12 +24,33 @@
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "framework/QtText.h"
+#ifdef BRELKO_HAVE_SERIALDEVICES
+#include "PortInventory.h"
+#endif
 
 namespace brelko::app {
 
 namespace {
 constexpr int kPortCount = 4;
+
+#ifdef BRELKO_HAVE_SERIALDEVICES
+// "/dev/ttyUSB0, FTDI FT232R USB UART, in use by minicom (pid 4242)"
+std::string InventoryText(const PortEntry& entry) {
+    std::string text = FormatArgs(LoadString(entry.exists ? IDS_DEVICE_PRESENT : IDS_DEVICE_ABSENT), {entry.path});
+    if (entry.known) {
+        std::string name = entry.device.vendor;
+        if (!entry.device.product.empty()) name += (name.empty() ? "" : " ") + entry.device.product;
+        if (!name.empty()) text += ", " + name;
+    }
+    if (!entry.holders.empty()) {
+        text += ", " + FormatArgs(LoadString(IDS_PORT_IN_USE), {entry.holders});
+    } else if (entry.exists && !entry.access.mayOpen && !entry.access.group.empty()) {
+        text += ", " + FormatArgs(LoadString(IDS_PORT_JOIN_GROUP), {entry.access.group});
+    }
+    return text;
 }
+#endif
+}  // namespace
 
 bool SafetyCopyEnabled() { return Profile::GetInt("Custom", "SafetyCopy", 1) != 0; }
 
@@ -73,8 +94,20 @@ void COptionsDlg::BuildControls() {
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_pPorts);
     portRow->addWidget(m_pPortDevice, 1);
+    auto* portBlock = new QVBoxLayout;
+    portBlock->addLayout(portRow);
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    m_pTieLabel = new QLabel(this);
+    m_pTie = new QComboBox(this);
+    m_pTie->setObjectName(QStringLiteral("tieList"));
+    m_pTieLabel->setBuddy(m_pTie);
+    auto* tieRow = new QHBoxLayout;
+    tieRow->addWidget(m_pTieLabel);
+    tieRow->addWidget(m_pTie, 1);
+    portBlock->addLayout(tieRow);
+#endif
     grid->addWidget(m_pPortLabelCtl, 2, 1);
-    grid->addLayout(portRow, 3, 1);
+    grid->addLayout(portBlock, 3, 1);
     connect(m_pPorts, &QComboBox::currentIndexChanged, this, &COptionsDlg::ShowPortDevice);
 
     m_pFolderLabelCtl = new QLabel(Q(texts.Control(IDC_FOLDER_LABEL)), this);
@@ -111,6 +144,29 @@ void COptionsDlg::BuildControls() {
     safetyRow->addWidget(safetyText, 1);
     grid->addLayout(safetyRow, 7, 1);
 
+    m_pTrace = new QCheckBox(Str(IDS_TRACE_OPTION), this);
+    m_pTrace->setObjectName(QStringLiteral("traceLine"));
+    m_pTraceFile = new QLineEdit(this);
+    m_pTraceFile->setObjectName(QStringLiteral("traceFile"));
+    auto* browseTrace = new QPushButton(Str(IDS_BROWSE), this);
+    browseTrace->setObjectName(QStringLiteral("browseTrace"));
+    browseTrace->setAutoDefault(false);
+    connect(browseTrace, &QPushButton::clicked, this, [this] {
+        const QString file = QFileDialog::getSaveFileName(this, m_pTrace->text(), m_pTraceFile->text(), QString(),
+                                                          nullptr, QFileDialog::DontConfirmOverwrite);
+        if (!file.isEmpty()) m_pTraceFile->setText(file);
+    });
+    auto* traceRow = new QHBoxLayout;
+    traceRow->addSpacing(20);
+    traceRow->addWidget(m_pTraceFile, 1);
+    traceRow->addWidget(browseTrace);
+    for (QWidget* w : {static_cast<QWidget*>(m_pTraceFile), static_cast<QWidget*>(browseTrace)}) {
+        w->setEnabled(false);
+        connect(m_pTrace, &QCheckBox::toggled, w, &QWidget::setEnabled);
+    }
+    grid->addWidget(m_pTrace, 8, 1);
+    grid->addLayout(traceRow, 9, 1);
+
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* ok = buttons->addButton(Q(texts.Control(IDOK)), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ok"));
@@ -119,7 +175,7 @@ void COptionsDlg::BuildControls() {
     cancel->setObjectName(QStringLiteral("cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    grid->addWidget(buttons, 0, 2, 8, 1, Qt::AlignTop);
+    grid->addWidget(buttons, 0, 2, 10, 1, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
     setMinimumWidth(460);
 }
@@ -145,10 +201,26 @@ void COptionsDlg::OnInitDialog() {
     m_strPortLabel = LoadString(IDS_COM_PORT);
     m_strFolderLabel = LoadString(IDS_DATA_FOLDER);
 
+    // What each COM number opens, looked up once: the inventory asks udev
+    // and every process's open files.
+    for (int n = 1; n <= kPortCount; ++n) m_portTexts.push_back(PortDeviceText(n));
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    CBrelkoApp* app = BrelkoApp();
+    const bool simulated = app && !app->SimulatorDevice().empty();
+    for (const PortEntry& entry : TakePortInventory(ListSerialDevices(), SettingsComResolver(), kPortCount)) {
+        for (int n : entry.comNumbers) {
+            const bool simulator = simulated && n == Profile::GetInt("Custom", "Comport", 1);
+            if (n >= 1 && n <= kPortCount && !simulator) m_portTexts[n - 1] = InventoryText(entry);
+        }
+        // The simulator's terminal is no adapter to tie to.
+        const bool isSimulator = simulated && (entry.path == app->SimulatorDevice() || entry.stableName == app->SimulatorDevice());
+        if (entry.exists && !isSimulator) m_tieNames.push_back(entry.stableName);
+    }
+#endif
     auto* model = static_cast<QStandardItemModel*>(m_pPorts->model());
     for (int n = 1; n <= kPortCount; ++n) {
         auto* number = new QStandardItem(QString::number(n));
-        auto* device = new QStandardItem(Q(PortDeviceText(n)));
+        auto* device = new QStandardItem(Q(m_portTexts[n - 1]));
         model->appendRow({number, device});
     }
     static_cast<QTreeView*>(m_pPorts->view())->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -160,6 +232,8 @@ void COptionsDlg::OnInitDialog() {
 
     m_strDirectory = Profile::GetString("Custom", "Directory", "");
     m_bSafetyCopy = SafetyCopyEnabled() ? 1 : 0;
+    m_bTrace = Profile::GetInt("Custom", "Trace", 0) != 0 ? 1 : 0;
+    m_strDefaultTraceFile = m_strTraceFile = CMainFrame::TraceFile();
     ExchangeToControls();
 }
 
@@ -174,6 +248,8 @@ void COptionsDlg::ExchangeToControls() {
     m_pServiceData->setChecked(m_bServiceData != 0);
     m_pServiceText->setText(Q(m_strServiceDataText));
     m_pSafetyCopy->setChecked(m_bSafetyCopy != 0);
+    m_pTrace->setChecked(m_bTrace != 0);
+    m_pTraceFile->setText(Q(m_strTraceFile));
 }
 
 void COptionsDlg::ExchangeFromControls() {
@@ -181,6 +257,8 @@ void COptionsDlg::ExchangeFromControls() {
     m_strDirectory = S(m_pFolder->text());
     m_bServiceData = m_pServiceData->isChecked() ? 1 : 0;
     m_bSafetyCopy = m_pSafetyCopy->isChecked() ? 1 : 0;
+    m_bTrace = m_pTrace->isChecked() ? 1 : 0;
+    m_strTraceFile = S(m_pTraceFile->text().trimmed());
 }
 
 std::string COptionsDlg::PortDeviceText(int comNumber) {
@@ -195,7 +273,21 @@ std::string COptionsDlg::PortDeviceText(int comNumber) {
 
 void COptionsDlg::ShowPortDevice() {
     const int row = m_pPorts->currentIndex();
-    m_pPortDevice->setText(row < 0 ? QString() : QStringLiteral("→ ") + Q(PortDeviceText(row + 1)));
+    const bool known = row >= 0 && row < static_cast<int>(m_portTexts.size());
+    m_pPortDevice->setText(known ? QStringLiteral("→ ") + Q(m_portTexts[row]) : QString());
+    FillTieList();
+}
+
+void COptionsDlg::FillTieList() {
+    if (!m_pTie) return;
+    const int row = m_pPorts->currentIndex();
+    m_pTieLabel->setText(Q(FormatArgs(LoadString(IDS_TIE_PORT), {row < 0 ? std::string("-") : std::to_string(row + 1)})));
+    if (m_pTie->count() == 0) {
+        m_pTie->addItem(Str(IDS_TIE_NONE));
+        for (const std::string& name : m_tieNames) m_pTie->addItem(Q(name));
+    }
+    m_pTie->setCurrentIndex(0);  // another COM number starts from "as it is" again
+    m_pTie->setEnabled(row >= 0 && !m_tieNames.empty());
 }
 
 void COptionsDlg::OnBrowseFolder() {
@@ -215,6 +307,15 @@ void COptionsDlg::accept() {
     CMainFrame* frame = BrelkoApp() ? BrelkoApp()->MainFrame() : nullptr;
     if (frame && frame->StatusLogic()) frame->StatusLogic()->m_bServiceData = m_bServiceData;
     Profile::WriteInt("Custom", "SafetyCopy", m_bSafetyCopy);
+    Profile::WriteInt("Custom", "Trace", m_bTrace);
+    // The default file follows the data folder, so it is written only when
+    // the user chose another.
+    if (m_strTraceFile != m_strDefaultTraceFile) Profile::WriteString("Custom", "TraceFile", m_strTraceFile);
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    const int com = m_pPorts->currentIndex() + 1;
+    const int tie = m_pTie->currentIndex();
+    if (com >= 1 && tie >= 1 && tie <= static_cast<int>(m_tieNames.size())) TieComNumber(com, m_tieNames[tie - 1]);
+#endif
     QDialog::accept();
 }
 

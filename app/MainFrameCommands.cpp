@@ -2,6 +2,7 @@
 // and hands the transfer to the document's view; and what follows a transfer
 // (the progress bar, a finished backup, quitting while busy).
 #include <QApplication>
+#include <QDir>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -11,7 +12,10 @@
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "CDeviceLine.h"
+#include "AdapterMonitor.h"
 #include "BackupTarget.h"
+#include "CompareWithSystem.h"
+#include "LineTrace.h"
 #include "CMTX.h"
 #include "CMainFrame.h"
 #include "CStatusView.h"
@@ -110,6 +114,12 @@ void CMainFrame::OnSendLanguage() {
     app->m_strTextPath = chosen;
 }
 
+void CMainFrame::OnCompareSystem() {
+    const std::string chosen = RunFileDialog(BackupDialogRequest(false));
+    if (chosen.empty()) return;
+    CompareWithSystem::Start(*this, chosen);
+}
+
 void CMainFrame::OnCancelTransfer() {
     if (m_pStatusView) m_pStatusView->CancelTransfer();
 }
@@ -193,6 +203,44 @@ void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
     }
     document.SetModifiedFlag(false);
     document.OnCloseDocument();
+}
+
+std::string CMainFrame::TraceFile() {
+    const std::string configured = Profile::GetString("Custom", "TraceFile", "");
+    if (!configured.empty()) return configured;
+    const std::string folder = Profile::GetString("Custom", "Directory", "");
+    return (folder.empty() ? S(QDir::currentPath()) : folder) + "/brelko-line.txt";
+}
+
+void CMainFrame::ApplyLineSettings() {
+    brelko::CStatusView* logic = StatusLogic();
+    if (!logic) return;
+    // The line is recorded only when the user asked for it.
+    LineTrace& trace = logic->m_pLine->Trace();
+    if (Profile::GetInt("Custom", "Trace", 0) != 0) {
+        std::string error;
+        // A new file chosen in Options takes over from the old one.
+        const bool running = trace.IsActive() && trace.Path() == TraceFile();
+        if (!running && !trace.Start(TraceFile(), &error)) {
+            logic->m_strProgress = FormatArgs(LoadString(IDS_TRACE_FAILED), {TraceFile(), error});
+            m_pStatusView->Invalidate(false);
+        }
+    } else if (trace.IsActive()) {
+        trace.Stop();
+    }
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    if (!m_pAdapters) {
+        m_pAdapters = new AdapterMonitor(*this);
+        // An adapter that came back while a transfer ran is reconnected once
+        // the course has ended.
+        logic->AddCourseListener([this](const CourseOutcome&) {
+            QTimer::singleShot(0, this, [this] {
+                if (m_pAdapters) m_pAdapters->ReconnectIfDue();
+            });
+        });
+    }
+    m_pAdapters->FollowConfiguredPort();
+#endif
 }
 
 bool CMainFrame::ConfirmQuitWhileBusy() {

@@ -48,6 +48,19 @@ constexpr unsigned IDS_PORT_BUSY = 31623;           // "%2": the programs that h
 constexpr unsigned IDS_PORT_NOT_SERIAL = 31624;
 constexpr unsigned IDS_PORT_ALREADY_OPEN = 31625;
 constexpr unsigned IDS_RESTORE_STOP_AGAIN = 31630;  // after the restore-cannot-stop text in the window
+constexpr unsigned IDS_ADAPTER_UNPLUGGED = 31700;   // "%1": the adapter's stable name
+constexpr unsigned IDS_ADAPTER_BACK = 31701;
+constexpr unsigned IDS_TRACE_OPTION = 31702;
+constexpr unsigned IDS_TRACE_FAILED = 31703;        // "%1" the file, "%2" why
+constexpr unsigned IDS_TIE_PORT = 31704;            // "%1": the COM number
+constexpr unsigned IDS_TIE_NONE = 31705;
+constexpr unsigned IDS_PORT_IN_USE = 31706;         // "%1": the programs that hold it
+constexpr unsigned IDS_PORT_JOIN_GROUP = 31707;     // "%1": the group
+constexpr unsigned IDS_COMPARE_TITLE = 31710;       // "%1": the backup file
+constexpr unsigned IDS_COMPARE_SUMMARY = 31711;     // "%1" file, "%2" lines taken away, "%3" lines brought
+constexpr unsigned IDS_COMPARE_SAME = 31712;
+constexpr unsigned IDS_COMPARE_FAILED = 31713;
+constexpr unsigned IDS_COMPARE_MENU = 31714;        // its menu item, before Restore
 
 // Why a file cannot be written where the user asked.
 constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;
@@ -109,6 +122,7 @@ constexpr unsigned ID_GET_LANGUAGE = 32782;
 constexpr unsigned ID_SEND_LANGUAGE = 32783;
 constexpr unsigned ID_OPTIONS = 32796;
 constexpr unsigned ID_CANCEL_TRANSFER = 32800;  // beyond the classic commands: stop a transfer
+constexpr unsigned ID_COMPARE_SYSTEM = 32801;   // beyond the classic commands: what a restore would change
 
 // Framework strings.
 constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;     // "Ready"

@@ -69,6 +69,24 @@ constexpr StringEntry kStrings[] = {
     {IDS_PORT_NOT_SERIAL, "%1 is not a serial port.", "%1 er ikke en seriel port."},
     {IDS_RESTORE_STOP_AGAIN, "Press Esc again within 3 seconds to stop it at once.",
      "Tryk Esc igen inden for 3 sekunder for at stoppe den straks."},
+    {IDS_ADAPTER_UNPLUGGED, "The adapter %1 was unplugged; waiting for it",
+     "Adapteren %1 blev taget ud; venter på den"},
+    {IDS_ADAPTER_BACK, "The adapter %1 is back; connecting again", "Adapteren %1 er tilbage; forbinder igen"},
+    {IDS_TRACE_OPTION, "Record the line to a file", "Optag linjen i en fil"},
+    {IDS_TRACE_FAILED, "The line cannot be recorded to %1: %2", "Linjen kan ikke optages i %1: %2"},
+    {IDS_TIE_PORT, "Tie COM %1 to:", "Knyt COM %1 til:"},
+    {IDS_TIE_NONE, "(as it is)", "(som nu)"},
+    {IDS_PORT_IN_USE, "in use by %1", "bruges af %1"},
+    {IDS_PORT_JOIN_GROUP, "join group %1 to use it", "meld dig ind i gruppen %1 for at bruge den"},
+    {IDS_COMPARE_TITLE, "%1 against the vision system", "%1 mod vision systemet"},
+    {IDS_COMPARE_SUMMARY,
+     "A restore of %1 would change the vision system's settings. Lines taken away (-): %2. Lines brought in (+): %3.",
+     "En gendannelse af %1 ville ændre vision systemets opsætning. Linjer der fjernes (-): %2. Linjer der tilføjes (+): %3."},
+    {IDS_COMPARE_SAME, "A restore of %1 would change nothing on the vision system.",
+     "En gendannelse af %1 ville ikke ændre noget på vision systemet."},
+    {IDS_COMPARE_MENU, "&Compare with Vision System...", "Sa&mmenlign med Vision System..."},
+    {IDS_COMPARE_FAILED, "The vision system's settings did not come whole: nothing to compare.",
+     "Vision systemets opsætning kom ikke hel: intet at sammenligne."},
     {IDS_PORT_ALREADY_OPEN, "%1 is already open in this program.", "%1 er allerede åben i dette program."},
 
     // Why a file cannot be written where the user asked; each follows the
@@ -164,6 +182,8 @@ constexpr StringEntry kStrings[] = {
     {ID_SEND_LANGUAGE, "Send language", "Sender en sprog fil til Vision Systemet\nSend Sprog"},
     {ID_OPTIONS, "Change program options\nOptions", "Indstillinger\nIndstillinger"},
     {ID_CANCEL_TRANSFER, "Stop the running transfer (Esc)\nStop transfer", "Stop den igangværende overførsel (Esc)\nStop overførsel"},
+    {ID_COMPARE_SYSTEM, "Show what a restore of a backup would change on the vision system\nCompare with system",
+     "Vis hvad en gendannelse af en backup ville ændre på vision systemet\nSammenlign med system"},
     {ID_EDIT_COPY, "Copy the picture to the clipboard\nCopy", "Kopiér billedet til udklipsholderen\nKopiér"},
 
     // Framework strings.

@@ -82,6 +82,7 @@ std::vector<DeviceWatcher::Change> DeviceWatcher::Wait(std::chrono::milliseconds
 }
 
 void DeviceWatcher::Watch(const std::string& path) {
+    if (std::find(m_options.paths.begin(), m_options.paths.end(), path) != m_options.paths.end()) return;
     m_options.paths.push_back(path);
     m_present.emplace(path, Leads(path));
 }

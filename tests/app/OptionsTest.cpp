@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <filesystem>
 
 #include "AppRig.h"
 #include "COptionsDlg.h"
@@ -17,6 +18,7 @@
 
 using namespace brelko;
 using namespace brelko::test;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -139,6 +141,8 @@ private slots:
             dialog->FolderEdit()->setText("/tmp");
             dialog->ServiceDataBox()->setChecked(true);
             dialog->SafetyCopyBox()->setChecked(false);
+            dialog->TraceBox()->setChecked(true);
+            dialog->TraceFileEdit()->setText("/tmp/line.txt");
             dialog->reject();
         });
         QCOMPARE(ReadFile(rig.IniPath()), before);
@@ -180,6 +184,63 @@ private slots:
             QVERIFY(dialog->PortDeviceLabel()->text().contains(QStringLiteral("not present")));
             dialog->reject();
         });
+    }
+
+    void tieAndTraceAreWrittenOnOkOnly() {
+        AppRig rig;
+        const std::string adapter = rig.Dir().File("usb-FTDI_FT232R_A5XK3RJT-if00-port0");
+        WriteFile(adapter, "");
+        rig.WriteIni("[Ports]\nCOM2=" + adapter + "\n[Custom]\nComport=1\n");
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        const std::string trace = rig.Dir().File("support.txt");
+        struct Seen {
+            bool tieEnabled = false;
+            int startRow = -1;
+            int adapterRow = -1;
+            QString label;
+        };
+        auto choose = [&](Seen& seen, bool ok) {
+            return [&seen, ok, &adapter, &trace](app::COptionsDlg* dialog) {
+                dialog->PortList()->setCurrentIndex(0);
+                QComboBox* tie = dialog->TieList();
+                seen.tieEnabled = tie && tie->isEnabled();
+                seen.startRow = tie ? tie->currentIndex() : -1;
+                seen.adapterRow = tie ? tie->findText(QString::fromStdString(adapter)) : -1;
+                seen.label = dialog->PortDeviceLabel()->text();
+                if (tie) tie->setCurrentIndex(seen.adapterRow);
+                dialog->TraceBox()->setChecked(true);
+                dialog->TraceFileEdit()->setText(QString::fromStdString(trace));
+                ok ? dialog->accept() : dialog->reject();
+            };
+        };
+        const std::string before = ReadFile(rig.IniPath());
+        Seen cancelled;
+        RunOptions(rig, choose(cancelled, false));
+        QVERIFY(cancelled.tieEnabled);
+        QCOMPARE(cancelled.startRow, 0);  // "(as it is)"
+        QVERIFY(cancelled.adapterRow > 0);
+        QVERIFY(cancelled.label.contains(QStringLiteral("/dev/ttyS0")));
+        QCOMPARE(ReadFile(rig.IniPath()), before);
+        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+
+        Seen accepted;
+        RunOptions(rig, choose(accepted, true));
+        IniFile ini(rig.IniPath());
+        QCOMPARE(ini.GetString("Ports", "COM1", ""), adapter);
+        QCOMPARE(ini.GetString("Ports", "COM2", ""), adapter);
+        QCOMPARE(ini.GetInt("Custom", "Trace", 0), 1);
+        QCOMPARE(ini.GetString("Custom", "TraceFile", ""), trace);
+        QVERIFY(rig.Status().m_pLine->Trace().IsActive());
+        QCOMPARE(rig.Status().m_pLine->Trace().Path(), trace);
+
+        // Off again: the recording stops; the file chosen stays for next time.
+        RunOptions(rig, [](app::COptionsDlg* dialog) {
+            dialog->TraceBox()->setChecked(false);
+            dialog->accept();
+        });
+        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+        QCOMPARE(IniFile(rig.IniPath()).GetString("Custom", "TraceFile", ""), trace);
+        QVERIFY(fs::exists(trace));
     }
 
     void dialogInDanish() {

@@ -1,7 +1,8 @@
 // Screenshots of the window as a user sees it, on the simulator: the main
 // window connected, the Options dialog in Danish and English, a picture at
 // 1:1, zoomed and fitted, a text window with Danish letters, and the status
-// window during a transfer. They go to $BRELKO_SCREENSHOT_DIR, else to the
+// window during a transfer (the comparison window is taken by the tools
+// test). They go to $BRELKO_SCREENSHOT_DIR, else to the
 // build tree's screenshots/ folder.
 #include <QDir>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 
 #include "AppRig.h"
+#include "Screenshots.h"
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "COptionsDlg.h"
@@ -21,24 +23,6 @@ using namespace brelko;
 using namespace brelko::test;
 
 namespace {
-
-QString Folder() {
-    const QByteArray chosen = qgetenv("BRELKO_SCREENSHOT_DIR");
-    const QString folder = chosen.isEmpty() ? QStringLiteral(BRELKO_SCREENSHOT_DIR) : QString::fromLocal8Bit(chosen);
-    QDir().mkpath(folder);
-    return folder;
-}
-
-// Saves the widget as shown and checks that it shows something.
-void Shoot(QWidget* widget, const QString& name) {
-    QCoreApplication::processEvents();
-    const QImage image = widget->grab().toImage();
-    QVERIFY(!image.isNull());
-    QVERIFY(image.width() > 100 && image.height() > 50);
-    const QString path = Folder() + "/" + name + ".png";
-    QVERIFY(image.save(path));
-    qInfo("wrote %s", qPrintable(path));
-}
 
 app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
 

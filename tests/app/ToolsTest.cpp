@@ -1,0 +1,171 @@
+// The technician's tools in the window: the record of the line, the adapter
+// pulled and put back, and what a restore of a file would change.
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QtTest>
+#include <filesystem>
+
+#include "AdapterMonitor.h"
+#include "AppRig.h"
+#include "CDataDocument.h"
+#include "CDataView.h"
+#include "ResourceIds.h"
+#include "Screenshots.h"
+#include "TraceReader.h"
+#include "VisionSimulator.h"
+
+using namespace brelko;
+using namespace brelko::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
+
+// Backs up the system into `target` through the window's command.
+bool BackUp(AppRig& rig, const std::string& target) {
+    AnswerFileDialog(QString::fromStdString(target));
+    if (!rig.Frame().ExecuteCommand(ID_GET_SETUP)) return false;
+    return rig.WaitReady(30000) && QTest::qWaitFor([&] { return fs::exists(target); }, 10000);
+}
+
+// The comparison the Send menu opens for `file`, as shown in its window.
+QString Compare(AppRig& rig, const std::string& file) {
+    AnswerFileDialog(QString::fromStdString(file));
+    if (!rig.Frame().ExecuteCommand(ID_COMPARE_SYSTEM)) return {};
+    const std::string title = fs::path(file).filename().string();
+    if (!QTest::qWaitFor([&] {
+            app::CDataDoc* doc = ActiveData(rig);
+            return doc && doc->m_bComparison && doc->GetTitle().find(title) != std::string::npos;
+        }, 30000))
+        return {};
+    auto* view = dynamic_cast<app::CDataView*>(ActiveData(rig)->GetFirstView());
+    return view ? view->TextControl()->toPlainText() : QString();
+}
+
+}  // namespace
+
+class ToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void traceOfABackupHoldsEveryByteInOrder() {
+        AppRig rig;
+        const std::string trace = rig.Dir().File("line.txt");
+        rig.WriteIni("[Custom]\nTrace=1\nTraceFile=" + trace + "\n");
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string target = rig.Dir().File("line3.asc");
+        QVERIFY(BackUp(rig, target));
+        const std::string backup = ReadFile(target);
+        QVERIFY(backup.size() > 10000);
+        // The trace is written behind the line; it has all once it stops.
+        rig.Status().m_pLine->Trace().Stop();
+        const auto entries = ReadTrace(trace);
+        for (const TraceEntry& entry : entries) QVERIFY2(entry.wellFormed, entry.bytes.c_str());
+        QVERIFY(TraceStream(entries, '<').find(backup) != std::string::npos);
+        QVERIFY(TraceStream(entries, '>').find("UPLOAD\n") != std::string::npos);
+    }
+
+    void noTraceUnlessAsked() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+        QVERIFY(!fs::exists(app::CMainFrame::TraceFile()));
+    }
+
+    void unpluggedAdapterIsToldOnceAndReconnectedWhenBack() {
+        AppRig rig;
+        // The adapter's stable name, as udev would make it, in a folder of
+        // the test's own, looked at often.
+        const std::string link = rig.Dir().File("usb-Vision_Line3-if00-port0");
+        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
+        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
+        std::unique_ptr<VisionSimulator> sim;
+        auto plugIn = [&] {
+            SimConfig config;
+            config.baudRate = 0;
+            config.restartSilence = std::chrono::milliseconds(0);
+            sim = std::make_unique<VisionSimulator>(config);
+            std::string error;
+            QVERIFY2(sim->Start(&error), error.c_str());
+            fs::remove(link + ".new");
+            fs::create_symlink(sim->DevicePath(), link + ".new");
+            fs::rename(link + ".new", link);
+        };
+        plugIn();
+        rig.UseDevice(link);
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QVERIFY(rig.WaitReady());
+        app::AdapterMonitor* monitor = rig.Frame().Adapters();
+        QVERIFY(monitor);
+        QCOMPARE(monitor->Followed(), link);
+
+        // Pulled: the line hangs up and the stable name goes.
+        sim->Stop();
+        fs::remove(link);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->TimesTold(), 1, 10000);
+        QVERIFY(rig.Frame().statusBar()->currentMessage().contains(QStringLiteral("was unplugged")));
+        QVERIFY(QString::fromStdString(rig.Status().m_strProgress).contains(QString::fromStdString(link)));
+        // Many looks later it has still been told once, and nothing reconnects.
+        QTest::qWait(1000);
+        QCOMPARE(monitor->TimesTold(), 1);
+        QCOMPARE(monitor->Reconnects(), 0);
+
+        // Back under the same name: connected again without the user.
+        plugIn();
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->Reconnects(), 1, 10000);
+        QVERIFY(rig.WaitReady());
+        QCOMPARE(rig.Status().m_strProduct, std::string("TZ410"));
+        QCOMPARE(monitor->TimesTold(), 1);
+        rig.Stop();
+        app::AdapterMonitor::SetWatchSettings({});
+    }
+
+    void compareWithTheSystemShowsWhatARestoreWouldChange() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        // In the Send menu, just before Restore.
+        QStringList send;
+        for (QAction* menu : rig.Frame().menuBar()->actions())
+            if (menu->menu() && menu->text() == QStringLiteral("&Send"))
+                for (QAction* item : menu->menu()->actions()) send << (item->isSeparator() ? "-" : item->text());
+        QCOMPARE(send, (QStringList{"&Compare with Vision System...", "-", "&Setup", "&Language"}));
+
+        const std::string same = rig.Dir().File("same.asc");
+        QVERIFY(BackUp(rig, same));
+        QVERIFY(Compare(rig, same).startsWith(QStringLiteral("A restore of same.asc would change nothing")));
+        rig.Frame().MdiArea()->closeActiveSubWindow();
+
+        // One line changed, one brought in before the end.
+        std::string edited = ReadFile(same);
+        const std::size_t second = edited.find("\r\n") + 2;
+        const std::size_t secondEnd = edited.find("\r\n", second);
+        const std::string oldLine = edited.substr(second, secondEnd - second);
+        edited.replace(second, secondEnd - second, "CHANGED BY HAND");
+        edited.insert(edited.find("[END]"), "NEW LINE\r\n");
+        const std::string changed = rig.Dir().File("changed.asc");
+        WriteFile(changed, edited);
+        const QString shown = Compare(rig, changed);
+        QVERIFY2(shown.startsWith(QStringLiteral("A restore of changed.asc would change the vision system's settings. "
+                                                 "Lines taken away (-): 1. Lines brought in (+): 2.")),
+                 qPrintable(shown.left(200)));
+        const QStringList lines = shown.split(QLatin1Char('\n'));
+        QVERIFY(lines.contains(QStringLiteral("- ") + QString::fromStdString(oldLine)));
+        QVERIFY(lines.contains(QStringLiteral("+ CHANGED BY HAND")));
+        QVERIFY(lines.contains(QStringLiteral("+ NEW LINE")));
+        QCOMPARE(QString::fromStdString(ActiveData(rig)->GetTitle()), QStringLiteral("changed.asc against the vision system"));
+        // Only read: the user's file is as it was.
+        QCOMPARE(ReadFile(changed), edited);
+        rig.Frame().resize(1024, 680);
+        Shoot(&rig.Frame(), "comparison");
+    }
+};
+
+QTEST_MAIN(ToolsTest)
+#include "ToolsTest.moc"
