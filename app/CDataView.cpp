@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
@@ -26,6 +27,7 @@
 #include "OemText.h"
 #include "QtDrawSurface.h"
 #include "RestoreCourse.h"
+#include "CompareWithSystem.h"
 #include "SendFileCheck.h"
 #include "COptionsDlg.h"
 #include "framework/Dialogs.h"
@@ -452,6 +454,16 @@ bool CDataView::SendBackup() {
     RestoreOptions options;
     options.safetyCopy = SafetyCopyEnabled();
     options.restoredFile = document->GetPathName();
+    if (ConfirmRestoreEnabled()) {
+        // What the restore would change, shown once the current settings
+        // are here; the question comes after the course's own call returned.
+        const std::string name = S(QFileInfo(Q(document->GetPathName())).fileName());
+        options.confirm = [this, name, text](const std::string& current, std::function<void(bool)> answer) {
+            QTimer::singleShot(0, this, [name, text, current, answer] {
+                answer(AskBeforeRestore(name, current, text->GetText()));
+            });
+        };
+    }
     m_pRestore = std::make_unique<RestoreCourse>(*status, text, options);
     m_pRestore->OnStage([this](RestoreStage stage) { OnRestoreStage(static_cast<int>(stage)); });
     if (m_pRestore->Start()) return true;

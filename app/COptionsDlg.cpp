@@ -20,6 +20,7 @@
 #include "CMainFrame.h"
 #include "CPosixPort.h"
 #include "CStatusView.h"
+#include "CompareWithSystem.h"
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "Resources.h"
@@ -142,7 +143,18 @@ void COptionsDlg::BuildControls() {
     auto* safetyRow = new QHBoxLayout;
     safetyRow->addWidget(m_pSafetyCopy, 0, Qt::AlignTop);
     safetyRow->addWidget(safetyText, 1);
-    grid->addLayout(safetyRow, 7, 1);
+    m_pConfirmRestore = new QCheckBox(this);
+    m_pConfirmRestore->setObjectName(QStringLiteral("confirmRestore"));
+    auto* confirmText = new QLabel(Str(IDS_CONFIRM_RESTORE_OPTION), this);
+    confirmText->setWordWrap(true);
+    confirmText->setBuddy(m_pConfirmRestore);
+    auto* safetyBlock = new QVBoxLayout;
+    auto* confirmRow = new QHBoxLayout;
+    confirmRow->addWidget(m_pConfirmRestore, 0, Qt::AlignTop);
+    confirmRow->addWidget(confirmText, 1);
+    safetyBlock->addLayout(safetyRow);
+    safetyBlock->addLayout(confirmRow);
+    grid->addLayout(safetyBlock, 7, 1);
 
     m_pTrace = new QCheckBox(Str(IDS_TRACE_OPTION), this);
     m_pTrace->setObjectName(QStringLiteral("traceLine"));
@@ -232,6 +244,7 @@ void COptionsDlg::OnInitDialog() {
 
     m_strDirectory = Profile::GetString("Custom", "Directory", "");
     m_bSafetyCopy = SafetyCopyEnabled() ? 1 : 0;
+    m_bConfirmRestore = ConfirmRestoreEnabled() ? 1 : 0;
     m_bTrace = Profile::GetInt("Custom", "Trace", 0) != 0 ? 1 : 0;
     m_strDefaultTraceFile = m_strTraceFile = CMainFrame::TraceFile();
     ExchangeToControls();
@@ -248,6 +261,7 @@ void COptionsDlg::ExchangeToControls() {
     m_pServiceData->setChecked(m_bServiceData != 0);
     m_pServiceText->setText(Q(m_strServiceDataText));
     m_pSafetyCopy->setChecked(m_bSafetyCopy != 0);
+    m_pConfirmRestore->setChecked(m_bConfirmRestore != 0);
     m_pTrace->setChecked(m_bTrace != 0);
     m_pTraceFile->setText(Q(m_strTraceFile));
 }
@@ -257,6 +271,7 @@ void COptionsDlg::ExchangeFromControls() {
     m_strDirectory = S(m_pFolder->text());
     m_bServiceData = m_pServiceData->isChecked() ? 1 : 0;
     m_bSafetyCopy = m_pSafetyCopy->isChecked() ? 1 : 0;
+    m_bConfirmRestore = m_pConfirmRestore->isChecked() ? 1 : 0;
     m_bTrace = m_pTrace->isChecked() ? 1 : 0;
     m_strTraceFile = S(m_pTraceFile->text().trimmed());
 }
@@ -307,6 +322,7 @@ void COptionsDlg::accept() {
     CMainFrame* frame = BrelkoApp() ? BrelkoApp()->MainFrame() : nullptr;
     if (frame && frame->StatusLogic()) frame->StatusLogic()->m_bServiceData = m_bServiceData;
     Profile::WriteInt("Custom", "SafetyCopy", m_bSafetyCopy);
+    Profile::WriteInt("Custom", "ConfirmRestore", m_bConfirmRestore);
     Profile::WriteInt("Custom", "Trace", m_bTrace);
     // The default file follows the data folder, so it is written only when
     // the user chose another.

@@ -32,6 +32,7 @@ public:
     int m_bServiceData = 0;
     std::string m_strServiceDataText;
     int m_bSafetyCopy = 1;
+    int m_bConfirmRestore = 0;
     int m_bTrace = 0;
     std::string m_strTraceFile;
 
@@ -42,6 +43,7 @@ public:
     QCheckBox* SafetyCopyBox() const { return m_pSafetyCopy; }
     // The device the selected COM number opens, and whether it is there.
     QLabel* PortDeviceLabel() const { return m_pPortDevice; }
+    QCheckBox* ConfirmRestoreBox() const { return m_pConfirmRestore; }
     QCheckBox* TraceBox() const { return m_pTrace; }
     QLineEdit* TraceFileEdit() const { return m_pTraceFile; }
     // The adapters the selected COM number can be tied to; the first row
@@ -72,6 +74,7 @@ private:
     QCheckBox* m_pServiceData = nullptr;
     QLabel* m_pServiceText = nullptr;
     QCheckBox* m_pSafetyCopy = nullptr;
+    QCheckBox* m_pConfirmRestore = nullptr;
     QCheckBox* m_pTrace = nullptr;
     QLineEdit* m_pTraceFile = nullptr;
     QLabel* m_pTieLabel = nullptr;

@@ -1,6 +1,9 @@
 #include "CompareWithSystem.h"
 
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QTextEdit>
 #include <QTimer>
 
 #include "ByteArchive.h"
@@ -11,6 +14,8 @@
 #include "CStatusView.h"
 #include "CText.h"
 #include "DeviceCommands.h"
+#include "OemText.h"
+#include "Profile.h"
 #include "ResourceIds.h"
 #include "RestoreDiff.h"
 #include "framework/CDocTemplate.h"
@@ -32,6 +37,30 @@ std::string ComparisonText(const std::string& fileName, const std::string& syste
         text += DisplayText(line) + "\r\n";
     }
     return text;
+}
+
+bool ConfirmRestoreEnabled() { return Profile::GetInt("Custom", "ConfirmRestore", 0) != 0; }
+
+bool AskBeforeRestore(const std::string& fileName, const std::string& current, const std::string& file) {
+    // The summary above, and behind "Show Details..." only the changed lines
+    // with a little of what stands around them: a backup is long.
+    const std::string comparison = ComparisonText(fileName, current, file);
+    const std::string summary = comparison.substr(0, comparison.find("\r\n"));
+    const TextDiff diff = CompareForRestore(current, file);
+    OemText oem;
+    QMessageBox box(DialogParent());
+    box.setWindowTitle(QStringLiteral("Brelko"));
+    box.setIcon(QMessageBox::Question);
+    box.setText(Q(oem.ToDisplay(summary)));
+    box.setInformativeText(Q(FormatArgs(LoadString(IDS_RESTORE_ASK), {fileName})));
+    if (!diff.Equal()) {
+        box.setDetailedText(Q(OemText().ToDisplay(diff.Unified(LoadString(IDS_COMPARE_SYSTEM_LABEL), fileName))));
+        // In columns, as the text windows show the system's texts.
+        if (auto* details = box.findChild<QTextEdit*>()) details->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 bool CompareWithSystem::Start(CMainFrame& frame, const std::string& file) {

@@ -17,6 +17,13 @@ namespace brelko::app {
 
 class CMainFrame;
 
+// Restore's confirmation, when the user asked for it in Options: the
+// comparison's summary, the whole comparison behind "Show Details...", and
+// the question whether to send the file. True: send it.
+bool AskBeforeRestore(const std::string& fileName, const std::string& current, const std::string& file);
+// Custom/ConfirmRestore: off unless the user turned it on.
+bool ConfirmRestoreEnabled();
+
 // The text of the comparison window, in the system's own bytes.
 std::string ComparisonText(const std::string& fileName, const std::string& systemBackup, const std::string& fileBackup);
 

@@ -109,7 +109,7 @@ bool RestoreCourse::Start() {
     if (m_stage != RestoreStage::Idle || !m_text) return false;
     m_outcome = RestoreOutcome{};
     m_listener = m_view.AddCourseListener([this](const CourseOutcome& course) { CourseEnded(course); });
-    if (!m_options.safetyCopy) return StartSending();
+    if (!m_options.safetyCopy && !m_options.confirm) return StartSending();
     m_copy = CText::Create();
     const CommandStart start = FetchBackup(m_view, *m_copy);
     if (start != CommandStart::Started) {
@@ -146,6 +146,11 @@ void RestoreCourse::SafetyCopyEnded(const CourseOutcome& course) {
         Finish(RestoreEnd::NotStarted, RestoreNotStarted::SafetyCopyFailed);
         return;
     }
+    if (!m_options.safetyCopy) {
+        m_copy.reset();
+        Confirm(copy);
+        return;
+    }
     // Named after the system as it was identified just now.
     const std::string folder = SafetyFolder(m_options);
     std::error_code ec;
@@ -164,8 +169,26 @@ void RestoreCourse::SafetyCopyEnded(const CourseOutcome& course) {
     }
     m_outcome.safetyCopy = path;
     m_copy.reset();
+    if (m_options.confirm) {
+        Confirm(copy);
+        return;
+    }
     // A listener may start the next course: the view has shown this one's end.
     StartSending();
+}
+
+void RestoreCourse::Confirm(const std::string& current) {
+    Enter(RestoreStage::Confirming);
+    std::weak_ptr<bool> alive = m_alive;
+    m_options.confirm(current, [this, alive](bool send) {
+        if (alive.expired() || m_stage != RestoreStage::Confirming) return;
+        if (!send) {
+            Finish(RestoreEnd::NotStarted, RestoreNotStarted::Cancelled);
+            return;
+        }
+        // The system may have gone while the user looked.
+        StartSending();
+    });
 }
 
 void RestoreCourse::SendingEnded(const CourseOutcome& course) {

@@ -4,7 +4,9 @@
 //   1. the current settings are fetched with the backup request and saved
 //      atomically as safety/<product>-<version>-<YYYYMMDD-HHMMSS>.asc beside
 //      the file being restored (or in a chosen folder);
-//   2. only then is the file sent. If the safety copy fails, nothing is sent.
+//   2. when asked for, the user sees what the restore would change (the
+//      current settings against the file) and decides;
+//   3. only then is the file sent. If the safety copy fails, nothing is sent.
 //
 // The outcome names the safety copy, the bytes the system can have received
 // and how the sending ended.
@@ -28,9 +30,17 @@ struct RestoreOptions {
     std::string safetyFolder;  // another folder for the safety copy (empty: safety/ beside the file)
     // The time the safety copy is named by (local time); tests set their own.
     std::function<std::time_t()> clock;
+    // Asked once the current settings have come (and the safety copy is
+    // saved), before the first byte of the file: `current` is what the
+    // system holds now. answer(true) sends the file, answer(false) nothing.
+    // It may answer later, on the user-interface thread. Empty: the file
+    // goes at once. With it the current settings are fetched even without
+    // a safety copy.
+    using Confirm = std::function<void(const std::string& current, std::function<void(bool)> answer)>;
+    Confirm confirm;
 };
 
-enum class RestoreStage { Idle, SafetyCopy, Sending, Done };
+enum class RestoreStage { Idle, SafetyCopy, Confirming, Sending, Done };
 
 enum class RestoreEnd {
     Running,
@@ -47,7 +57,7 @@ enum class RestoreNotStarted {
     Busy,                // another exchange runs
     SafetyCopyFailed,    // the current settings did not come whole
     SafetyCopyNotSaved,  // they came, but could not be saved
-    Cancelled,           // the user cancelled before the first byte of the file
+    Cancelled,           // the user cancelled before the first byte of the file, or declined
 };
 
 struct RestoreOutcome {
@@ -101,6 +111,7 @@ private:
     bool StartSending();
     void Finish(RestoreEnd end, RestoreNotStarted why = RestoreNotStarted::None);
     void Enter(RestoreStage stage);
+    void Confirm(const std::string& current);
 
     CStatusView& m_view;
     std::shared_ptr<CText> m_text;
@@ -110,6 +121,8 @@ private:
     RestoreOutcome m_outcome;
     std::function<void(RestoreStage)> m_onStage;
     int m_listener = 0;
+    // Tells a late answer of the confirmation whether this course is still there.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace brelko

@@ -61,6 +61,9 @@ constexpr unsigned IDS_COMPARE_SUMMARY = 31711;     // "%1" file, "%2" lines tak
 constexpr unsigned IDS_COMPARE_SAME = 31712;
 constexpr unsigned IDS_COMPARE_FAILED = 31713;
 constexpr unsigned IDS_COMPARE_MENU = 31714;        // its menu item, before Restore
+constexpr unsigned IDS_CONFIRM_RESTORE_OPTION = 31715;
+constexpr unsigned IDS_RESTORE_ASK = 31716;         // "%1": the file
+constexpr unsigned IDS_COMPARE_SYSTEM_LABEL = 31717;
 
 // Why a file cannot be written where the user asked.
 constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;

@@ -15,12 +15,6 @@ namespace {
 
 bool g_nativeDialogs = true;
 
-QWidget* DialogParent() {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    if (CWinApp* app = AfxGetApp()) return app->MainWindow();
-    return nullptr;
-}
-
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::string part;
@@ -45,6 +39,12 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 void SetNativeDialogsAllowed(bool allowed) { g_nativeDialogs = allowed; }
+
+QWidget* DialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (CWinApp* app = AfxGetApp()) return app->MainWindow();
+    return nullptr;
+}
 
 MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons, MessageIcon icon) {
     QMessageBox box(DialogParent());

@@ -14,6 +14,9 @@ enum class MessageButtons { Ok, YesNoCancel, YesNo, OkCancel };
 enum class MessageIcon { Information, Warning, Error, Question };
 enum class MessageResult { Ok, Cancel, Yes, No };
 
+// The window a dialog belongs to: the modal one on top, else the main window.
+QWidget* DialogParent();
+
 // A modal message box titled "Brelko" over the main window.
 MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons = MessageButtons::Ok,
                             MessageIcon icon = MessageIcon::Information);

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 
 #include "AppRig.h"
+#include "Screenshots.h"
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "CText.h"
@@ -68,6 +69,60 @@ private slots:
         QVERIFY2(QRegularExpression("^TZ410-3\\.2\\.E-\\d{8}-\\d{6}\\.asc$").match(name).hasMatch(), qPrintable(name));
         QCOMPARE(ReadFile(rig.Dir().File("safety/" + name.toStdString())), before);
         // The system has the new settings now.
+        QCOMPARE(BackUp(rig, "after.asc"), Changed(before));
+    }
+
+    void confirmationShowsWhatTheRestoreWouldChange() {
+        AppRig rig;
+        rig.WriteIni("[Custom]\nConfirmRestore=1\n");
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const std::string before = BackUp(rig, "before.asc");
+        const std::string edited = rig.Dir().File("edited.asc");
+        WriteFile(edited, Changed(before));
+        struct Asked {
+            QString text, question, details;
+        };
+        auto answer = [](Asked* asked, QMessageBox::StandardButton button) {
+            AnswerNext<QMessageBox>([asked, button](QMessageBox* box) {
+                *asked = {box->text(), box->informativeText(), box->detailedText()};
+                // The details opened, as the user would, for the README's folder.
+                for (QAbstractButton* b : box->buttons())
+                    if (box->buttonRole(b) == QMessageBox::ActionRole) b->click();
+                Shoot(box, "restore-confirmation");
+                box->button(button)->click();
+            }, 60000);
+        };
+        // Declined: the safety copy is made, the file is not sent.
+        Asked declined;
+        AnswerFileDialog(QString::fromStdString(edited));
+        answer(&declined, QMessageBox::No);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QTRY_VERIFY_WITH_TIMEOUT(!declined.text.isEmpty(), 60000);
+        QVERIFY(rig.WaitReady(60000));
+        QCOMPARE(declined.text, QStringLiteral("A restore of edited.asc would change the vision system's settings. "
+                                               "Lines taken away (-): 1. Lines brought in (+): 1."));
+        QCOMPARE(declined.question, QStringLiteral("Send edited.asc to the vision system now?"));
+        // The line of the first value, as it is and as the file has it.
+        const std::size_t at = before.find('=');
+        const std::size_t start = before.rfind('\n', at) + 1;
+        const std::string line = before.substr(start, before.find('\r', at) - start);
+        QVERIFY(line.size() > 2);
+        QVERIFY(declined.details.startsWith(QStringLiteral("--- vision system\n+++ edited.asc\n@@ ")));
+        const QStringList details = declined.details.split(QLatin1Char('\n'));
+        QVERIFY2(details.contains(QStringLiteral("-") + QString::fromStdString(line)), qPrintable(declined.details.left(300)));
+        QVERIFY(details.contains(QStringLiteral("+") + QString::fromStdString(Changed(line))));
+        QCOMPARE(SafetyCopies(rig).size(), 1);
+        QCOMPARE(BackUp(rig, "unchanged.asc"), before);
+
+        // Yes: it goes.
+        Asked accepted;
+        AnswerFileDialog(QString::fromStdString(edited));
+        answer(&accepted, QMessageBox::Yes);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QTRY_VERIFY_WITH_TIMEOUT(!accepted.text.isEmpty(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_bBusy == 1, 10000);
+        QVERIFY(rig.WaitReady(90000));
         QCOMPARE(BackUp(rig, "after.asc"), Changed(before));
     }
 

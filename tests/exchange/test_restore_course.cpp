@@ -211,6 +211,60 @@ TEST_F(RestoreCourseTest, ACancelDuringTheSafetyCopyStopsEverything) {
     EXPECT_FALSE(fs::exists(dir + "/safety/" + SafetyCopyName("TZ410", "3.2.E", kWhen)));
 }
 
+TEST_F(RestoreCourseTest, TheUserSeesTheCurrentSettingsAndDecides) {
+    struct Case {
+        bool safetyCopy;
+        bool send;
+    };
+    for (const Case c : {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
+        SCOPED_TRACE(std::string(c.safetyCopy ? "with" : "without") + " a safety copy, " + (c.send ? "sent" : "declined"));
+        rig.sim.reset();
+        rig.view.reset();
+        rig.Start(Preset("tz410-3.2.E"));
+        ASSERT_TRUE(rig.Connect());
+        const std::string old = rig.Backup()->GetText();
+        fs::remove_all(dir + "/safety");
+        RestoreOptions options = Options();
+        options.safetyCopy = c.safetyCopy;
+        std::string shown;
+        std::function<void(bool)> answer;
+        options.confirm = [&](const std::string& current, std::function<void(bool)> reply) {
+            shown = current;
+            answer = std::move(reply);  // answered later, as a dialog does
+        };
+        auto text = CText::Create();
+        text->SetText(Changed(old));
+        RestoreCourse course(*rig.view, text, options);
+        ASSERT_TRUE(course.Start());
+        ASSERT_TRUE(rig.loop.RunUntil([&] { return course.Stage() == RestoreStage::Confirming; }, std::chrono::seconds(60)));
+        EXPECT_EQ(shown, old);
+        EXPECT_EQ(fs::exists(SafetyCopyPath()), c.safetyCopy) << "the copy is safe before the question";
+        EXPECT_FALSE(rig.view->IsExchangeRunning()) << "nothing waits on the line while the user reads";
+        answer(c.send);
+        ASSERT_TRUE(rig.loop.RunUntil([&] { return course.Finished(); }, std::chrono::seconds(180)));
+        EXPECT_EQ(course.Outcome().end, c.send ? RestoreEnd::Completed : RestoreEnd::NotStarted);
+        if (!c.send) {
+            EXPECT_EQ(course.Outcome().why, RestoreNotStarted::Cancelled);
+            EXPECT_TRUE(course.Outcome().Messages().empty()) << "the user knows: they said no";
+        }
+        EXPECT_EQ(rig.Backup()->GetText(), c.send ? Changed(old) : old);
+    }
+
+    // An answer that comes after the course has gone does nothing.
+    std::function<void(bool)> late;
+    {
+        RestoreOptions options = Options();
+        options.confirm = [&](const std::string&, std::function<void(bool)> reply) { late = std::move(reply); };
+        auto text = CText::Create();
+        text->SetText("GAIN=9\r\n[END]\r\n");
+        RestoreCourse course(*rig.view, text, options);
+        ASSERT_TRUE(course.Start());
+        ASSERT_TRUE(rig.loop.RunUntil([&] { return static_cast<bool>(late); }, std::chrono::seconds(60)));
+    }
+    late(true);
+    EXPECT_FALSE(rig.view->IsExchangeRunning());
+}
+
 TEST_F(RestoreCourseTest, ASystemThatIsNotReadyGetsNothing) {
     SimConfig config = Preset("mute");
     rig.Start(config);
