@@ -24,13 +24,20 @@
 
 namespace brelko::app {
 
+namespace {
+
+// "A restore of x.asc would change …": the counts do not depend on the context.
+std::string Summary(const std::string& fileName, const TextDiff& diff) {
+    if (diff.Equal()) return FormatArgs(LoadString(IDS_COMPARE_SAME), {fileName});
+    return FormatArgs(LoadString(IDS_COMPARE_SUMMARY),
+                      {fileName, std::to_string(diff.RemovedCount()), std::to_string(diff.AddedCount())});
+}
+
+}  // namespace
+
 std::string ComparisonText(const std::string& fileName, const std::string& systemBackup, const std::string& fileBackup) {
     const TextDiff diff = CompareForRestore(systemBackup, fileBackup, TextDiff::WHOLE_TEXT);
-    std::string text = diff.Equal() ? FormatArgs(LoadString(IDS_COMPARE_SAME), {fileName})
-                                    : FormatArgs(LoadString(IDS_COMPARE_SUMMARY),
-                                                 {fileName, std::to_string(diff.RemovedCount()),
-                                                  std::to_string(diff.AddedCount())});
-    text += "\r\n\r\n";
+    std::string text = Summary(fileName, diff) + "\r\n\r\n";
     if (diff.Equal()) return text;
     for (const DiffLine& line : diff.Hunks().front().lines) {
         text += line.kind == DiffKind::Removed ? "- " : line.kind == DiffKind::Added ? "+ " : "  ";
@@ -44,14 +51,11 @@ bool ConfirmRestoreEnabled() { return Profile::GetInt("Custom", "ConfirmRestore"
 bool AskBeforeRestore(const std::string& fileName, const std::string& current, const std::string& file) {
     // The summary above, and behind "Show Details..." only the changed lines
     // with a little of what stands around them: a backup is long.
-    const std::string comparison = ComparisonText(fileName, current, file);
-    const std::string summary = comparison.substr(0, comparison.find("\r\n"));
     const TextDiff diff = CompareForRestore(current, file);
-    OemText oem;
     QMessageBox box(DialogParent());
     box.setWindowTitle(QStringLiteral("Brelko"));
     box.setIcon(QMessageBox::Question);
-    box.setText(Q(oem.ToDisplay(summary)));
+    box.setText(Q(OemText().ToDisplay(Summary(fileName, diff))));
     box.setInformativeText(Q(FormatArgs(LoadString(IDS_RESTORE_ASK), {fileName})));
     if (!diff.Equal()) {
         box.setDetailedText(Q(OemText().ToDisplay(diff.Unified(LoadString(IDS_COMPARE_SYSTEM_LABEL), fileName))));

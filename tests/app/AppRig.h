@@ -17,11 +17,13 @@
 #include <string>
 
 #include "CBrelkoApp.h"
+#include "CDataDocument.h"
 #include "CDeviceLine.h"
 #include "CMainFrame.h"
 #include "CPosixPort.h"
 #include "CStatusView.h"
 #include "Profile.h"
+#include "ResourceIds.h"
 #include "StatusFrame.h"
 #include "TempDir.h"
 #include "framework/Dialogs.h"
@@ -160,6 +162,20 @@ inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr
         if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
+}
+
+// The data document of the active window, if it is one.
+inline app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
+
+// A backup of the system into `name` in the test's folder, taken through the
+// window's command; the file's bytes (empty when none came).
+inline std::string BackUp(AppRig& rig, const std::string& name) {
+    const std::string target = rig.Dir().File(name);
+    AnswerFileDialog(QString::fromStdString(target));
+    rig.Frame().ExecuteCommand(ID_GET_SETUP);
+    rig.WaitReady(60000);
+    QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(target)); }, 5000);
+    return QFile::exists(QString::fromStdString(target)) ? ReadFile(target) : std::string();
 }
 
 }  // namespace brelko::test

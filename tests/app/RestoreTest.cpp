@@ -21,16 +21,6 @@ using namespace brelko::test;
 
 namespace {
 
-// A backup of the simulated system, taken through the window.
-std::string BackUp(AppRig& rig, const std::string& name) {
-    const std::string target = rig.Dir().File(name);
-    AnswerFileDialog(QString::fromStdString(target));
-    rig.Frame().ExecuteCommand(ID_GET_SETUP);
-    rig.WaitReady(60000);
-    QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(target)); }, 5000);
-    return ReadFile(target);
-}
-
 // The backup with its first value changed.
 std::string Changed(std::string backup, const std::string& digit = "7") {
     const std::size_t at = backup.find('=');

@@ -22,12 +22,6 @@
 using namespace brelko;
 using namespace brelko::test;
 
-namespace {
-
-app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
-
-}  // namespace
-
 class ScreenshotTest : public QObject {
     Q_OBJECT
 private slots:

@@ -23,8 +23,6 @@ using namespace brelko::test;
 
 namespace {
 
-app::CDataDoc* ActiveData(AppRig& rig) { return dynamic_cast<app::CDataDoc*>(rig.Frame().GetActiveDocument()); }
-
 std::string Line(AppRig& rig, std::size_t index) {
     const auto& lines = rig.Status().Lines();
     return index < lines.size() ? lines[index] : std::string();
