@@ -37,7 +37,11 @@ std::string Summary(const std::string& fileName, const TextDiff& diff) {
 
 std::string ComparisonText(const std::string& fileName, const std::string& systemBackup, const std::string& fileBackup) {
     const TextDiff diff = CompareForRestore(systemBackup, fileBackup, TextDiff::WHOLE_TEXT);
-    std::string text = Summary(fileName, diff) + "\r\n\r\n";
+    // The program's words in the system's code page, as the lines below are.
+    std::string summary = OemText::FromDisplay(Summary(fileName, diff));
+    for (std::size_t at = summary.find('\n'); at != std::string::npos; at = summary.find('\n', at + 2))
+        summary.replace(at, 1, "\r\n");
+    std::string text = summary + "\r\n\r\n";
     if (diff.Equal()) return text;
     for (const DiffLine& line : diff.Hunks().front().lines) {
         text += line.kind == DiffKind::Removed ? "- " : line.kind == DiffKind::Added ? "+ " : "  ";
@@ -55,7 +59,7 @@ bool AskBeforeRestore(const std::string& fileName, const std::string& current, c
     QMessageBox box(DialogParent());
     box.setWindowTitle(QStringLiteral("Brelko"));
     box.setIcon(QMessageBox::Question);
-    box.setText(Q(OemText().ToDisplay(Summary(fileName, diff))));
+    box.setText(Q(Summary(fileName, diff)));
     box.setInformativeText(Q(FormatArgs(LoadString(IDS_RESTORE_ASK), {fileName})));
     if (!diff.Equal()) {
         box.setDetailedText(Q(OemText().ToDisplay(diff.Unified(LoadString(IDS_COMPARE_SYSTEM_LABEL), fileName))));

@@ -50,4 +50,31 @@ std::string OemText::ToDisplay(std::string_view bytes) {
     return out;
 }
 
+std::string OemText::FromDisplay(std::string_view text) {
+    std::string out;
+    iconv_t cd = iconv_open("CP850", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        for (char c : text) out += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+        return out;
+    }
+    std::string source(text);
+    out.resize(source.size() + 16);  // never more bytes than UTF-8 has
+    char* in = source.data();
+    std::size_t inLeft = source.size();
+    char* dst = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0 && outLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno != EILSEQ && errno != EINVAL) break;
+        // Not in the code page (or not UTF-8): one '?' for the whole character.
+        do {
+            ++in, --inLeft;
+        } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        *dst++ = '?', --outLeft;
+    }
+    out.resize(out.size() - outLeft);
+    iconv_close(cd);
+    return out;
+}
+
 }  // namespace brelko::app

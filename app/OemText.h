@@ -22,6 +22,9 @@ public:
     // (CR LF and a lone CR become LF), zero bytes left out. A byte the code
     // page cannot take shows as U+FFFD.
     std::string ToDisplay(std::string_view bytes);
+    // The other way, for the program's own words among the system's text:
+    // UTF-8 into code page 850, a character it lacks as '?'.
+    static std::string FromDisplay(std::string_view text);
 
 private:
     iconv_t m_cd;

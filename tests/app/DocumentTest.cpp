@@ -307,6 +307,10 @@ private slots:
         QCOMPARE(QString::fromStdString(oem.ToDisplay("a\r")), QStringLiteral("a\n"));
         QCOMPARE(QString::fromStdString(oem.ToDisplay("\nb\x91")), QStringLiteral("bæ"));
         QCOMPARE(QString::fromStdString(oem.ToDisplay(std::string("c\0d\re", 5))), QStringLiteral("cd\ne"));
+        // The program's own words into the code page: a character it lacks
+        // (the euro sign, a broken sequence) becomes one '?'.
+        QCOMPARE(app::OemText::FromDisplay("ændret Å ø"), std::string("\x91ndret \x8F \x9B"));
+        QCOMPARE(app::OemText::FromDisplay("5 €, \xC3 end"), std::string("5 ?, ? end"));
     }
 };
 

@@ -90,7 +90,7 @@ private slots:
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
         QTRY_VERIFY_WITH_TIMEOUT(!declined.text.isEmpty(), 60000);
         QVERIFY(rig.WaitReady(60000));
-        QCOMPARE(declined.text, QStringLiteral("A restore of edited.asc would change the vision system's settings. "
+        QCOMPARE(declined.text, QStringLiteral("A restore of edited.asc would change the vision system's settings.\n"
                                                "Lines taken away (-): 1. Lines brought in (+): 1."));
         QCOMPARE(declined.question, QStringLiteral("Send edited.asc to the vision system now?"));
         // The line of the first value, as it is and as the file has it.

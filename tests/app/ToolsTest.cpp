@@ -13,6 +13,7 @@
 #include "AppRig.h"
 #include "CDataDocument.h"
 #include "CDataView.h"
+#include "CText.h"
 #include "ResourceIds.h"
 #include "Screenshots.h"
 #include "TraceReader.h"
@@ -141,7 +142,7 @@ private slots:
         const std::string changed = rig.Dir().File("changed.asc");
         WriteFile(changed, edited);
         const QString shown = Compare(rig, changed);
-        QVERIFY2(shown.startsWith(QStringLiteral("A restore of changed.asc would change the vision system's settings. "
+        QVERIFY2(shown.startsWith(QStringLiteral("A restore of changed.asc would change the vision system's settings.\n"
                                                  "Lines taken away (-): 1. Lines brought in (+): 2.")),
                  qPrintable(shown.left(200)));
         const QStringList lines = shown.split(QLatin1Char('\n'));
@@ -153,6 +154,42 @@ private slots:
         QCOMPARE(ReadFile(changed), edited);
         rig.Frame().resize(1024, 680);
         Shoot(&rig.Frame(), "comparison");
+    }
+
+    void comparisonAndRestoresQuestionInDanish() {
+        AppRig rig;
+        rig.WriteIni("[Custom]\nConfirmRestore=1\n");
+        app::AppOptions options = AppRig::Simulated();
+        options.language = "da";
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady());
+        const std::string before = BackUp(rig, "before.asc");
+        QVERIFY(!before.empty());
+        std::string edited = before;
+        edited.insert(edited.find("[END]"), "NY LINJE\r\n");
+        const std::string changed = rig.Dir().File("ændret.asc");
+        WriteFile(changed, edited);
+        // The program's words stand in the system's code page among its
+        // lines, and show as Danish letters.
+        const QString shown = Compare(rig, changed);
+        QVERIFY2(shown.startsWith(QStringLiteral("En gendannelse af ændret.asc ville ændre vision systemets opsætning.\n"
+                                                 "Linjer der fjernes (-): 0. Linjer der tilføjes (+): 1.")),
+                 qPrintable(shown.left(200)));
+        const std::string bytes = std::dynamic_pointer_cast<CText>(ActiveData(rig)->m_pData)->GetText();
+        QVERIFY(bytes.rfind("En gendannelse af \x91ndret.asc ville \x91ndre", 0) == 0);
+        QCOMPARE(QString::fromStdString(ActiveData(rig)->GetTitle()), QStringLiteral("ændret.asc mod vision systemet"));
+
+        QString question;
+        AnswerFileDialog(QString::fromStdString(changed));
+        AnswerNext<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        }, 60000);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
+        QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty(), 60000);
+        QCOMPARE(question, QStringLiteral("En gendannelse af ændret.asc ville ændre vision systemets opsætning.\n"
+                                          "Linjer der fjernes (-): 0. Linjer der tilføjes (+): 1."));
+        QVERIFY(rig.WaitReady(60000));
     }
 };
 
