@@ -36,7 +36,10 @@ std::string PortProblemText(const CDeviceLine& line) {
     }
     case OpenFailure::Busy: {
         const std::string holders = CPosixPort::DeviceHolders(device);
-        return FormatArgs(LoadString(IDS_PORT_BUSY), {device, holders.empty() ? "?" : holders});
+        // A lock of a live program that has not opened the device (yet, or
+        // any more) names nobody here.
+        return FormatArgs(LoadString(IDS_PORT_BUSY),
+                          {device, holders.empty() ? LoadString(IDS_PORT_HOLDER_UNKNOWN) : holders});
     }
     case OpenFailure::NotATty: return FormatArgs(LoadString(IDS_PORT_NOT_SERIAL), {device});
     case OpenFailure::AlreadyOpen: return FormatArgs(LoadString(IDS_PORT_ALREADY_OPEN), {device});

@@ -45,6 +45,7 @@ constexpr unsigned IDS_PORT_NO_DEVICE = 31620;      // why the port cannot be op
 constexpr unsigned IDS_PORT_NO_PERMISSION = 31621;  // "%2": the group to join
 constexpr unsigned IDS_PORT_NO_PERMISSION_ASK = 31622;
 constexpr unsigned IDS_PORT_BUSY = 31623;           // "%2": the programs that hold it
+constexpr unsigned IDS_PORT_HOLDER_UNKNOWN = 31626; // "%2" of IDS_PORT_BUSY when none can be named
 constexpr unsigned IDS_PORT_NOT_SERIAL = 31624;
 constexpr unsigned IDS_PORT_ALREADY_OPEN = 31625;
 constexpr unsigned IDS_RESTORE_STOP_AGAIN = 31630;  // after the restore-cannot-stop text in the window

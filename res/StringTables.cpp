@@ -66,6 +66,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_PORT_NO_PERMISSION_ASK, "No permission to open %1: ask the administrator for access.",
      "Ingen adgang til %1: bed administratoren om adgang."},
     {IDS_PORT_BUSY, "%1 is busy: %2 holds it.", "%1 er optaget: %2 bruger den."},
+    {IDS_PORT_HOLDER_UNKNOWN, "another program", "et andet program"},
     {IDS_PORT_NOT_SERIAL, "%1 is not a serial port.", "%1 er ikke en seriel port."},
     {IDS_RESTORE_STOP_AGAIN, "Press Esc again within 3 seconds to stop it at once.",
      "Tryk Esc igen inden for 3 sekunder for at stoppe den straks."},

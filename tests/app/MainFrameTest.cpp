@@ -14,8 +14,10 @@
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "CText.h"
+#include "PtyPair.h"
 #include "ResourceIds.h"
 #include "Strings.h"
+#include "UucpLock.h"
 
 using namespace brelko;
 using namespace brelko::test;
@@ -197,6 +199,23 @@ private slots:
         QVERIFY(rig.Status().Lines().size() > 4);
         QVERIFY(QString::fromStdString(rig.Status().Lines()[4]).contains("does not exist"));
         QCOMPARE(rig.Status().Lines()[1], std::string("COM port 1 not open"));
+    }
+
+    void aPortLockedByAnotherLiveProgramIsBusy() {
+        PtyPair pty;
+        QVERIFY(pty.Ok());
+        AppRig rig;
+        UucpLock::SetFolder(rig.Dir().Path());
+        // The lock of a live program (init) that has not opened the device:
+        // nobody to name, but the port is taken all the same.
+        WriteFile(UucpLock::LockPathFor(pty.SlavePath()), "         1\n");
+        rig.UseDevice(pty.SlavePath());
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Unable to Open COM Port!"));
+        QVERIFY(rig.Status().Lines().size() > 4);
+        QCOMPARE(rig.Status().Lines()[4], pty.SlavePath() + " is busy: another program holds it.");
+        rig.Stop();
+        UucpLock::SetFolder("");
     }
 
     void fileOpenFilterAndAFileThatCannotBeOpened() {
