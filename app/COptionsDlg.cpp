@@ -296,7 +296,7 @@ void COptionsDlg::ShowPortDevice() {
 void COptionsDlg::FillTieList() {
     if (!m_pTie) return;
     const int row = m_pPorts->currentIndex();
-    m_pTieLabel->setText(Q(FormatArgs(LoadString(IDS_TIE_PORT), {row < 0 ? std::string("-") : std::to_string(row + 1)})));
+    m_pTieLabel->setText(row < 0 ? Str(IDS_TIE_NO_PORT) : Q(FormatArgs(LoadString(IDS_TIE_PORT), {std::to_string(row + 1)})));
     if (m_pTie->count() == 0) {
         m_pTie->addItem(Str(IDS_TIE_NONE));
         for (const std::string& name : m_tieNames) m_pTie->addItem(Q(name));

@@ -55,6 +55,7 @@ constexpr unsigned IDS_TRACE_OPTION = 31702;
 constexpr unsigned IDS_TRACE_FAILED = 31703;        // "%1" the file, "%2" why
 constexpr unsigned IDS_TIE_PORT = 31704;            // "%1": the COM number
 constexpr unsigned IDS_TIE_NONE = 31705;
+constexpr unsigned IDS_TIE_NO_PORT = 31708;         // the label while no COM number is chosen
 constexpr unsigned IDS_PORT_IN_USE = 31706;         // "%1": the programs that hold it
 constexpr unsigned IDS_PORT_JOIN_GROUP = 31707;     // "%1": the group
 constexpr unsigned IDS_COMPARE_TITLE = 31710;       // "%1": the backup file

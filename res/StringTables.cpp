@@ -77,6 +77,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_TRACE_FAILED, "The line cannot be recorded to %1: %2", "Linjen kan ikke optages i %1: %2"},
     {IDS_TIE_PORT, "Tie COM %1 to:", "Knyt COM %1 til:"},
     {IDS_TIE_NONE, "(as it is)", "(som nu)"},
+    {IDS_TIE_NO_PORT, "Tie the COM port to:", "Knyt COM porten til:"},
     {IDS_PORT_IN_USE, "in use by %1", "bruges af %1"},
     {IDS_PORT_JOIN_GROUP, "join group %1 to use it", "meld dig ind i gruppen %1 for at bruge den"},
     {IDS_COMPARE_TITLE, "%1 against the vision system", "%1 mod vision systemet"},

@@ -116,7 +116,14 @@ private slots:
         rig.WriteIni("[Language]\nLanguagecount=1\n1=Dansk\nDansk=danish.lng\n");
         QVERIFY(rig.Start());
         QVERIFY(rig.WaitReady());
-        RunOptions(rig, [&](app::COptionsDlg* dialog) { dialog->accept(); });
+        QString tieLabel;
+        bool tieEnabled = true;
+        RunOptions(rig, [&](app::COptionsDlg* dialog) {
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (dialog->TieList() && label->buddy() == dialog->TieList()) tieLabel = label->text();
+            tieEnabled = dialog->TieList() && dialog->TieList()->isEnabled();
+            dialog->accept();
+        });
         const IniFile ini(rig.IniPath());
         QCOMPARE(ini.GetInt("Language", "CurrentLanguage", -1), 0);
         QCOMPARE(ini.GetInt("Custom", "Comport", -1), 0);
@@ -125,6 +132,11 @@ private slots:
         QCOMPARE(rig.Frame().menuBar()->actions().first()->text(), QStringLiteral("&Filer"));
         QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Ikke istand til at åbne COM Porten!"));
         QCOMPARE(rig.Status().m_pLine->m_bPortOpen, 0);
+#ifdef BRELKO_HAVE_SERIALDEVICES
+        // No COM number chosen: nothing to tie.
+        QCOMPARE(tieLabel, QStringLiteral("Knyt COM porten til:"));
+        QVERIFY(!tieEnabled);
+#endif
     }
 
     void cancelWritesNothing() {
