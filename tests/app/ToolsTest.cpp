@@ -119,6 +119,7 @@ private slots:
     void compareWithTheSystemShowsWhatARestoreWouldChange() {
         AppRig rig;
         QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);  // the screenshot's size, before any window opens
         QVERIFY(rig.WaitReady());
         // In the Send menu, just before Restore.
         QStringList send;
@@ -152,7 +153,6 @@ private slots:
         QCOMPARE(QString::fromStdString(ActiveData(rig)->GetTitle()), QStringLiteral("changed.asc against the vision system"));
         // Only read: the user's file is as it was.
         QCOMPARE(ReadFile(changed), edited);
-        rig.Frame().resize(1024, 680);
         Shoot(&rig.Frame(), "comparison");
     }
 
