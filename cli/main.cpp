@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BrelkoVersion.h"
 #include "CliText.h"
 #include "ConsoleSystem.h"
 #include "Commands.h"
@@ -15,10 +16,6 @@
 #include "Options.h"
 #include "Profile.h"
 #include "Strings.h"
-
-#ifndef BRELKO_VERSION
-#define BRELKO_VERSION "0"
-#endif
 
 using namespace brelko;
 using namespace brelko::cli;
@@ -49,7 +46,7 @@ int main(int argc, char** argv) {
     app.name("brelko-cli");
     app.fallthrough();
     app.require_subcommand(1);
-    app.set_version_flag("--version", std::string("brelko-cli ") + BRELKO_VERSION);
+    app.set_version_flag("--version", std::string("brelko-cli ") + kBuildVersion);
 #if BRELKO_CLI_SIMULATOR
     app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp());
 #else

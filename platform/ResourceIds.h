@@ -171,5 +171,6 @@ constexpr unsigned IDC_SERVICE_DATA_TEXT = 31447;     // the text beside it
 constexpr unsigned IDC_ABOUT_VERSION = 1020;          // "Brelko Version 1.3"
 constexpr unsigned IDC_ABOUT_LINE2 = 1021;
 constexpr unsigned IDC_ABOUT_LINE3 = 1022;
+constexpr unsigned IDC_ABOUT_BUILD = 1023;            // "%1": the build's version
 
 }  // namespace brelko

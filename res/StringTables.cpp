@@ -257,6 +257,7 @@ constexpr DialogEntry kDialogs[] = {
     {IDD_ABOUTBOX, IDC_ABOUT_LINE2, "Service tool for the vision system", "Serviceværktøj til vision systemet"},
     {IDD_ABOUTBOX, IDC_ABOUT_LINE3, "Backups, language files and screen pictures over RS-232",
      "Backup, sprogfiler og skærmbilleder over RS-232"},
+    {IDD_ABOUTBOX, IDC_ABOUT_BUILD, "This build: %1", "Denne udgave: %1"},
     {IDD_ABOUTBOX, IDOK, "OK", "OK"},
 
     // The labels are filled from the string table when the dialog opens; the
