@@ -268,6 +268,22 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
+namespace {
+
+// The folders the system installs programs into. The settings file never goes
+// there, not even for root, who could write it: it would belong to no user,
+// and outlive the package that put the program there.
+bool IsSystemProgramFolder(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return false;
+#else
+    return folder == "/bin" || folder == "/sbin" || folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
+}  // namespace
+
 std::string Profile::DefaultPath(const std::string& executablePath) {
     std::string path = executablePath;
     auto slash = path.find_last_of(sysfile::kSeparators);
@@ -277,7 +293,7 @@ std::string Profile::DefaultPath(const std::string& executablePath) {
     path += ".ini";
 
     std::string folder = fileutil::DirName(path);
-    if (!executablePath.empty() && sysfile::FolderWritable(folder)) return path;
+    if (!executablePath.empty() && !IsSystemProgramFolder(folder) && sysfile::FolderWritable(folder)) return path;
 
     std::string fallbackFolder = sysfile::UserConfigFolder() + "/brelko";
     MakeFolders(fallbackFolder);
