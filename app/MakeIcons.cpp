@@ -1,7 +1,6 @@
 // brelko_mkicons ICON.svg SIZE OUT.png: renders the program icon as a square
 // PNG of SIZE pixels for the desktop's icon theme, which wants bitmaps beside
 // the scalable icon for the small sizes of menus and panels.
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -13,8 +12,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: brelko_mkicons ICON.svg SIZE OUT.png\n");
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // no display at build time
-    QGuiApplication application(argc, argv);
+    // No application object: the icon is shapes only, drawn into an image,
+    // and needs no display, fonts or runtime folder.
     QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
     const int size = std::atoi(argv[2]);
     if (!renderer.isValid() || size < 1 || size > 1024) {
