@@ -83,7 +83,7 @@ help=$("$cli" --help)
 commands=$(sed -n '/^subcommands:/I,/^$/{/^  [a-z]/{s/^  \([a-z-]*\).*/\1/p}}' <<<"$help")
 [[ -n $commands ]] || { echo "brelko-cli --help lists no commands"; exit 1; }
 option_names() { grep -E '^ +-' | grep -oE '(^|[ ,])-{1,2}[A-Za-z][A-Za-z0-9-]*' | tr -d ' ,' | grep -vx -- '-h'; }
-# shellcheck disable=SC2046
+# shellcheck disable=SC2086
 expect 'brelko-cli ' $commands
 # shellcheck disable=SC2046
 expect 'brelko-cli -' $(option_names <<<"$help")
