@@ -5,11 +5,16 @@
 //   Wine aborts every wait at once) gets a 10 ms sleep instead;
 // - a device that cannot report its modem lines reports CTS, DSR and CD as on,
 //   so that a connection can be made;
+// - a device that vanishes (adapter unplugged: ClearCommError, ReadFile,
+//   WriteFile or GetCommModemStatus fail with a device-gone error) fails
+//   reads and Idle (-835) and writes (-834) with a recorded error at once, as
+//   the tty port does on a hang-up, instead of looking like a silent line;
 // - received bytes are taken from the driver in one read and handed out from
 //   a buffer of the port's own, so a byte costs no system call of its own;
 // - the OVERLAPPED structures have event handles, and every pending write owns
 //   its bytes and its OVERLAPPED until the driver has finished with them.
 #include "CWin32Port.h"
+#include "CWin32PortErrors.h"
 #include "PortRules.h"
 
 #include <algorithm>
@@ -73,11 +78,21 @@ bool CWin32Port::Allocate() {
     return true;
 }
 
+void CWin32Port::NoteFailure(DWORD error, int code) {
+    m_nLastSystemError = static_cast<int>(error);
+    if (!win32port::IsDeviceGone(error)) return;
+    m_bVanished = true;
+    Record(code);
+}
+
 bool CWin32Port::PollErrors(COMSTAT* stat) {
-    if (!IsOpen()) return false;
+    if (!IsOpen() || m_bVanished) return false;
     DWORD errors = 0;
     COMSTAT local {};
-    if (!ClearCommError(m_hDevice, &errors, stat ? stat : &local)) return false;
+    if (!ClearCommError(m_hDevice, &errors, stat ? stat : &local)) {
+        NoteFailure(GetLastError(), LINK_READ_ERROR);
+        return false;
+    }
     m_nLineErrors |= errors & kLineErrorBits;
     return true;
 }
@@ -96,25 +111,37 @@ int CWin32Port::WriteConfig() {
 
 bool CWin32Port::ModemStatus(DWORD& status) {
     status = 0;
-    if (!IsOpen()) return false;
+    if (!IsOpen() || m_bVanished) return false;
     if (GetCommModemStatus(m_hDevice, &status)) return true;
-    // The driver has no modem lines to report (ERROR_NOT_SUPPORTED from a
-    // pty under Wine, or a virtual port): take the line as connected.
-    m_bModemLines = false;
-    status = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
-    return true;
+    const DWORD error = GetLastError();
+    if (win32port::MeansNoModemLines(error)) {
+        // The driver has no modem lines to report (a pty under Wine, or a
+        // virtual port): take the line as connected.
+        m_bModemLines = false;
+        status = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
+        return true;
+    }
+    // Any other failure is no line at all: CTS reads off.
+    status = 0;
+    NoteFailure(error, LINK_READ_ERROR);
+    return false;
 }
 
 int CWin32Port::Idle() {
     if (BufferedCount() > 0) return 0;
+    if (m_bVanished) return LINK_READ_ERROR;
     if (!IsOpen()) {
         Sleep(IDLE_WAIT_MS);
         return 0;
     }
+    // Every turn asks the driver, a wait in progress or not: a device that
+    // has gone shows there first.
+    COMSTAT stat {};
+    const bool polled = PollErrors(&stat);
+    if (m_bVanished) return LINK_READ_ERROR;
+    if (polled && stat.cbInQue > 0) return 0;
     if (m_bEventWaits) {
         if (!m_bEventPending) {
-            COMSTAT stat {};
-            if (PollErrors(&stat) && stat.cbInQue > 0) return 0;
             ResetEvent(m_eventOverlapped.hEvent);
             m_dwEvents = 0;
             if (WaitCommEvent(m_hDevice, &m_dwEvents, &m_eventOverlapped)) return 0;
@@ -136,7 +163,7 @@ int CWin32Port::Idle() {
         }
     }
     Sleep(IDLE_WAIT_MS);
-    return 0;
+    return m_bVanished ? LINK_READ_ERROR : 0;
 }
 
 int CWin32Port::UpdateStatus() {
@@ -302,12 +329,30 @@ void CWin32Port::ReapWrites() {
     while (!m_writes.empty()) {
         PendingWrite& oldest = *m_writes.front();
         DWORD done = 0;
-        if (!GetOverlappedResult(m_hDevice, &oldest.overlapped, &done, FALSE) &&
-            GetLastError() == ERROR_IO_INCOMPLETE)
-            return;
+        const BOOL ok = GetOverlappedResult(m_hDevice, &oldest.overlapped, &done, FALSE);
+        const DWORD error = ok ? 0 : GetLastError();
+        if (!ok && error == ERROR_IO_INCOMPLETE) return;
+        // Bytes counted as sent that never left: the caller must hear of it.
+        if (win32port::WriteCompletionCode(ok, error, done, static_cast<DWORD>(oldest.bytes.size()), false) != 0) {
+            NoteFailure(error, LINK_WRITE_ERROR);
+            Record(LINK_WRITE_ERROR);
+        }
         CloseHandle(oldest.overlapped.hEvent);
         m_writes.pop_front();
     }
+}
+
+void CWin32Port::DropWrites() {
+    for (auto& write : m_writes) {
+        DWORD done = 0;
+        const BOOL ok = GetOverlappedResult(m_hDevice, &write->overlapped, &done, TRUE);
+        const DWORD error = ok ? 0 : GetLastError();
+        // Aborted by the purge: nothing to record, unless the device went.
+        if (win32port::WriteCompletionCode(ok, error, done, static_cast<DWORD>(write->bytes.size()), true) != 0)
+            NoteFailure(error, LINK_WRITE_ERROR);
+        CloseHandle(write->overlapped.hEvent);
+    }
+    m_writes.clear();
 }
 
 int CWin32Port::PendingWriteBytes() const {
@@ -321,6 +366,10 @@ int CWin32Port::Write(const void* buffer, int count) {
     COMSTAT stat {};
     PollErrors(&stat);
     ReapWrites();
+    if (m_bVanished) {
+        Record(LINK_WRITE_ERROR);
+        return 0;
+    }
     const int queued = std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
     const int room = std::max(0, static_cast<int>(m_nTxSize) - queued);
     const int handed = std::min(count, room);
@@ -344,9 +393,12 @@ int CWin32Port::Write(const void* buffer, int count) {
             written = handed;
             m_writes.push_back(std::move(write));
         } else {
-            NoteSystemError();
-            PollErrors();
+            const DWORD error = GetLastError();
             CloseHandle(write->overlapped.hEvent);
+            NoteFailure(error, LINK_WRITE_ERROR);
+            Record(LINK_WRITE_ERROR);
+            PollErrors();
+            return 0;
         }
     }
     if (written < count) Record(LINK_BUFFER_FULL);
@@ -354,7 +406,7 @@ int CWin32Port::Write(const void* buffer, int count) {
 }
 
 int CWin32Port::TransmitImmediate(int byte) {
-    if (!IsOpen() || !TransmitCommChar(m_hDevice, static_cast<char>(byte))) return LINK_GENERAL_ERROR;
+    if (!IsOpen() || m_bVanished || !TransmitCommChar(m_hDevice, static_cast<char>(byte))) return LINK_GENERAL_ERROR;
     return 0;
 }
 
@@ -366,14 +418,15 @@ int CWin32Port::DriverRead(void* buffer, int count) {
     ResetEvent(overlapped.hEvent);
     DWORD got = 0;
     if (!ReadFile(m_hDevice, buffer, wanted, &got, &overlapped)) {
-        if (GetLastError() != ERROR_IO_PENDING) {
-            NoteSystemError();
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            NoteFailure(error, LINK_READ_ERROR);
             PollErrors();
             return 0;
         }
         // Short: only bytes already queued were asked for.
         if (!GetOverlappedResult(m_hDevice, &overlapped, &got, TRUE)) {
-            NoteSystemError();
+            NoteFailure(GetLastError(), LINK_READ_ERROR);
             return 0;
         }
     }
@@ -404,7 +457,10 @@ int CWin32Port::Read(void* buffer, int count) {
 
 int CWin32Port::Purge(int which, int count) {
     if (which != 0) {
-        if (IsOpen()) PurgeComm(m_hDevice, PURGE_TXCLEAR);
+        // On a serial driver the pending overlapped writes are the transmit
+        // data: PURGE_TXCLEAR alone would leave them to go out.
+        if (IsOpen()) PurgeComm(m_hDevice, PURGE_TXABORT | PURGE_TXCLEAR);
+        DropWrites();
         return 0;
     }
     if (count == 0) {

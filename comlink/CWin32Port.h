@@ -68,6 +68,15 @@ public:
     // False when the driver cannot report modem lines at all; CTS, DSR and
     // CD then read as on, so that a three-wire line can connect.
     bool HasModemLines() const { return m_bModemLines; }
+    // True once the device has gone (adapter unplugged, driver stopped): reads
+    // and Idle fail with -835, writes with -834, as on a hung-up tty.
+    bool Vanished() const { return m_bVanished; }
+
+    // The configuration Open writes over the driver's: the line as this
+    // program uses it, and every field the protocol depends on, whatever the
+    // last program left (error abort, DSR sensitivity, error character,
+    // parity check, XON/XOFF).
+    static void ApplyOpenDefaults(DCB& dcb, int receiveSize);
 
     // "\\.\COM<n+1>" for port number n.
     static std::string DeviceNameFor(int portNumber);
@@ -87,6 +96,9 @@ private:
     void Start(int receiveSize, int transmitSize, int defer);
     bool Allocate();
     void NoteSystemError() { m_nLastSystemError = static_cast<int>(GetLastError()); }
+    // A failed call: a device-gone error marks the port vanished and records
+    // `code`; any other is only remembered for TranslateSystemError.
+    void NoteFailure(DWORD error, int code);
     // ClearCommError, with the errors ORed in; false when the call failed.
     bool PollErrors(COMSTAT* stat = nullptr);
     int WriteConfig();
@@ -96,6 +108,8 @@ private:
     int DriverRead(void* buffer, int count);
     int FillBuffer();
     void ReapWrites();
+    // Waits for the writes a purge has aborted and forgets them.
+    void DropWrites();
     int PendingWriteBytes() const;
     void CancelPendingIo();
     void SetDriverMask();
@@ -120,10 +134,12 @@ private:
     std::uint32_t m_nLineErrors = 0;
     std::uint8_t m_nModemStatus = 0;
     DWORD m_nSavedEventMask = 0;
+    bool m_bTimeoutsSaved = false;
     unsigned m_nEventMask = 0;  // the caller's; the driver's adds EV_RXCHAR for Idle
     std::uint16_t m_nTxSize = 0;
     std::uint16_t m_nRxSize = 0;
     bool m_bModemLines = true;
+    bool m_bVanished = false;
 
     // Writes still in the driver's hands, oldest first.
     std::deque<std::unique_ptr<PendingWrite>> m_writes;
