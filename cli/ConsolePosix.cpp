@@ -34,6 +34,12 @@ void RestoreStream(std::FILE* stream, int saved) {
     close(saved);
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv, int* refused) {
+    // The bytes are the names: the file system takes them as they are.
+    *refused = -1;
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 void UtcTime(std::time_t t, std::tm* out) { gmtime_r(&t, out); }
 
 }  // namespace brelko::cli

@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <shellapi.h>
+
 #include "ConsoleSystem.h"
+#include "WideText.h"
 
 namespace brelko::cli {
 
@@ -43,6 +46,33 @@ void RestoreStream(std::FILE* stream, int saved) {
     if (saved < 0) return;
     _dup2(saved, _fileno(stream));
     _close(saved);
+}
+
+std::vector<std::string> ArgumentsFromCommandLine(const wchar_t* commandLine, int* refused) {
+    *refused = -1;
+    std::vector<std::string> args;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(commandLine, &count);
+    if (!wide) return args;
+    for (int i = 0; i < count; ++i) {
+        std::string utf8;
+        if (!win::NarrowStrict(wide[i], &utf8)) {
+            if (*refused < 0) *refused = i;
+            utf8 = win::Narrow(wide[i]);
+        }
+        args.push_back(std::move(utf8));
+    }
+    LocalFree(wide);
+    return args;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv, int* refused) {
+    std::vector<std::string> args = ArgumentsFromCommandLine(GetCommandLineW(), refused);
+    if (args.empty()) {
+        *refused = -1;
+        args.assign(argv, argv + argc);
+    }
+    return args;
 }
 
 void UtcTime(std::time_t t, std::tm* out) { gmtime_s(out, &t); }

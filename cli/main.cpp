@@ -29,7 +29,8 @@ namespace {
 // parsed in full: --help shows the exit statuses in the user's language.
 void SetUpEnvironment(const std::vector<std::string>& args) {
     const auto ini = PeekOption(args, "--ini");
-    Profile::SetPath(ini ? *ini : Profile::DefaultPath(Profile::ExecutablePath()));
+    if (ini) Profile::SetPath(*ini);
+    else Profile::UseProgramSettings(Profile::ExecutablePath());
     const auto lang = PeekOption(args, "--lang");
     if (lang && (*lang == "da" || *lang == "en"))
         SetBuiltinLanguage(*lang == "da" ? Language::Danish : Language::English);
@@ -37,23 +38,40 @@ void SetUpEnvironment(const std::vector<std::string>& args) {
         SetBuiltinLanguage(LanguageFromLocale());
 }
 
+// Which settings file is read, for --help and --version.
+std::string SettingsFilesText() {
+    const std::vector<std::string> files = Profile::FilesRead();
+    if (files.size() > 1) return FormatArgs(LoadString(IDS_SETTINGS_FILES), {files[0], files[1]});
+    return FormatArgs(LoadString(IDS_SETTINGS_FILE), {files.empty() ? std::string() : files[0]});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     PrepareConsole();
-    const std::vector<std::string> args = NormaliseArguments(argc, argv);
+    int refused = -1;
+    const std::vector<std::string> given = ProgramArguments(argc, argv, &refused);
+    std::vector<const char*> givenPointers;
+    for (const std::string& arg : given) givenPointers.push_back(arg.c_str());
+    const std::vector<std::string> args = NormaliseArguments(static_cast<int>(givenPointers.size()), givenPointers.data());
     SetUpEnvironment(args);
+    if (refused >= 0) {
+        // Never a name with U+FFFD in it: that could be another file.
+        std::fprintf(stderr, "brelko-cli: %s\n",
+                     FormatArgs(LoadString(IDS_ARGUMENT_NOT_TEXT), {std::to_string(refused)}).c_str());
+        return ToInt(ExitStatus::Usage);
+    }
 
     GlobalOptions options;
     CLI::App app{"brelko-cli: Brelko's device commands on the command line"};
     app.name("brelko-cli");
     app.fallthrough();
     app.require_subcommand(1);
-    app.set_version_flag("--version", std::string("brelko-cli ") + BRELKO_VERSION);
+    app.set_version_flag("--version", std::string("brelko-cli ") + BRELKO_VERSION + "\n" + SettingsFilesText());
 #if BRELKO_CLI_SIMULATOR
-    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp());
+    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp() + "\n" + SettingsFilesText());
 #else
-    app.footer("Exit statuses:\n" + ExitStatusTableText());
+    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SettingsFilesText());
 #endif
 
     app.add_option("--port", options.port, "COM number of the vision system's port (default: Custom/Comport)")
