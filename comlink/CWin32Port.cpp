@@ -11,8 +11,8 @@
 //   the tty port does on a hang-up, instead of looking like a silent line;
 // - received bytes are taken from the driver in one read and handed out from
 //   a buffer of the port's own, so a byte costs no system call of its own;
-// - the OVERLAPPED structures have event handles, and every pending write owns
-//   its bytes and its OVERLAPPED until the driver has finished with them.
+// - the OVERLAPPED structures have event handles; writes go out one burst at
+//   a time (CWin32PortWrite.cpp).
 #include "CWin32Port.h"
 #include "CWin32PortErrors.h"
 #include "PortRules.h"
@@ -44,6 +44,7 @@ CWin32Port::~CWin32Port() {
     if (IsOpen()) Close();
     if (m_eventOverlapped.hEvent) CloseHandle(m_eventOverlapped.hEvent);
     if (m_pReadOverlapped && m_pReadOverlapped->hEvent) CloseHandle(m_pReadOverlapped->hEvent);
+    if (m_pWrite && m_pWrite->overlapped.hEvent) CloseHandle(m_pWrite->overlapped.hEvent);
 }
 
 void CWin32Port::Start(int receiveSize, int transmitSize, int defer) {
@@ -61,16 +62,20 @@ bool CWin32Port::Allocate() {
     m_pDcb.reset(new (std::nothrow) DCB{});
     m_pReadOverlapped.reset(new (std::nothrow) OVERLAPPED{});
     m_pSavedTimeouts.reset(new (std::nothrow) COMMTIMEOUTS{});
+    m_pWrite.reset(new (std::nothrow) PendingWrite{});
     if (m_pReadOverlapped) m_pReadOverlapped->hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_pWrite) m_pWrite->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_eventOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!m_pDcb || !m_pReadOverlapped || !m_pSavedTimeouts || !m_pReadOverlapped->hEvent ||
-        !m_eventOverlapped.hEvent) {
+    if (!m_pDcb || !m_pReadOverlapped || !m_pSavedTimeouts || !m_pWrite || !m_pReadOverlapped->hEvent ||
+        !m_pWrite->overlapped.hEvent || !m_eventOverlapped.hEvent) {
         if (m_pReadOverlapped && m_pReadOverlapped->hEvent) CloseHandle(m_pReadOverlapped->hEvent);
+        if (m_pWrite && m_pWrite->overlapped.hEvent) CloseHandle(m_pWrite->overlapped.hEvent);
         if (m_eventOverlapped.hEvent) CloseHandle(m_eventOverlapped.hEvent);
         m_eventOverlapped.hEvent = nullptr;
         m_pDcb.reset();
         m_pReadOverlapped.reset();
         m_pSavedTimeouts.reset();
+        m_pWrite.reset();
         Record(LINK_NO_MEMORY);
         return false;
     }
@@ -135,9 +140,11 @@ int CWin32Port::Idle() {
         return 0;
     }
     // Every turn asks the driver, a wait in progress or not: a device that
-    // has gone shows there first.
+    // has gone shows there first. Bytes waiting for the write in flight go
+    // out as soon as it ends.
     COMSTAT stat {};
     const bool polled = PollErrors(&stat);
+    ReapWrites();
     if (m_bVanished) return LINK_READ_ERROR;
     if (polled && stat.cbInQue > 0) return 0;
     if (m_bEventWaits) {
@@ -183,7 +190,7 @@ int CWin32Port::GetBufferStatus(CommBufferStatus& status, int /*selector: everyt
     status.rxSize = m_nRxSize;
     status.txValid = 1;
     // Bytes of a write still pending count as queued, as the driver counts them.
-    status.txCount = std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
+    status.txCount = QueuedWriteBytes(stat);
     status.txSize = m_nTxSize;
     status.flags = 0;
     if (stat.fXoffSent) status.flags |= BLOCK_SENT;
@@ -313,96 +320,6 @@ int CWin32Port::GetLineStatus(unsigned char packed[4]) {
     m_nLineErrors = 0;
     m_nModemStatus = 0;
     return 0;
-}
-
-int CWin32Port::PutChar(int byte) {
-    unsigned char c = static_cast<unsigned char>(byte);
-    return Write(&c, 1) == 1 ? 0 : m_nError;
-}
-
-int CWin32Port::PutString(const char* text) {
-    if (!text) return 0;
-    return Write(text, static_cast<int>(std::strlen(text)));
-}
-
-void CWin32Port::ReapWrites() {
-    while (!m_writes.empty()) {
-        PendingWrite& oldest = *m_writes.front();
-        DWORD done = 0;
-        const BOOL ok = GetOverlappedResult(m_hDevice, &oldest.overlapped, &done, FALSE);
-        const DWORD error = ok ? 0 : GetLastError();
-        if (!ok && error == ERROR_IO_INCOMPLETE) return;
-        // Bytes counted as sent that never left: the caller must hear of it.
-        if (win32port::WriteCompletionCode(ok, error, done, static_cast<DWORD>(oldest.bytes.size()), false) != 0) {
-            NoteFailure(error, LINK_WRITE_ERROR);
-            Record(LINK_WRITE_ERROR);
-        }
-        CloseHandle(oldest.overlapped.hEvent);
-        m_writes.pop_front();
-    }
-}
-
-void CWin32Port::DropWrites() {
-    for (auto& write : m_writes) {
-        DWORD done = 0;
-        const BOOL ok = GetOverlappedResult(m_hDevice, &write->overlapped, &done, TRUE);
-        const DWORD error = ok ? 0 : GetLastError();
-        // Aborted by the purge: nothing to record, unless the device went.
-        if (win32port::WriteCompletionCode(ok, error, done, static_cast<DWORD>(write->bytes.size()), true) != 0)
-            NoteFailure(error, LINK_WRITE_ERROR);
-        CloseHandle(write->overlapped.hEvent);
-    }
-    m_writes.clear();
-}
-
-int CWin32Port::PendingWriteBytes() const {
-    std::size_t bytes = 0;
-    for (const auto& write : m_writes) bytes += write->bytes.size();
-    return static_cast<int>(bytes);
-}
-
-int CWin32Port::Write(const void* buffer, int count) {
-    if (!buffer || count <= 0) return 0;
-    COMSTAT stat {};
-    PollErrors(&stat);
-    ReapWrites();
-    if (m_bVanished) {
-        Record(LINK_WRITE_ERROR);
-        return 0;
-    }
-    const int queued = std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
-    const int room = std::max(0, static_cast<int>(m_nTxSize) - queued);
-    const int handed = std::min(count, room);
-    int written = 0;
-    if (IsOpen() && handed > 0) {
-        auto write = std::make_unique<PendingWrite>();
-        const auto* bytes = static_cast<const unsigned char*>(buffer);
-        write->bytes.assign(bytes, bytes + handed);
-        write->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        if (!write->overlapped.hEvent) {
-            NoteSystemError();
-            Record(LINK_BUFFER_FULL);
-            return 0;
-        }
-        DWORD done = 0;
-        if (WriteFile(m_hDevice, write->bytes.data(), static_cast<DWORD>(handed), &done, &write->overlapped)) {
-            written = static_cast<int>(done);
-            CloseHandle(write->overlapped.hEvent);
-        } else if (GetLastError() == ERROR_IO_PENDING) {
-            // Transmission goes on in the background; nothing waits for it.
-            written = handed;
-            m_writes.push_back(std::move(write));
-        } else {
-            const DWORD error = GetLastError();
-            CloseHandle(write->overlapped.hEvent);
-            NoteFailure(error, LINK_WRITE_ERROR);
-            Record(LINK_WRITE_ERROR);
-            PollErrors();
-            return 0;
-        }
-    }
-    if (written < count) Record(LINK_BUFFER_FULL);
-    return written;
 }
 
 int CWin32Port::TransmitImmediate(int byte) {
@@ -536,7 +453,7 @@ int CWin32Port::WaitEvent(unsigned& events) {
         COMSTAT stat {};
         PollErrors(&stat);
         ReapWrites();
-        if (stat.cbOutQue == 0 && m_writes.empty()) events |= m_nEventMask & EV_TXEMPTY;
+        if (QueuedWriteBytes(stat) == 0) events |= m_nEventMask & EV_TXEMPTY;
         DWORD lines = 0;
         ModemStatus(lines);
         const DWORD changed = lines ^ startLines;

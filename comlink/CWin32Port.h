@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +70,8 @@ public:
     // True once the device has gone (adapter unplugged, driver stopped): reads
     // and Idle fail with -835, writes with -834, as on a hung-up tty.
     bool Vanished() const { return m_bVanished; }
+    // How many writes the port has handed to the driver since it was made.
+    unsigned long WriteCalls() const { return m_nWriteCalls; }
 
     // The configuration Open writes over the driver's: the line as this
     // program uses it, and every field the protocol depends on, whatever the
@@ -107,18 +108,24 @@ private:
     int BufferedCount() const { return static_cast<int>(m_rxTail - m_rxHead); }
     int DriverRead(void* buffer, int count);
     int FillBuffer();
+    // Finishes the write in flight when the driver is done with it (a
+    // failure recorded) and starts the next burst.
     void ReapWrites();
-    // Waits for the writes a purge has aborted and forgets them.
+    // Hands every staged byte to the driver in one write, unless one is in flight.
+    void StartWrite();
+    // Waits for the write a purge has aborted and forgets the staged bytes.
     void DropWrites();
-    int PendingWriteBytes() const;
+    // Bytes not yet sent: the driver's queue (or the write in flight) and the staged ones.
+    int QueuedWriteBytes(const COMSTAT& stat) const;
     void CancelPendingIo();
     void SetDriverMask();
     void ReleaseName();
 
     std::unique_ptr<DCB> m_pDcb;
-    // Reads wait for their own completion on this one; every write has its
-    // own (PendingWrite), as a write is left to complete in the background
-    // and the next one must not reuse a structure still in use.
+    // Reads wait for their own completion on this one; writes have their own
+    // (m_pWrite), left to complete in the background: bytes written meanwhile
+    // are staged and go out together as the next write, so a restore sent
+    // byte by byte makes one write per burst, not one per byte.
     std::unique_ptr<OVERLAPPED> m_pReadOverlapped;
     std::unique_ptr<COMMTIMEOUTS> m_pSavedTimeouts;
     HANDLE m_hDevice = INVALID_HANDLE_VALUE;
@@ -141,8 +148,10 @@ private:
     bool m_bModemLines = true;
     bool m_bVanished = false;
 
-    // Writes still in the driver's hands, oldest first.
-    std::deque<std::unique_ptr<PendingWrite>> m_writes;
+    std::unique_ptr<PendingWrite> m_pWrite;
+    bool m_bWriting = false;             // m_pWrite is in the driver's hands
+    std::vector<unsigned char> m_staged; // taken, waiting for the write in flight
+    unsigned long m_nWriteCalls = 0;
 
     // Idle's wait for a received byte.
     OVERLAPPED m_eventOverlapped {};

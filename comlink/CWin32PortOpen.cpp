@@ -200,13 +200,14 @@ void CWin32Port::CancelPendingIo() {
         GetOverlappedResult(m_hDevice, &m_eventOverlapped, &ignored, TRUE);
         m_bEventPending = false;
     }
-    for (auto& write : m_writes) {
+    if (m_bWriting) {
         DWORD ignored = 0;
-        CancelIoEx(m_hDevice, &write->overlapped);
-        GetOverlappedResult(m_hDevice, &write->overlapped, &ignored, TRUE);
-        CloseHandle(write->overlapped.hEvent);
+        CancelIoEx(m_hDevice, &m_pWrite->overlapped);
+        GetOverlappedResult(m_hDevice, &m_pWrite->overlapped, &ignored, TRUE);
+        m_bWriting = false;
     }
-    m_writes.clear();
+    if (m_pWrite) m_pWrite->bytes.clear();
+    m_staged.clear();
 }
 
 void CWin32Port::ReleaseName() {
