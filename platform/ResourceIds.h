@@ -83,6 +83,8 @@ constexpr unsigned IDS_KEPT_BOTH_CONTENTS = 31902;
 constexpr unsigned IDS_ARGUMENT_NOT_TEXT = 31903;
 constexpr unsigned IDS_SETTINGS_FILE = 31904;
 constexpr unsigned IDS_SETTINGS_FILES = 31905;
+// A picture name of no kind this build knows, where it has no PNG ("%1": the name).
+constexpr unsigned IDS_UNKNOWN_PICTURE_KIND = 31906;
 
 // Where a backup went.
 constexpr unsigned IDS_BACKUP_SAVED = 31510;

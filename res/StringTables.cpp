@@ -116,6 +116,7 @@ constexpr StringEntry kStrings[] = {
      "argument %1 er ikke gyldig tekst (et ødelagt tegn) og blev afvist; intet er gjort"},
     {IDS_SETTINGS_FILE, "Settings file: %1", "Indstillingsfil: %1"},
     {IDS_SETTINGS_FILES, "Settings files: %1, then %2", "Indstillingsfiler: %1, derefter %2"},
+    {IDS_UNKNOWN_PICTURE_KIND, "%1: unknown file type (use .mtx or .tga)", "%1: ukendt filtype (brug .mtx eller .tga)"},
 
     // Where a backup went: %1 the file, %2 its size.
     {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
