@@ -7,6 +7,12 @@
 namespace brelko::cli {
 
 void PrepareConsole() {}
+void RestoreConsole() {}
+
+void WriteText(std::FILE* stream, const std::string& text) {
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 

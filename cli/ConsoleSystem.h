@@ -10,8 +10,13 @@
 namespace brelko::cli {
 
 // Readies the console for the program's UTF-8 text (Danish letters): on
-// Windows the console's output code page becomes UTF-8.
+// Windows the console's output code page becomes UTF-8 until the program
+// ends (RestoreConsole, also at exit).
 void PrepareConsole();
+void RestoreConsole();
+// Writes UTF-8 text and flushes it. A Windows console gets it as UTF-16
+// (WriteConsoleW): the C runtime's narrow path garbles "åbne" there.
+void WriteText(std::FILE* stream, const std::string& text);
 bool IsTerminal(std::FILE* stream);
 // The terminal's width in columns; 0 when it cannot be told.
 int TerminalColumns(std::FILE* stream);

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "ExitStatus.h"
 #include "Options.h"
 #include "Profile.h"
+#include "RgbImage.h"
 #include "Strings.h"
 
 #ifndef BRELKO_VERSION
@@ -43,6 +45,15 @@ std::string SettingsFilesText() {
     const std::vector<std::string> files = Profile::FilesRead();
     if (files.size() > 1) return FormatArgs(LoadString(IDS_SETTINGS_FILES), {files[0], files[1]});
     return FormatArgs(LoadString(IDS_SETTINGS_FILE), {files.empty() ? std::string() : files[0]});
+}
+
+// Help and version text through the console's own path (Danish letters).
+int ExitWithText(const CLI::App& app, const CLI::Error& e) {
+    std::ostringstream out, err;
+    const int status = app.exit(e, out, err);
+    WriteText(stdout, out.str());
+    WriteText(stderr, err.str());
+    return status;
 }
 
 }  // namespace
@@ -132,9 +143,12 @@ int main(int argc, char** argv) {
     auto* sendLanguage = app.add_subcommand("send-language", "Send a language file FILE.txt");
     sendLanguage->add_option("FILE", file, "Text file (.txt)")->required();
     sendLanguage->add_flag("--force", sendOptions.force, "Send a file that is not text or larger than 64 KiB all the same");
-    auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (.mtx, .tga or .png)");
+    // .png only where this build has it (not the Windows one).
+    const std::string kinds = PngSupported() ? ".mtx, .tga or .png" : ".mtx or .tga";
+    auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (" + kinds + ")");
     getPicture->add_option("FILE", file, "Picture file")->required();
-    auto* convert = app.add_subcommand("convert", "Convert a picture between .mtx, .tga and .png");
+    auto* convert = app.add_subcommand(
+        "convert", PngSupported() ? "Convert a picture between .mtx, .tga and .png" : "Convert a picture between .mtx and .tga");
     convert->add_option("IN", in, "Input picture")->required();
     convert->add_option("OUT", out, "Output picture")->required();
     auto* arc = app.add_subcommand("arc", "List or extract an .arq archive");
@@ -161,11 +175,11 @@ int main(int argc, char** argv) {
     try {
         app.parse(static_cast<int>(argvNormalised.size()), argvNormalised.data());
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "brelko-cli: %s\n", e.what());
         std::fprintf(stderr, "%s\n", CliText(Text::SeeHelp).c_str());
