@@ -7,6 +7,12 @@
 namespace brelko::cli {
 
 void PrepareConsole() {}
+void RestoreConsole() {}
+
+void WriteText(std::FILE* stream, const std::string& text) {
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
@@ -32,6 +38,12 @@ void RestoreStream(std::FILE* stream, int saved) {
     if (saved < 0) return;
     dup2(saved, fileno(stream));
     close(saved);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv, int* refused) {
+    // The bytes are the names: the file system takes them as they are.
+    *refused = -1;
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 void UtcTime(std::time_t t, std::tm* out) { gmtime_r(&t, out); }

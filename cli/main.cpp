@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "ExitStatus.h"
 #include "Options.h"
 #include "Profile.h"
+#include "RgbImage.h"
 #include "Strings.h"
 
 using namespace brelko;
@@ -26,7 +28,8 @@ namespace {
 // parsed in full: --help shows the exit statuses in the user's language.
 void SetUpEnvironment(const std::vector<std::string>& args) {
     const auto ini = PeekOption(args, "--ini");
-    Profile::SetPath(ini ? *ini : Profile::DefaultPath(Profile::ExecutablePath()));
+    if (ini) Profile::SetPath(*ini);
+    else Profile::UseProgramSettings(Profile::ExecutablePath());
     const auto lang = PeekOption(args, "--lang");
     if (lang && (*lang == "da" || *lang == "en"))
         SetBuiltinLanguage(*lang == "da" ? Language::Danish : Language::English);
@@ -34,23 +37,49 @@ void SetUpEnvironment(const std::vector<std::string>& args) {
         SetBuiltinLanguage(LanguageFromLocale());
 }
 
+// Which settings file is read, for --help and --version.
+std::string SettingsFilesText() {
+    const std::vector<std::string> files = Profile::FilesRead();
+    if (files.size() > 1) return FormatArgs(LoadString(IDS_SETTINGS_FILES), {files[0], files[1]});
+    return FormatArgs(LoadString(IDS_SETTINGS_FILE), {files.empty() ? std::string() : files[0]});
+}
+
+// Help and version text through the console's own path (Danish letters).
+int ExitWithText(const CLI::App& app, const CLI::Error& e) {
+    std::ostringstream out, err;
+    const int status = app.exit(e, out, err);
+    WriteText(stdout, out.str());
+    WriteText(stderr, err.str());
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     PrepareConsole();
-    const std::vector<std::string> args = NormaliseArguments(argc, argv);
+    int refused = -1;
+    const std::vector<std::string> given = ProgramArguments(argc, argv, &refused);
+    std::vector<const char*> givenPointers;
+    for (const std::string& arg : given) givenPointers.push_back(arg.c_str());
+    const std::vector<std::string> args = NormaliseArguments(static_cast<int>(givenPointers.size()), givenPointers.data());
     SetUpEnvironment(args);
+    if (refused >= 0) {
+        // Never a name with U+FFFD in it: that could be another file.
+        std::fprintf(stderr, "brelko-cli: %s\n",
+                     FormatArgs(LoadString(IDS_ARGUMENT_NOT_TEXT), {std::to_string(refused)}).c_str());
+        return ToInt(ExitStatus::Usage);
+    }
 
     GlobalOptions options;
     CLI::App app{"brelko-cli: Brelko's device commands on the command line"};
     app.name("brelko-cli");
     app.fallthrough();
     app.require_subcommand(1);
-    app.set_version_flag("--version", std::string("brelko-cli ") + kBuildVersion);
+    app.set_version_flag("--version", std::string("brelko-cli ") + kBuildVersion + "\n" + SettingsFilesText());
 #if BRELKO_CLI_SIMULATOR
-    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp());
+    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SimulatorHelp() + "\n" + SettingsFilesText());
 #else
-    app.footer("Exit statuses:\n" + ExitStatusTableText());
+    app.footer("Exit statuses:\n" + ExitStatusTableText() + "\n" + SettingsFilesText());
 #endif
 
     app.add_option("--port", options.port, "COM number of the vision system's port (default: Custom/Comport)")
@@ -111,9 +140,12 @@ int main(int argc, char** argv) {
     auto* sendLanguage = app.add_subcommand("send-language", "Send a language file FILE.txt");
     sendLanguage->add_option("FILE", file, "Text file (.txt)")->required();
     sendLanguage->add_flag("--force", sendOptions.force, "Send a file that is not text or larger than 64 KiB all the same");
-    auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (.mtx, .tga or .png)");
+    // .png only where this build has it (not the Windows one).
+    const std::string kinds = PngSupported() ? ".mtx, .tga or .png" : ".mtx or .tga";
+    auto* getPicture = app.add_subcommand("get-picture", "Fetch a screen picture into FILE (" + kinds + ")");
     getPicture->add_option("FILE", file, "Picture file")->required();
-    auto* convert = app.add_subcommand("convert", "Convert a picture between .mtx, .tga and .png");
+    auto* convert = app.add_subcommand(
+        "convert", PngSupported() ? "Convert a picture between .mtx, .tga and .png" : "Convert a picture between .mtx and .tga");
     convert->add_option("IN", in, "Input picture")->required();
     convert->add_option("OUT", out, "Output picture")->required();
     auto* arc = app.add_subcommand("arc", "List or extract an .arq archive");
@@ -140,11 +172,11 @@ int main(int argc, char** argv) {
     try {
         app.parse(static_cast<int>(argvNormalised.size()), argvNormalised.data());
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return ExitWithText(app, e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "brelko-cli: %s\n", e.what());
         std::fprintf(stderr, "%s\n", CliText(Text::SeeHelp).c_str());

@@ -73,6 +73,18 @@ constexpr unsigned IDS_TARGET_IS_FIFO = 31501;
 constexpr unsigned IDS_TARGET_IS_DEVICE = 31502;
 constexpr unsigned IDS_TARGET_IS_SOCKET = 31503;
 constexpr unsigned IDS_NOT_A_FILE_TO_READ = 31504;
+// A replacement the system left halfway, after the system's reason: where
+// the contents are ("%1" the new, "%2" the old).
+constexpr unsigned IDS_KEPT_NEW_CONTENT = 31900;
+constexpr unsigned IDS_KEPT_OLD_CONTENT = 31901;
+constexpr unsigned IDS_KEPT_BOTH_CONTENTS = 31902;
+// The command line: an argument that is no valid text ("%1" its position),
+// and the settings file in use ("%1"; "%2" the one read after it).
+constexpr unsigned IDS_ARGUMENT_NOT_TEXT = 31903;
+constexpr unsigned IDS_SETTINGS_FILE = 31904;
+constexpr unsigned IDS_SETTINGS_FILES = 31905;
+// A picture name of no kind this build knows, where it has no PNG ("%1": the name).
+constexpr unsigned IDS_UNKNOWN_PICTURE_KIND = 31906;
 
 // Where a backup went.
 constexpr unsigned IDS_BACKUP_SAVED = 31510;

@@ -106,6 +106,17 @@ constexpr StringEntry kStrings[] = {
      "det er en sokkel, ikke en fil; der er ikke skrevet noget til den"},
     {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
      "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
+    {IDS_KEPT_NEW_CONTENT, "nothing was removed: the new content is in %1",
+     "intet er slettet: det nye indhold ligger i %1"},
+    {IDS_KEPT_OLD_CONTENT, "nothing was removed: the old content is in %1",
+     "intet er slettet: det gamle indhold ligger i %1"},
+    {IDS_KEPT_BOTH_CONTENTS, "nothing was removed: the new content is in %1, the old content in %2",
+     "intet er slettet: det nye indhold ligger i %1, det gamle i %2"},
+    {IDS_ARGUMENT_NOT_TEXT, "argument %1 is not valid text (a broken character) and was refused; nothing was done",
+     "argument %1 er ikke gyldig tekst (et ødelagt tegn) og blev afvist; intet er gjort"},
+    {IDS_SETTINGS_FILE, "Settings file: %1", "Indstillingsfil: %1"},
+    {IDS_SETTINGS_FILES, "Settings files: %1, then %2", "Indstillingsfiler: %1, derefter %2"},
+    {IDS_UNKNOWN_PICTURE_KIND, "%1: unknown file type (use .mtx or .tga)", "%1: ukendt filtype (brug .mtx eller .tga)"},
 
     // Where a backup went: %1 the file, %2 its size.
     {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
