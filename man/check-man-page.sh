@@ -9,7 +9,7 @@ name=$(basename "$program")
 export LC_ALL=C.UTF-8 LANG=C.UTF-8  # the English help
 failed=0
 
-printed=$("$program" --version)
+printed=$("$program" --version | head -n 1)  # brelko-cli names its settings file below
 if [[ $printed != "$name $version" ]]; then
   echo "$name --version prints \"$printed\", not \"$name $version\""
   failed=1
