@@ -17,6 +17,13 @@ int TerminalColumns(std::FILE* stream);
 // old descriptor for RestoreStream, or -1.
 int RedirectToNull(std::FILE* stream);
 void RestoreStream(std::FILE* stream, int saved);
+// A stream of its own on the descriptor of standard output, for a writer
+// that outlives any redirection of stdout (the trace given as "-"); nullptr
+// when none can be made. The caller closes it.
+std::FILE* CopyOfStandardOutput();
+// The system's own error texts (strerror) in the program's language where
+// the system has them: Danish, else English.
+void UseSystemMessagesIn(bool danish);
 // gmtime, safe on any thread.
 void UtcTime(std::time_t t, std::tm* out);
 

@@ -45,6 +45,19 @@ void RestoreStream(std::FILE* stream, int saved) {
     _close(saved);
 }
 
+std::FILE* CopyOfStandardOutput() {
+    std::fflush(stdout);
+    const int fd = _dup(_fileno(stdout));
+    if (fd < 0) return nullptr;
+    std::FILE* stream = _fdopen(fd, "ab");
+    if (!stream) _close(fd);
+    return stream;
+}
+
+// The system's texts follow the user interface language of Windows; the C
+// runtime has English ones only.
+void UseSystemMessagesIn(bool) {}
+
 void UtcTime(std::time_t t, std::tm* out) { gmtime_s(out, &t); }
 
 }  // namespace brelko::cli

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "AtomicFile.h"
+#include "LastWords.h"
 #include "SignalWatcher.h"
 
 namespace brelko::cli {
@@ -24,7 +25,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
     const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
     if (g_exitArmed) {
-        // The user insists: no clean-up beyond the temporary files.
+        // The user insists: no clean-up beyond the lines the user still
+        // needs to read and the temporary files.
+        std::size_t length = 0;
+        if (const char* words = LastWords(&length)) {
+            DWORD written = 0;
+            WriteFile(GetStdHandle(STD_ERROR_HANDLE), words, static_cast<DWORD>(length), &written, nullptr);
+        }
         RemoveTemporaryFiles();
         ExitProcess(128 + signal);
     }

@@ -146,7 +146,10 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
             // is not enough.
             m_strVersionReply = FormatTraceBytes(result.reply);
             if (!result.lineFault.Any()) {
-                m_strIdentifyNote = Percent(LoadString(IDS_VERSION_UNREADABLE), 1, FormatTraceBytes(result.version));
+                m_strIdentifyNote =
+                    result.version.empty()
+                        ? Percent(LoadString(IDS_VERSION_MISSING), 1, FormatTraceBytes(result.reply))
+                        : Percent(LoadString(IDS_VERSION_UNREADABLE), 1, FormatTraceBytes(result.version));
                 ShowLine4(m_strIdentifyNote);
             }
         }

@@ -121,6 +121,7 @@ constexpr unsigned IDS_FAULT_WRONG_ECHO = 31564;
 constexpr unsigned IDS_TRANSFER_CANCELLED = 31565;
 constexpr unsigned IDS_FAULT_FELL_SILENT = 31566;  // "%1": the seconds of silence
 constexpr unsigned IDS_VERSION_UNREADABLE = 31567; // "%1": the version word, unprintable bytes as <XX>
+constexpr unsigned IDS_VERSION_MISSING = 31568;    // "%1": the reply
 
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;

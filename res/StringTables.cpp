@@ -182,6 +182,8 @@ constexpr StringEntry kStrings[] = {
      "systemet tav: intet kom i %1 sekunder"},
     {IDS_VERSION_UNREADABLE, "the version \"%1\" cannot be read: the request words cannot be chosen",
      "versionen \"%1\" kan ikke læses: forespørgslerne kan ikke vælges"},
+    {IDS_VERSION_MISSING, "the reply \"%1\" holds no version: the request words cannot be chosen",
+     "svaret \"%1\" har ingen version: forespørgslerne kan ikke vælges"},
 
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
