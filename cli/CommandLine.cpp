@@ -66,13 +66,6 @@ CLI::Validator WholeNumberIn(long low, long high) {
     });
 }
 
-CLI::Validator NotNegative() {
-    return Check([](const std::string& text) {
-        if (Number(text, 0, 1e9)) return std::string();
-        return Bilingual("give a number, 0 or more", "angiv et tal, 0 eller mere");
-    });
-}
-
 CLI::Validator OneOf(std::vector<std::string> words) {
     return Check([words](const std::string& text) {
         std::string list;
@@ -84,6 +77,15 @@ CLI::Validator OneOf(std::vector<std::string> words) {
     });
 }
 
+#if BRELKO_CLI_SIMULATOR
+// The simulator's own options.
+CLI::Validator NotNegative() {
+    return Check([](const std::string& text) {
+        if (Number(text, 0, 1e9)) return std::string();
+        return Bilingual("give a number, 0 or more", "angiv et tal, 0 eller mere");
+    });
+}
+
 CLI::Validator AnExistingFile() {
     return Check([](const std::string& text) {
         std::error_code ec;
@@ -91,6 +93,8 @@ CLI::Validator AnExistingFile() {
         return Format(Bilingual("%1 is no file that can be read", "%1 er ingen fil, der kan læses"), {text});
     });
 }
+
+#endif
 
 CLI::Validator AnExistingFolder() {
     return Check([](const std::string& text) {
@@ -125,8 +129,6 @@ CLI::Option* FileArgument(CLI::App* command, const std::string& english, const s
         ->required()
         ->type_name("");
 }
-
-std::string Name(const CLI::Option* option) { return option->get_name(); }
 
 // The first argument left over that is no option: a command that is not one.
 std::string FirstWord(const std::vector<std::string>& unexpected) {
