@@ -35,6 +35,13 @@ std::vector<std::string> ProgramArguments(int argc, char** argv, int* refused);
 // The same from a command line as Windows passes it.
 std::vector<std::string> ArgumentsFromCommandLine(const wchar_t* commandLine, int* refused);
 #endif
+// A stream of its own on the descriptor of standard output, for a writer
+// that outlives any redirection of stdout (the trace given as "-"); nullptr
+// when none can be made. The caller closes it.
+std::FILE* CopyOfStandardOutput();
+// The system's own error texts (strerror) in the program's language where
+// the system has them: Danish, else English.
+void UseSystemMessagesIn(bool danish);
 // gmtime, safe on any thread.
 void UtcTime(std::time_t t, std::tm* out);
 

@@ -119,6 +119,19 @@ std::vector<std::string> ProgramArguments(int argc, char** argv, int* refused) {
     return args;
 }
 
+std::FILE* CopyOfStandardOutput() {
+    std::fflush(stdout);
+    const int fd = _dup(_fileno(stdout));
+    if (fd < 0) return nullptr;
+    std::FILE* stream = _fdopen(fd, "ab");
+    if (!stream) _close(fd);
+    return stream;
+}
+
+// The system's texts follow the user interface language of Windows; the C
+// runtime has English ones only.
+void UseSystemMessagesIn(bool) {}
+
 void UtcTime(std::time_t t, std::tm* out) { gmtime_s(out, &t); }
 
 }  // namespace brelko::cli

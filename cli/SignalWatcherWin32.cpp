@@ -13,6 +13,7 @@
 
 #include "AtomicFile.h"
 #include "ConsoleSystem.h"
+#include "LastWords.h"
 #include "SignalWatcher.h"
 
 namespace brelko::cli {
@@ -36,7 +37,13 @@ bool HandleConsoleEvent(unsigned long event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && !closing) return false;
     const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
     if (g_exitArmed) {
-        // The user insists: no clean-up beyond the temporary files.
+        // The user insists: no clean-up beyond the lines the user still
+        // needs to read and the temporary files.
+        std::size_t length = 0;
+        if (const char* words = LastWords(&length)) {
+            DWORD written = 0;
+            WriteFile(GetStdHandle(STD_ERROR_HANDLE), words, static_cast<DWORD>(length), &written, nullptr);
+        }
         RemoveTemporaryFiles();
         RestoreConsole();
         ExitProcess(128 + signal);

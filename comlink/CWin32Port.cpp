@@ -198,6 +198,13 @@ int CWin32Port::GetBufferStatus(CommBufferStatus& status, int /*selector: everyt
     return 0;
 }
 
+int CWin32Port::OutputQueueCount() {
+    COMSTAT stat {};
+    PollErrors(&stat);
+    ReapWrites();
+    return std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
+}
+
 int CWin32Port::SetBufferSizes(int receiveSize, int xoffLimit, int transmitSize) {
     Purge(0, 0);
     Purge(1, 0);

@@ -46,6 +46,8 @@ public:
     int GetChar() override;
     int Read(void* buffer, int count) override;
     int Purge(int which, int count) override;
+    // ClearCommError's COMSTAT.cbOutQue, or the bytes of writes still pending.
+    int OutputQueueCount() override;
     int DumpStatus(const DumpLineCallback& callback) override;
 
     int SetEventChar(char c);            // the raw SetCommState result: non-zero on success

@@ -78,9 +78,9 @@ expect 'brelko-cli diff --' --system --service-data
 
 # Everything the programs know. The commands and options from the help of
 # brelko-cli and of each command, in CLI11's layout: commands under
-# "Subcommands:", options on lines starting with "-".
+# "Commands:" (CLI11: "Subcommands:"), options on lines starting with "-".
 help=$("$cli" --help)
-commands=$(sed -n '/^subcommands:/I,/^$/{/^  [a-z]/{s/^  \([a-z-]*\).*/\1/p}}' <<<"$help")
+commands=$(sed -n '/^\(sub\)\{0,1\}commands:/I,/^$/{/^  [a-z]/{s/^  \([a-z-]*\).*/\1/p}}' <<<"$help")
 [[ -n $commands ]] || { echo "brelko-cli --help lists no commands"; exit 1; }
 option_names() { grep -E '^ +-' | grep -oE '(^|[ ,])-{1,2}[A-Za-z][A-Za-z0-9-]*' | tr -d ' ,' | grep -vx -- '-h'; }
 # shellcheck disable=SC2086

@@ -31,9 +31,9 @@ void BlockWatch::Reset() {
 long BlockWatch::SecondsLeft() const {
     const std::size_t total = m_total.load();
     const std::size_t sent = m_sent.load();
-    // What the sender has still to hand over, its line feed, and what the
-    // driver still holds.
-    const std::size_t left = (total > sent ? total - sent : 0) + 1 + static_cast<std::size_t>(m_queued.load());
+    // What the sender has still to hand over (its line feed included) and
+    // what the port still holds.
+    const std::size_t left = (total > sent ? total - sent : 0) + static_cast<std::size_t>(m_queued.load());
     const auto rate = static_cast<std::size_t>(BytesPerSecond(m_baud.load()));
     return static_cast<long>((left + rate - 1) / rate);
 }

@@ -11,10 +11,11 @@ namespace brelko {
 
 class BlockWatch {
 public:
-    // The sender, before its first byte: what it is to send and at what rate.
+    // The sender, before its first byte: what it is to send (the closing
+    // line feed included) and at what rate.
     void Begin(std::size_t total, long baud);
-    // The sender, after each byte taken by the driver; `queued` bytes still
-    // wait in the transmit queue (when known, else -1).
+    // The sender, after each byte taken by the port; `queued` bytes still
+    // wait in its output queue (when known, else -1).
     void Sent(std::size_t sent, int queued = -1);
     // The sender, when the block (and its line feed) is out or given up.
     void End();

@@ -4,6 +4,7 @@
 
 #include "CData.h"
 #include "CDeviceLine.h"
+#include "LineTrace.h"
 #include "Profile.h"
 #include "Identification.h"
 #include "ProgressText.h"
@@ -50,6 +51,18 @@ std::string CStatusView::ConnectionStateText() const {
     return LoadString(AFX_IDS_IDLEMESSAGE);
 }
 
+std::string CStatusView::WhatHappenedText() const {
+    // "Wrong com port" is what no echo at all means; an echo spoilt by the
+    // line, or a device that is gone, has another remedy.
+    const CDeviceLine& line = *m_pLine;
+    // And a device that vanished is no unknown system either.
+    const bool misleading = !line.m_bRightPort || m_lineFault.fault == LineFault::Vanished;
+    if (line.m_bPortOpen && line.m_bContact && !line.m_bReady && misleading && m_lineFault.Any() &&
+        m_lineFault.fault != LineFault::NoAnswer)
+        return LineFaultText(m_lineFault);
+    return ConnectionStateText();
+}
+
 void CStatusView::OnDraw() {
     LayOut();
     ActiveDocument document = m_window.GetActiveDocument();
@@ -88,6 +101,8 @@ void CStatusView::Connect() {
     // While a course runs a worker may be using the port: never rebuild it.
     if (IsExchangeRunning()) return;
     m_pLine->ClearCancel();
+    m_lineFault = LineFaultReport{};
+    m_strIdentifyNote.clear();
     if (!m_pLine->Reopen()) {
         m_window.Invalidate(true);
         return;
@@ -112,6 +127,8 @@ int CStatusView::QueryVersion() {
 
 int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     CDeviceLine& line = *m_pLine;
+    m_strIdentifyNote.clear();
+    ShowLineFault(result.lineFault);
     switch (result.outcome) {
     case IdentifyOutcome::NoEcho:
         m_strVersionReply.clear();
@@ -120,9 +137,22 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
         return 0;
     case IdentifyOutcome::Refused:
     case IdentifyOutcome::NoReply:
+    case IdentifyOutcome::Garbled:
         // The echo came, so the port is right; but the system is unknown,
         // and not ready: stale request words from before must not be used.
         if (result.outcome == IdentifyOutcome::NoReply) m_strVersionReply.clear();
+        if (result.outcome == IdentifyOutcome::Garbled) {
+            // What came is shown, its unprintable bytes as <XX>, and why it
+            // is not enough.
+            m_strVersionReply = FormatTraceBytes(result.reply);
+            if (!result.lineFault.Any()) {
+                m_strIdentifyNote =
+                    result.version.empty()
+                        ? Percent(LoadString(IDS_VERSION_MISSING), 1, FormatTraceBytes(result.reply))
+                        : Percent(LoadString(IDS_VERSION_UNREADABLE), 1, FormatTraceBytes(result.version));
+                ShowLine4(m_strIdentifyNote);
+            }
+        }
         line.m_bRightPort = 1;
         line.m_bKnownSystem = 0;
         line.m_bReady = 0;
@@ -133,11 +163,23 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     line.m_bRightPort = 1;
     line.m_bKnownSystem = 1;
     line.m_bReady = 1;
-    m_strVersionReply = result.reply;
+    m_strVersionReply = FormatTraceBytes(result.reply);
     m_strProduct = result.product;
     m_strVersion = result.version;
     m_nVersion = result.number;
     return 1;
+}
+
+void CStatusView::ShowLineFault(const LineFaultReport& fault) {
+    m_lineFault = fault;
+    m_outcome.lineFault = fault;
+    if (fault.Any()) m_strIdentifyNote = LineFaultText(fault);
+    ShowLine4(LineFaultText(fault));
+}
+
+void CStatusView::ShowLine4(const std::string& text) {
+    if (text.empty() || m_strProgress.find(text) != std::string::npos) return;
+    m_strProgress = m_strProgress.empty() ? text : m_strProgress + "\n" + text;
 }
 
 int CStatusView::IsCtsOn() {
@@ -275,13 +317,16 @@ void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
 }
 
 void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
-    m_strProgress = LoadString(which == 2 ? IDS_SEND_ERROR : IDS_RECEIVE_ERROR);
     if (which == 2) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
     if (which == 2 && m_bForced) m_outcome.forced = true;
-    if (const TransferFailure failure = TransferFailureFrom(why); failure != TransferFailure::None)
-        m_outcome.failure = failure;
+    const TransferFailure failure = TransferFailureFrom(why);
+    if (failure != TransferFailure::None) m_outcome.failure = failure;
+    // Line 4 says why: the user's own cancel is no error of the line.
+    const long silence = static_cast<long>((m_receiveSilenceLimit.count() + 999) / 1000);
+    m_strProgress = which == 2 && m_bForced ? LoadString(IDS_RESTORE_FORCED)
+                                            : TransferFailureText(which == 2, failure, silence);
     m_window.Invalidate(false);
 }
 
@@ -306,7 +351,7 @@ void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
         text = LoadString(IDS_RECEIVING_DATA);
         break;
     case STATE_PICTURE_FAILED:
-        m_strProgress = LoadString(IDS_PICTURE_ERROR);
+        m_strProgress = LoadString(m_pLine->CancelRequested() ? IDS_TRANSFER_CANCELLED : IDS_PICTURE_ERROR);
         m_outcome.pictureFailed = true;
         StartBufferClearing(0, 0);
         text = LoadString(IDS_CLEARING_BUFFER);

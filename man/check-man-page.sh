@@ -20,13 +20,13 @@ if ! grep -q "^\.TH .*\"Brelko $version\"" "$page"; then
 fi
 
 # The help of the program and of every command below it (CLI11 lists the
-# commands under "Subcommands:", one per line, name first).
+# commands under "Commands:" or "Subcommands:", one per line, name first).
 help_of() {
   local help
   help=$("$program" "$@" --help)
   printf '%s\n' "$help"
   local sub
-  for sub in $(printf '%s\n' "$help" | sed -n '/^subcommands:/I,/^$/{/^  [a-z]/{s/^  \([a-z-]*\).*/\1/p}}'); do
+  for sub in $(printf '%s\n' "$help" | sed -n '/^\(sub\)\{0,1\}commands:/I,/^$/{/^  [a-z]/{s/^  \([a-z-]*\).*/\1/p}}'); do
     help_of "$@" "$sub"
   done
 }

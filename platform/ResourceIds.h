@@ -123,6 +123,18 @@ constexpr unsigned IDS_RESTORE_COMPLETED = 31551;
 constexpr unsigned IDS_RESTORE_SAFETY_COPY = 31552;
 constexpr unsigned IDS_SAFETY_COPY_OPTION = 31553;
 
+// What happened on the line (status line 4 and the command line): each fault
+// with its remedy; the spec's state texts stay on line 3.
+constexpr unsigned IDS_FAULT_NO_ANSWER = 31560;
+constexpr unsigned IDS_FAULT_VANISHED = 31561;
+constexpr unsigned IDS_FAULT_NOISE = 31562;        // "%1": the bytes that did not belong
+constexpr unsigned IDS_FAULT_NOISE_ONE = 31563;    // the same for a single byte
+constexpr unsigned IDS_FAULT_WRONG_ECHO = 31564;
+constexpr unsigned IDS_TRANSFER_CANCELLED = 31565;
+constexpr unsigned IDS_FAULT_FELL_SILENT = 31566;  // "%1": the seconds of silence
+constexpr unsigned IDS_VERSION_UNREADABLE = 31567; // "%1": the version word, unprintable bytes as <XX>
+constexpr unsigned IDS_VERSION_MISSING = 31568;    // "%1": the reply
+
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
 constexpr unsigned ID_ZOOM_IN = 32772;

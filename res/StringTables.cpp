@@ -179,6 +179,23 @@ constexpr StringEntry kStrings[] = {
     {IDS_SAFETY_COPY_OPTION, "Keep a safety copy of the current settings before every restore",
      "Gem en sikkerhedskopi af den nuværende opsætning før hver gendannelse"},
 
+    // What happened on the line, each fault with its remedy.
+    {IDS_FAULT_NO_ANSWER, "no answer: check the cable, the system's power and its COM port setting",
+     "intet svar: kontrollér kablet, systemets strøm og dets COM port-indstilling"},
+    {IDS_FAULT_VANISHED, "the device vanished (unplugged?)", "enheden forsvandt (taget ud?)"},
+    {IDS_FAULT_NOISE, "the line is noisy: %1 bytes did not belong to the answer",
+     "linjen støjer: %1 bytes hørte ikke til svaret"},
+    {IDS_FAULT_NOISE_ONE, "the line is noisy: 1 byte did not belong to the answer",
+     "linjen støjer: 1 byte hørte ikke til svaret"},
+    {IDS_FAULT_WRONG_ECHO, "the system echoed something else", "systemet sendte et andet ekko"},
+    {IDS_TRANSFER_CANCELLED, "Cancelled", "Afbrudt"},
+    {IDS_FAULT_FELL_SILENT, "the system fell silent: nothing came for %1 seconds",
+     "systemet tav: intet kom i %1 sekunder"},
+    {IDS_VERSION_UNREADABLE, "the version \"%1\" cannot be read: the request words cannot be chosen",
+     "versionen \"%1\" kan ikke læses: forespørgslerne kan ikke vælges"},
+    {IDS_VERSION_MISSING, "the reply \"%1\" holds no version: the request words cannot be chosen",
+     "svaret \"%1\" har ingen version: forespørgslerne kan ikke vælges"},
+
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
     {ID_ZOOM_IN, "Zoom in 2X\nZoom in", "Zoom ind 2X\nZoom ind"},
