@@ -200,9 +200,11 @@ int CWin32Port::GetBufferStatus(CommBufferStatus& status, int /*selector: everyt
 
 int CWin32Port::OutputQueueCount() {
     COMSTAT stat {};
-    PollErrors(&stat);
     ReapWrites();
-    return std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
+    PollErrors(&stat);
+    // What has not left yet: the driver's queue, the write in flight and
+    // the bytes still staged for the next one.
+    return QueuedWriteBytes(stat);
 }
 
 int CWin32Port::SetBufferSizes(int receiveSize, int xoffLimit, int transmitSize) {
