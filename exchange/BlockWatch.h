@@ -2,39 +2,63 @@
 // its first byte is on the line the block must not be cut: the system would
 // store part of the new settings. The sender reports here from its worker;
 // the view reads it from any thread that asks to cancel.
+//
+// The sender is done when the driver has taken the last byte, which is not
+// when the line has carried it: a pseudo-terminal or a USB adapter takes
+// 20 KB at once and counts nothing as queued. The block stays under way
+// until the line, at its rate, can have carried it.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 
 namespace brelko {
 
 class BlockWatch {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // The sender, before its first byte: what it is to send and at what rate.
-    void Begin(std::size_t total, long baud);
+    void Begin(std::size_t total, long baud, Clock::time_point now = Clock::now());
     // The sender, after each byte taken by the driver; `queued` bytes still
     // wait in the transmit queue (when known, else -1).
     void Sent(std::size_t sent, int queued = -1);
-    // The sender, when the block (and its line feed) is out or given up.
-    void End();
+    // The sender, when the block (and its line feed) is with the driver, or
+    // given up (`whole` false).
+    void End(bool whole = true);
+    // A stop after the sender was done: nothing more of the block goes (the
+    // driver's queue was purged); what the line can have carried till now
+    // is what the system can have received.
+    void Stop(Clock::time_point now = Clock::now());
+    std::size_t CarriedAtStop() const { return m_carriedAtStop.load(); }
     // A new course: nothing under way.
     void Reset();
 
-    // The first byte is on the line and the block has not ended.
-    bool UnderWay() const { return m_sent.load() > 0 && !m_ended.load() && m_begun.load(); }
+    // The first byte is on the line and the line is still carrying the block.
+    bool UnderWay(Clock::time_point now = Clock::now()) const;
+    // The sender has handed the whole block to the driver.
+    bool HandedOver() const { return m_ended.load() && m_whole.load(); }
     std::size_t SentBytes() const { return m_sent.load(); }
     std::size_t Total() const { return m_total.load(); }
     // Seconds the block still takes at the line's rate, rounded up.
-    long SecondsLeft() const;
+    long SecondsLeft(Clock::time_point now = Clock::now()) const;
 
 private:
+    // The bytes of the block and its line feed that the line can have
+    // carried by `now`: no more than the driver took, nor than the rate allows.
+    std::size_t Carried(Clock::time_point now) const;
+
     std::atomic<bool> m_begun{false};
     std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_whole{false};
+    std::atomic<bool> m_stopped{false};
     std::atomic<std::size_t> m_total{0};
     std::atomic<std::size_t> m_sent{0};
     std::atomic<int> m_queued{0};
     std::atomic<long> m_baud{9600};
+    std::atomic<Clock::rep> m_beginTicks{0};
+    std::atomic<std::size_t> m_carriedAtStop{0};
 };
 
 }  // namespace brelko

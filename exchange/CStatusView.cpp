@@ -43,6 +43,7 @@ void CStatusView::SetLine(std::size_t index, std::string text) {
 
 std::string CStatusView::ConnectionStateText() const {
     const CDeviceLine& line = *m_pLine;
+    if (!m_strGoneDevice.empty()) return FormatPercent1(LoadString(IDS_ADAPTER_GONE_STATE), m_strGoneDevice);
     if (!line.m_bPortOpen) return LoadString(IDS_CANNOT_OPEN_PORT);
     if (!line.m_bContact) return LoadString(IDS_NO_CONTACT);
     if (!line.m_bRightPort) return LoadString(IDS_WRONG_PORT);
@@ -62,7 +63,7 @@ void CStatusView::OnDraw() {
     SetLine(0, m_strVersionReply);
     SetLine(1, std::move(portLine));
     SetLine(2, m_strDocInfo);
-    SetLine(4, m_strProgress);
+    SetLine(4, m_strNotice.empty() ? m_strProgress : m_strProgress + (m_strProgress.empty() ? "" : "\n") + m_strNotice);
 
     std::string text;
     for (const std::string& line : m_astrLines) text += line + "\n\n";
@@ -92,6 +93,7 @@ void CStatusView::Connect() {
         m_window.Invalidate(true);
         return;
     }
+    m_strGoneDevice.clear();  // the port opens: its device is there
     if (!IsCtsOn()) {
         m_pLine->m_bContact = 0;
         m_pLine->m_bRightPort = 0;
@@ -167,11 +169,20 @@ void CStatusView::BeginCourse() {
     m_deferredCancel = 0;
     m_bForced = false;
     m_bCourse = true;
+    m_strNotice.clear();
 }
 
 void CStatusView::EndCourse() {
     m_bCourse = false;
     m_outcome.ready = m_pLine->m_bReady != 0;
+    if (m_bForced && !m_outcome.forced && m_block->HandedOver()) {
+        // Stopped in the driver after the sender was done: the system can
+        // have taken any part of it.
+        m_outcome.forced = true;
+        m_outcome.sendFailed = true;
+        m_outcome.failure = TransferFailure::Cancelled;
+        m_outcome.bytesSent = m_block->CarriedAtStop();
+    }
 }
 
 int CStatusView::AddCourseListener(CourseListener listener) {
@@ -198,20 +209,31 @@ void CStatusView::TellCourseEnded() {
 CancelReply CStatusView::RequestCancel(std::chrono::steady_clock::time_point now) {
     CancelReply reply;
     if (!m_pLine) return reply;
-    if (m_block->UnderWay()) {
+    // The block is under way until the line can have carried it, also when
+    // the driver took all of it at once.
+    const auto clock = std::chrono::steady_clock::now();
+    if (m_block->UnderWay(clock)) {
         const long long at = now.time_since_epoch().count();
         const long long before = m_deferredCancel.load();
         const auto window = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kForceWindow).count();
         if (before != 0 && at - before <= window && at >= before) {
             // The user insists: the block stops halfway.
             m_bForced = true;
-            m_pLine->RequestCancel();
+            if (m_block->HandedOver()) {
+                // The sender is done and the rest waits in the driver: it is
+                // thrown away there. The clearing that runs (or comes) must
+                // not be cut, or the system would stay in the middle of a block.
+                if (CCommLink* link = m_pLine->Link()) link->PurgeTransmit();
+                m_block->Stop(clock);
+            } else {
+                m_pLine->RequestCancel();
+            }
             reply.answer = CancelAnswer::Forced;
             return reply;
         }
         m_deferredCancel = at;
         reply.answer = CancelAnswer::RestoreCannotStop;
-        reply.secondsLeft = m_block->SecondsLeft();
+        reply.secondsLeft = m_block->SecondsLeft(clock);
         return reply;
     }
     m_pLine->RequestCancel();

@@ -312,7 +312,7 @@ int CText::TextSendThread(TransferContext ctx) {
         }
     }
 
-    if (watch) watch->End();
+    if (watch) watch->End(!error);
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
     ctx.statusView.Post(WM_BYTES_SENT, sent, static_cast<LPARAM>(count));
     if (error) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "BlockWatch.h"
 #include "SendFileCheck.h"
 #include "Strings.h"
 
@@ -71,4 +72,44 @@ TEST(SendFileCheck, WhatGoesOnTheLineAndHowLongItTakes) {
 }
 
 }  // namespace
+// A restore block taken by the driver all at once (a pseudo-terminal or a USB
+// adapter that counts nothing queued) is still on the line until the line,
+// at 960 bytes a second, can have carried it.
+TEST(BlockWatch, UnderWayUntilTheLineCanHaveCarriedTheBlock) {
+    using namespace std::chrono_literals;
+    const BlockWatch::Clock::time_point t0{};
+    struct Case {
+        const char* what;
+        std::size_t sent;
+        bool ended, whole;
+        std::chrono::milliseconds at;
+        bool underWay;
+        long secondsLeft;
+    } cases[] = {
+        {"nothing sent yet", 0, false, false, 0ms, false, 10},
+        {"first bytes handed over", 100, false, false, 100ms, true, 10},
+        {"all with the driver at once", 9599, true, true, 200ms, true, 10},
+        {"the line halfway through it", 9599, true, true, 5s, true, 5},
+        {"the line has carried it", 9599, true, true, 10s + 1ms, false, 0},
+        {"given up halfway", 4000, true, false, 1s, false, 9},
+    };
+    for (const Case& c : cases) {
+        BlockWatch watch;
+        watch.Begin(9599, 9600, t0);
+        watch.Sent(c.sent);
+        if (c.ended) watch.End(c.whole);
+        EXPECT_EQ(watch.UnderWay(t0 + c.at), c.underWay) << c.what;
+        EXPECT_EQ(watch.SecondsLeft(t0 + c.at), c.secondsLeft) << c.what;
+    }
+    // Stopped in the driver: no longer under way, and what the line can have
+    // carried by then is all the system can have received.
+    BlockWatch watch;
+    watch.Begin(9599, 9600, t0);
+    watch.Sent(9599);
+    watch.End(true);
+    watch.Stop(t0 + 2s);
+    EXPECT_FALSE(watch.UnderWay(t0 + 3s));
+    EXPECT_EQ(watch.CarriedAtStop(), 1920u);
+}
+
 }  // namespace brelko
