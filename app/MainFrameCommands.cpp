@@ -215,7 +215,12 @@ void CMainFrame::OnCourseEnded(const brelko::CourseOutcome& outcome) {
     // An adapter that came back while the course ran is reconnected now.
     if (m_pAdapters) m_pAdapters->ReconnectIfDue();
 #endif
-    if (m_bQuitWhenIdle && !IsBusy()) close();
+    // The program ends once the course is over, after any message about it
+    // was read.
+    if (m_bQuitWhenIdle)
+        RunWhenNoModal([this] {
+            if (m_bQuitWhenIdle && !IsBusy()) close();
+        });
     RequestCommandUIUpdate();
 }
 

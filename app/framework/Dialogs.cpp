@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QMimeDatabase>
 #include <QMessageBox>
 
@@ -192,6 +194,13 @@ FileChoice ChooseFile(const FileDialogRequest& request) {
     dialog.setDirectory(start.isEmpty() ? QDir::currentPath() : start);
     if (!request.fileName.empty()) dialog.selectFile(Q(request.fileName));
     dialog.resize(RememberedDialogSize());
+    // Every column as wide as what it shows, the name taking the rest.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = list->header();
+        header->setStretchLastSection(false);
+        for (int column = 0; column < header->count(); ++column)
+            header->setSectionResizeMode(column, column == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+    }
     const bool accepted = dialog.exec() == QDialog::Accepted;
     Profile::WriteString("Window", "FileDialog",
                          std::to_string(dialog.width()) + " " + std::to_string(dialog.height()));

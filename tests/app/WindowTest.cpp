@@ -18,6 +18,8 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
+#include <QHeaderView>
 #include <set>
 
 #include "AppRig.h"
@@ -187,8 +189,20 @@ private slots:
         QCOMPARE(seen.filters, (QStringList{"All supported files (*.tga *.mtx *.asc *.txt)", "Picture (*.tga)",
                                             "Picture (*.mtx)", "Backup-file (*.asc)", "text-file (*.txt)",
                                             "All Files (*)"}));
-        // Wide enough for the columns of the detail view.
+        // Wide enough for the columns of the detail view, each as wide as
+        // what it shows.
         QVERIFY2(seen.size.width() >= 800 && seen.size.height() >= 500, qPrintable(QString("%1x%2").arg(seen.size.width()).arg(seen.size.height())));
+        QStringList narrow;
+        AnswerNext<QFileDialog>([&](QFileDialog* dialog) {
+            auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            QTest::qWaitFor([&] { return list && list->model()->rowCount(list->rootIndex()) > 0; }, 5000);
+            QTest::qWait(200);
+            for (int column = 1; list && column < list->header()->count(); ++column)
+                if (list->header()->sectionSize(column) < static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column)) narrow << QString::number(column);
+            dialog->reject();
+        });
+        rig.Frame().ExecuteCommand(ID_FILE_OPEN);
+        QVERIFY2(narrow.isEmpty(), qPrintable(narrow.join(',')));
         // The commands name their dialogs.
         AnswerFileDialog(QString(), &seen);
         rig.Frame().ExecuteCommand(ID_GET_SETUP);
