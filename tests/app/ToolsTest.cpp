@@ -40,6 +40,34 @@ QString Compare(AppRig& rig, const std::string& file) {
     return view ? view->TextControl()->toPlainText() : QString();
 }
 
+// An adapter for the rig's configured port: a simulator on a pty behind a
+// stable name, as udev would make it, in a folder of the test's own that the
+// watcher looks at often.
+struct Adapter {
+    explicit Adapter(AppRig& rig, long baud = 0) : link(rig.Dir().File("usb-Vision_Line3-if00-port0")), baudRate(baud) {
+        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
+        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
+        rig.UseDevice(link);
+    }
+    ~Adapter() { app::AdapterMonitor::SetWatchSettings({}); }
+    // A fresh system behind the name; false when it cannot start.
+    bool PlugIn() {
+        SimConfig config;
+        config.baudRate = baudRate;
+        config.restartSilence = std::chrono::milliseconds(0);
+        sim = std::make_unique<VisionSimulator>(config);
+        std::string error;
+        if (!sim->Start(&error)) return false;
+        fs::remove(link + ".new");
+        fs::create_symlink(sim->DevicePath(), link + ".new");
+        fs::rename(link + ".new", link);
+        return true;
+    }
+    const std::string link;
+    const long baudRate;
+    std::unique_ptr<VisionSimulator> sim;
+};
+
 }  // namespace
 
 class ToolsTest : public QObject {
@@ -71,25 +99,10 @@ private slots:
 
     void unpluggedAdapterIsToldOnceAndReconnectedWhenBack() {
         AppRig rig;
-        // The adapter's stable name, as udev would make it, in a folder of
-        // the test's own, looked at often.
-        const std::string link = rig.Dir().File("usb-Vision_Line3-if00-port0");
-        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
-        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
-        std::unique_ptr<VisionSimulator> sim;
-        auto plugIn = [&] {
-            SimConfig config;
-            config.baudRate = 0;
-            config.restartSilence = std::chrono::milliseconds(0);
-            sim = std::make_unique<VisionSimulator>(config);
-            std::string error;
-            QVERIFY2(sim->Start(&error), error.c_str());
-            fs::remove(link + ".new");
-            fs::create_symlink(sim->DevicePath(), link + ".new");
-            fs::rename(link + ".new", link);
-        };
+        Adapter adapter(rig);
+        const std::string& link = adapter.link;
+        auto plugIn = [&] { QVERIFY(adapter.PlugIn()); };
         plugIn();
-        rig.UseDevice(link);
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QVERIFY(rig.WaitReady());
         app::AdapterMonitor* monitor = rig.Frame().Adapters();
@@ -97,7 +110,7 @@ private slots:
         QCOMPARE(monitor->Followed(), link);
 
         // Pulled: the line hangs up and the stable name goes.
-        sim->Stop();
+        adapter.sim->Stop();
         fs::remove(link);
         QTRY_COMPARE_WITH_TIMEOUT(monitor->TimesTold(), 1, 10000);
         QVERIFY(rig.Frame().statusBar()->currentMessage().contains(QStringLiteral("was unplugged")));
@@ -114,7 +127,6 @@ private slots:
         QCOMPARE(rig.Status().m_strProduct, std::string("TZ410"));
         QCOMPARE(monitor->TimesTold(), 1);
         rig.Stop();
-        app::AdapterMonitor::SetWatchSettings({});
     }
 
     void whileTheAdapterIsGoneThePortIsClosedAndTheCommandsWait_data() {
@@ -125,23 +137,10 @@ private slots:
     void whileTheAdapterIsGoneThePortIsClosedAndTheCommandsWait() {
         QFETCH(bool, duringABackup);
         AppRig rig;
-        const std::string link = rig.Dir().File("usb-Vision_Line3-if00-port0");
-        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
-        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
-        std::unique_ptr<VisionSimulator> sim;
-        auto plugIn = [&] {
-            SimConfig config;
-            config.baudRate = duringABackup ? 9600 : 0;
-            config.restartSilence = std::chrono::milliseconds(0);
-            sim = std::make_unique<VisionSimulator>(config);
-            std::string error;
-            QVERIFY2(sim->Start(&error), error.c_str());
-            fs::remove(link + ".new");
-            fs::create_symlink(sim->DevicePath(), link + ".new");
-            fs::rename(link + ".new", link);
-        };
+        Adapter adapter(rig, duringABackup ? 9600 : 0);
+        const std::string& link = adapter.link;
+        auto plugIn = [&] { QVERIFY(adapter.PlugIn()); };
         plugIn();
-        rig.UseDevice(link);
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QVERIFY(rig.WaitReady());
         auto line = [&](std::size_t i) { return rig.Status().Lines().size() > i ? rig.Status().Lines()[i] : std::string(); };
@@ -152,7 +151,7 @@ private slots:
         }
         // A backup cut short is told in a box of its own.
         if (duringABackup) AnswerMessageBox(QMessageBox::Ok);
-        sim->Stop();
+        adapter.sim->Stop();
         fs::remove(link);
         QVERIFY(rig.WaitIdle(60000));
         // The state line says what is wrong, not "Ready" and not a wrong port.
@@ -174,7 +173,6 @@ private slots:
         rig.Frame().UpdateCommandUI();
         QVERIFY(rig.Frame().QueryCommand(ID_GET_SETUP).enabled);
         rig.Stop();
-        app::AdapterMonitor::SetWatchSettings({});
     }
 
     void compareWithTheSystemShowsWhatARestoreWouldChange() {
