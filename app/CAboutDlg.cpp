@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "BrelkoVersion.h"
 #include "ResourceIds.h"
 #include "Resources.h"
+#include "Strings.h"
 #include "framework/QtText.h"
 
 namespace brelko::app {
@@ -20,10 +22,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(QIcon(QStringLiteral(":/icons/brelko.svg")).pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(icon, 0, 0, 3, 1);
+    layout->addWidget(icon, 0, 0, 4, 1);
     int row = 0;
-    for (unsigned id : {IDC_ABOUT_VERSION, IDC_ABOUT_LINE2, IDC_ABOUT_LINE3}) {
-        auto* line = new QLabel(Q(texts.Control(id)), this);
+    for (unsigned id : {IDC_ABOUT_VERSION, IDC_ABOUT_LINE2, IDC_ABOUT_LINE3, IDC_ABOUT_BUILD}) {
+        // The product line stays as it always was; the build's own version
+        // stands on a line of its own below, as --version prints it.
+        const std::string text = texts.Control(id);
+        auto* line = new QLabel(Q(id == IDC_ABOUT_BUILD ? FormatPercent1(text, kBuildVersion) : text), this);
         line->setObjectName(QStringLiteral("aboutLine%1").arg(id));
         if (id == IDC_ABOUT_VERSION) {
             QFont font = line->font();

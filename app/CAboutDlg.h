@@ -1,5 +1,5 @@
 // The About box (dialog 100): the program icon, "Brelko Version 1.3", two
-// lines about the program and OK.
+// lines about the program, the build's version and OK.
 #pragma once
 
 #include <QDialog>

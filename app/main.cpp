@@ -18,16 +18,13 @@
 #include <csignal>
 #endif
 
+#include "BrelkoVersion.h"
 #include "CBrelkoApp.h"
 #include "CMainFrame.h"
 #include "Options.h"
 #include "Profile.h"
 #include "SingleInstance.h"
 #include "SimulatorRunner.h"
-
-#ifndef BRELKO_VERSION
-#define BRELKO_VERSION "0"
-#endif
 
 using namespace brelko;
 
@@ -77,7 +74,7 @@ int main(int argc, char** argv) {
     CLI::App parser{"brelko: the maintenance tool for the vision system"};
     parser.name("brelko");
     parser.allow_extras();
-    parser.set_version_flag("--version", std::string("brelko ") + BRELKO_VERSION);
+    parser.set_version_flag("--version", std::string("brelko ") + kBuildVersion);
     parser.add_option("--ini", options.iniPath, "Settings file (default: beside the program)");
     parser.add_option("--lang", options.language, "Language of the window without a language library: en or da")
         ->check(CLI::IsMember({"en", "da"}));
@@ -112,7 +109,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brelko"));
-    QApplication::setApplicationVersion(QStringLiteral(BRELKO_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(kBuildVersion));
     QApplication::setDesktopFileName(QStringLiteral("brelko"));
     // One program per settings file: a running one takes the files, or
     // comes to the front.

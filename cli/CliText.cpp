@@ -23,8 +23,10 @@ constexpr Entry kTexts[] = {
     {Text::ExitUsage, "usage error (bad command line)", "forkert kommandolinje"},
     {Text::ExitPortOpen, "the port cannot be opened", "porten kan ikke åbnes"},
     {Text::ExitNoContact, "no contact to the vision system (CTS off)", "ingen kontakt til vision system (CTS slukket)"},
-    {Text::ExitWrongPort, "wrong port: the vision system does not answer", "forkert port: vision system svarer ikke"},
-    {Text::ExitUnknownSystem, "unknown vision system", "ukendt vision system"},
+    {Text::ExitWrongPort, "no echo: wrong port, or a fault of the line (the message says which)",
+     "intet ekko: forkert port, eller en fejl på linjen (meddelelsen siger hvilken)"},
+    {Text::ExitUnknownSystem, "unknown vision system (or a version reply that cannot be read)",
+     "ukendt vision system (eller et versionssvar, der ikke kan læses)"},
     {Text::ExitReceiveError, "reception error", "fejl ved modtagelse"},
     {Text::ExitSendError, "sending error", "fejl ved afsendelse"},
     {Text::ExitChecksumError, "checksum error (the picture is saved all the same)",
@@ -37,6 +39,7 @@ constexpr Entry kTexts[] = {
     {Text::LabelVersion, "Version:", "Version:"},
     {Text::LabelVersionNumber, "Version number:", "Versionsnummer:"},
     {Text::LabelState, "State:", "Tilstand:"},
+    {Text::LabelReply, "Reply:", "Svar:"},
     {Text::Saved, "Saved %1 (%2 bytes)", "Gemt %1 (%2 bytes)"},
     {Text::ChecksumSaved, "Checksum error! The picture was saved all the same: %1",
      "Checksum error! Billedet er gemt alligevel: %1"},
@@ -67,6 +70,11 @@ constexpr Entry kTexts[] = {
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
     {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
     {Text::TraceStopped, "Warning: the trace %1 stopped early: %2", "Advarsel: sporingen %1 stoppede før tid: %2"},
+    {Text::TraceIncomplete,
+     "Warning: the trace %1 is incomplete: %2 bytes of the line are missing (it was not written fast enough; "
+     "its notes say where)",
+     "Advarsel: sporingen %1 er ufuldstændig: %2 bytes fra linjen mangler (den blev ikke skrevet hurtigt nok; "
+     "dens noter siger hvor)"},
     {Text::NoDifferences, "%1 and %2 are the same", "%1 og %2 er ens"},
     {Text::RestoreChangesNothing, "A restore of %1 would change nothing on the vision system",
      "En genindlæsning af %1 ville ikke ændre noget på vision system"},
@@ -115,6 +123,11 @@ std::string CliText(Text id) {
 
 std::string Bilingual(const char* english, const char* danish) {
     return BuiltinLanguage() == Language::Danish ? danish : english;
+}
+
+std::string SentenceCase(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
 }
 
 std::string Format(const std::string& pattern, std::initializer_list<std::string> args) {

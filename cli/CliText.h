@@ -26,6 +26,7 @@ enum class Text {
     LabelVersion,
     LabelVersionNumber,
     LabelState,
+    LabelReply,
     Saved,              // %1 file, %2 bytes
     ChecksumSaved,      // %1 file
     Cancelled,
@@ -53,6 +54,7 @@ enum class Text {
     SeeHelp,
     UnknownPreset,      // %1 preset, %2 list
     TraceStopped,       // %1 file, %2 reason
+    TraceIncomplete,    // %1 file, %2 bytes missing
     NoDifferences,      // %1 file, %2 file
     RestoreChangesNothing,  // %1 file
     SystemLabel,        // %1 product and version, %2 port
@@ -82,6 +84,10 @@ std::string CliText(Text id);
 // One of two texts by the language of the built-in string table, for the
 // short reasons that stand inside a formatted line.
 std::string Bilingual(const char* english, const char* danish);
+
+// The text with its first letter a capital, to start a sentence ("the
+// device vanished" after "... not saved.").
+std::string SentenceCase(std::string text);
 
 // Replaces %1, %2, ... (up to %9) with the arguments, in one pass, so an
 // argument that itself holds "%2" is left alone.

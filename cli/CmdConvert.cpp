@@ -33,8 +33,11 @@ ExitStatus RunConvert(Console& console, const std::string& in, const std::string
 
 #if BRELKO_CLI_SIMULATOR
 std::string SimulatorHelp() {
-    return "Simulator presets (--simulate=PRESET):\n" + SimulatorPresetHelp() +
-           "Simulator fault switches (--sim-fault NAME[=VALUE]):\n" + SimFaultHelp();
+    return Bilingual("Simulator presets (--simulate=PRESET):\n", "Simulatorens forvalg (--simulate=FORVALG):\n") +
+           SimulatorPresetHelp() +
+           Bilingual("Simulator fault switches (--sim-fault NAME[=VALUE]):\n",
+                     "Simulatorens fejl (--sim-fault NAVN[=VÆRDI]):\n") +
+           SimFaultHelp();
 }
 
 #endif

@@ -20,6 +20,7 @@
 #include "Commands.h"
 #include "DeviceCommands.h"
 #include "DeviceConnection.h"
+#include "LastWords.h"
 #include "PictureFiles.h"
 #include "ProgressText.h"
 #include "RestoreCourse.h"
@@ -74,7 +75,7 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
         }
         std::string line = receiveError + " " + save.message;
         if (save.placement == BackupPlacement::NotKept && !outcome.ready)
-            line += " " + connection.View().ConnectionStateText();
+            line += " " + SentenceCase(connection.View().WhatHappenedText());
         console.Error(line);
         if (save.placement != BackupPlacement::NotKept) connection.WarnIfNotReady();
         return ExitStatus::ReceiveError;
@@ -82,7 +83,7 @@ ExitStatus ReceiveText(const GlobalOptions& options, Console& console, const std
     // A failed reception of menus or languages is not saved.
     if (outcome.receiveFailed) {
         std::string line = receiveError;
-        if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
+        if (!outcome.ready) line += " " + SentenceCase(connection.View().WhatHappenedText());
         console.Error(line);
         return ExitStatus::ReceiveError;
     }
@@ -141,7 +142,7 @@ ExitStatus SendLanguageFile(const GlobalOptions& options, Console& console, cons
     // A system that does not answer after the sending cannot be trusted to
     // have taken it (a line that went dead midway looks like this).
     if (!outcome.ready) {
-        console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
+        console.Error(LoadString(IDS_SEND_ERROR) + " " + SentenceCase(connection.View().WhatHappenedText()));
         return ExitStatus::SendError;
     }
     if (language.done && language.refused + language.notEchoed > 0)
@@ -157,6 +158,7 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
     const ExitStatus status = connection.Open();
     if (status == ExitStatus::Cancelled) return status;
     if (status == ExitStatus::Usage || status == ExitStatus::Failure) return status;
+    if (!connection.HasView()) return status;  // reported: nothing was opened
     CStatusView& view = connection.View();
     const std::size_t width = 17;
     console.Result(Padded(CliText(Text::LabelPort), width) + connection.Session().PortLabel());
@@ -165,6 +167,10 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
         console.Result(Padded(CliText(Text::LabelVersion), width) + view.m_strVersion);
         console.Result(Padded(CliText(Text::LabelVersionNumber), width) + std::to_string(view.m_nVersion));
     }
+    // A reply that came but does not identify the system, its unprintable
+    // bytes as <XX>: never raw bytes on the terminal.
+    if (status == ExitStatus::UnknownSystem && !view.m_strVersionReply.empty())
+        console.Result(Padded(CliText(Text::LabelReply), width) + view.m_strVersionReply);
     console.Result(Padded(CliText(Text::LabelState), width) + view.ConnectionStateText());
     if (status != ExitStatus::Ok) connection.ReportNotReady();
     return status;
@@ -216,6 +222,31 @@ ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std:
             connection.Window().ShowStates();
         }
     });
+    // Once bytes of the file are on the line, whatever ends the program says
+    // that the system may hold part of the new settings and how to bring the
+    // old ones back: the Ctrl+C that quits at once writes these lines.
+    connection.Window().OnEvent([&](const ExchangeEvent&) {
+        const CourseOutcome& sending = connection.View().LastOutcome();
+        const bool onTheLine = course.Stage() == RestoreStage::Sending && connection.View().Block()->SentBytes() > 0;
+        const bool whole = sending.bytesToSend > 0 && sending.bytesSent == sending.bytesToSend && !sending.sendFailed;
+        if (!onTheLine || whole) {
+            ClearLastWords();
+            return;
+        }
+        RestoreOutcome partial = course.Outcome();
+        partial.bytesToSend = sending.bytesToSend;
+        partial.bytesReceivable = sending.bytesSent;
+        std::string text;
+        for (const std::string& line : partial.PartialLines()) text += line + "\n";
+        SetLastWords(text);
+    });
+    struct Forget {
+        DeviceConnection& connection;
+        ~Forget() {
+            connection.Window().OnEvent(nullptr);
+            ClearLastWords();
+        }
+    } forget{connection};
     // Progress of the safety copy, like a backup's.
     connection.Window().ShowStates();
     course.Start();
@@ -223,6 +254,8 @@ ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std:
     // cancel rule, and the Ctrl+C after an honoured one ends the program.
     connection.WaitUntil([&] { return course.Finished() && !connection.View().IsExchangeRunning(); },
                          [&] { return course.Stage() != RestoreStage::Sending; });
+    connection.Window().OnEvent(nullptr);
+    ClearLastWords();  // said below, as the outcome has it
     const RestoreOutcome& outcome = course.Outcome();
     std::vector<std::string> messages = outcome.Messages();
     // The forced stop was told when it happened.
@@ -257,7 +290,7 @@ ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std:
         // A system that does not answer after the sending cannot be trusted
         // to have taken it (a line that went dead midway looks like this).
         if (!outcome.ready) {
-            console.Error(LoadString(IDS_SEND_ERROR) + " " + connection.View().ConnectionStateText());
+            console.Error(LoadString(IDS_SEND_ERROR) + " " + SentenceCase(connection.View().WhatHappenedText()));
             return ExitStatus::SendError;
         }
         return ExitStatus::Ok;

@@ -74,7 +74,7 @@ ExitStatus RunDiffSystem(const GlobalOptions& options, Console& console, const s
     // show changes that are not there.
     if (const CourseOutcome& outcome = connection.View().LastOutcome(); outcome.receiveFailed) {
         std::string line = LoadString(IDS_RECEIVE_ERROR);
-        if (!outcome.ready) line += " " + connection.View().ConnectionStateText();
+        if (!outcome.ready) line += " " + SentenceCase(connection.View().WhatHappenedText());
         console.Error(line);
         return ExitStatus::ReceiveError;
     }

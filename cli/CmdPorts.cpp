@@ -41,6 +41,7 @@ ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
     if (const ExitStatus traced = session.StartTrace(line); traced != ExitStatus::Ok) return traced;
     if (!WithoutStdout([&] { return line.Reopen(); })) {
         console.Error(session.OpenFailureText(line));
+        session.ReportTraceEnd(line.Trace());
         return ExitStatus::PortOpen;
     }
     console.Result(CliText(Text::LabelPort) + " " + session.PortLabel());
@@ -63,6 +64,7 @@ ExitStatus RunPortStatus(const GlobalOptions& options, Console& console) {
                   (value < 0 ? "?" : CliText(value != 0 ? Text::On : Text::Off));
     }
     console.Result(states);
+    session.ReportTraceEnd(line.Trace());
     return ExitStatus::Ok;
 }
 

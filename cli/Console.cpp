@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "ConsoleSystem.h"
+
 namespace brelko::cli {
 
 Console::Console(std::FILE* out, std::FILE* err, bool quiet)
@@ -7,9 +9,7 @@ Console::Console(std::FILE* out, std::FILE* err, bool quiet)
 
 void Console::Result(const std::string& line) {
     m_progress.Finish();
-    std::fputs(line.c_str(), m_out);
-    if (line.empty() || line.back() != '\n') std::fputc('\n', m_out);
-    std::fflush(m_out);
+    WriteText(m_out, line.empty() || line.back() != '\n' ? line + "\n" : line);
 }
 
 void Console::Info(const std::string& line) {
@@ -20,9 +20,7 @@ void Console::Info(const std::string& line) {
 void Console::Error(const std::string& line) {
     m_progress.Finish();
     std::fflush(m_out);
-    std::fputs(line.c_str(), m_err);
-    if (line.empty() || line.back() != '\n') std::fputc('\n', m_err);
-    std::fflush(m_err);
+    WriteText(m_err, line.empty() || line.back() != '\n' ? line + "\n" : line);
 }
 
 }  // namespace brelko::cli

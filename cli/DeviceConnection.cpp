@@ -34,6 +34,7 @@ void CliStatusWindow::Notify(const ExchangeEvent& event) {
     default:
         break;
     }
+    if (m_hook) m_hook(event);
 }
 
 std::chrono::milliseconds SecondsToMs(double seconds) {
@@ -50,7 +51,7 @@ DeviceConnection::DeviceConnection(const GlobalOptions& options, Console& consol
     : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
 
 DeviceConnection::~DeviceConnection() {
-    if (m_view) m_session.ReportTraceFailure(*m_view->m_pLine);
+    if (m_view) m_session.ReportTraceEnd(m_view->m_pLine->Trace());
     m_watcher.reset();
     m_view.reset();
 }
@@ -84,10 +85,21 @@ ExitStatus DeviceConnection::Open() {
 void DeviceConnection::ReportNotReady() {
     if (!m_view) return;  // the session failed before: already reported
     const CDeviceLine& line = *m_view->m_pLine;
-    if (!line.m_bPortOpen)
+    if (!line.m_bPortOpen) {
         m_console.Error(m_session.OpenFailureText(line));
-    else
-        m_console.Error(m_view->ConnectionStateText() + " (" + m_session.PortLabel() + ")");
+        return;
+    }
+    const std::string state = m_view->ConnectionStateText();
+    const std::string happened = m_view->WhatHappenedText();
+    if (happened != state) {
+        // Not the wrong port after all: what the line did instead.
+        m_console.Error(m_session.PortLabel() + ": " + happened);
+        return;
+    }
+    m_console.Error(state + " (" + m_session.PortLabel() + ")");
+    // Why the state is what it is, when the line told (silence, noise, a
+    // version that cannot be read).
+    if (!m_view->IdentifyNote().empty()) m_console.Error(m_view->IdentifyNote());
 }
 
 bool DeviceConnection::Wait() {
@@ -150,7 +162,7 @@ ExitStatus DeviceConnection::Started(CommandStart start) {
 
 void DeviceConnection::WarnIfNotReady() {
     if (!m_view->LastOutcome().ready)
-        m_console.Error(CliText(Text::NotReady) + ": " + m_view->ConnectionStateText());
+        m_console.Error(CliText(Text::NotReady) + ": " + m_view->WhatHappenedText());
 }
 
 }  // namespace brelko::cli

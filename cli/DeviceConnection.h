@@ -31,10 +31,13 @@ public:
     void ShowStates() { m_bShowStates = true; }
 
     void Notify(const ExchangeEvent& event) override;
+    // Told of every event after it is shown (empty: nobody).
+    void OnEvent(std::function<void(const ExchangeEvent&)> hook) { m_hook = std::move(hook); }
 
 private:
     Console& m_console;
     bool m_bShowStates = false;
+    std::function<void(const ExchangeEvent&)> m_hook;
 };
 
 // Seconds as milliseconds, bounded so that the count cannot overflow.
@@ -79,6 +82,9 @@ public:
     // After a transfer: a system that did not come back is worth a warning.
     void WarnIfNotReady();
 
+    // False when Open failed before the line was used (the simulator could
+    // not start, the trace cannot be written): there is no view then.
+    bool HasView() const { return m_view != nullptr; }
     CStatusView& View() { return *m_view; }
     DeviceSession& Session() { return m_session; }
     EventLoop& Loop() { return m_loop; }

@@ -1,8 +1,16 @@
 #include "DeviceSession.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "CDeviceLine.h"
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/stat.h>
+
+#include "CPosixPort.h"
+#include "UucpLock.h"
+#endif
 #include "CliText.h"
 #include "ConsoleSystem.h"
 #include "Profile.h"
@@ -10,6 +18,7 @@
 #include "SimulatorRunner.h"
 #endif
 #include "Strings.h"
+#include "SystemFiles.h"
 
 namespace brelko::cli {
 
@@ -71,7 +80,16 @@ ExitStatus DeviceSession::Prepare() {
 ExitStatus DeviceSession::StartTrace(CDeviceLine& line) {
     if (m_options.trace.empty()) return ExitStatus::Ok;
     std::string error;
-    if (!line.Trace().Start(m_options.trace, &error)) {
+    bool started = false;
+    if (m_options.trace == "-") {
+        // Standard output, asked for by name: a stream of its own, as the
+        // device line's diagnostic silences stdout for a moment.
+        started = line.Trace().Start(CopyOfStandardOutput(), "-");
+        if (!started) error = sysfile::ErrorMessage(errno);
+    } else {
+        started = line.Trace().Start(m_options.trace, &error);
+    }
+    if (!started) {
         m_console.Error(Format(CliText(Text::CannotWrite), {m_options.trace, error}));
         return ExitStatus::WriteError;
     }
@@ -79,10 +97,14 @@ ExitStatus DeviceSession::StartTrace(CDeviceLine& line) {
     return ExitStatus::Ok;
 }
 
-void DeviceSession::ReportTraceFailure(CDeviceLine& line) {
+void DeviceSession::ReportTraceEnd(LineTrace& trace) {
     if (m_options.trace.empty()) return;
-    const std::string error = line.Trace().LastError();
+    // Everything queued is written first: only then is the trace's end known.
+    trace.Stop();
+    const std::string error = trace.LastError();
     if (!error.empty()) m_console.Error(Format(CliText(Text::TraceStopped), {m_options.trace, error}));
+    if (const std::uint64_t missing = trace.DroppedBytes(); missing > 0)
+        m_console.Error(Format(CliText(Text::TraceIncomplete), {m_options.trace, std::to_string(missing)}));
 }
 
 std::string DeviceSession::DevicePath() const { return m_device; }
@@ -99,9 +121,54 @@ std::string DeviceSession::PortLabel() const {
     return m_device;
 }
 
+namespace {
+
+#ifndef _WIN32
+std::string GroupOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    if (const struct group* gr = ::getgrgid(st.st_gid)) return gr->gr_name;
+    return std::to_string(st.st_gid);
+}
+#endif
+
+// The port's reason in the user's language: the string table's words for
+// the causes it names; the port's own (English) words otherwise.
+std::string OpenFailureReason(const CDeviceLine& line) {
+    const std::string reason = line.OpenFailureReason();
+#ifndef _WIN32
+    const CCommPort* port = line.Port();
+    if (!port || BuiltinLanguage() != Language::Danish) return reason;
+    const std::string device = port->Device();
+    switch (port->OpenFailureKind()) {
+    case OpenFailure::NoSuchDevice: return FormatArgs(LoadString(IDS_PORT_NO_DEVICE), {device});
+    case OpenFailure::NoPermission: {
+        const std::string group = GroupOf(device);
+        if (group.empty()) return FormatArgs(LoadString(IDS_PORT_NO_PERMISSION_ASK), {device});
+        return FormatArgs(LoadString(IDS_PORT_NO_PERMISSION), {device, group});
+    }
+    case OpenFailure::Busy: {
+        std::string holders = CPosixPort::DeviceHolders(device);
+        if (const long owner = UucpLock::LiveOwner(device); holders.empty() && owner != 0)
+            holders = CPosixPort::ProcessName(owner) + " (pid " + std::to_string(owner) + ")";
+        return FormatArgs(LoadString(IDS_PORT_BUSY),
+                          {device, holders.empty() ? LoadString(IDS_PORT_HOLDER_UNKNOWN) : holders});
+    }
+    case OpenFailure::NotATty: return FormatArgs(LoadString(IDS_PORT_NOT_SERIAL), {device});
+    case OpenFailure::AlreadyOpen: return FormatArgs(LoadString(IDS_PORT_ALREADY_OPEN), {device});
+    case OpenFailure::None:
+    case OpenFailure::NotInTable:
+    case OpenFailure::Other: break;
+    }
+#endif
+    return reason;
+}
+
+}  // namespace
+
 std::string DeviceSession::OpenFailureText(const CDeviceLine& line) const {
     // The reason names the device itself; a COM number is worth adding.
-    const std::string reason = line.OpenFailureReason();
+    const std::string reason = OpenFailureReason(line);
     std::string text = LoadString(IDS_CANNOT_OPEN_PORT) + " ";
     if (reason.empty()) return text + PortLabel();
     const std::string com = "COM" + std::to_string(m_comNumber);

@@ -12,6 +12,7 @@
 
 namespace brelko {
 class CDeviceLine;
+class LineTrace;
 }
 
 namespace brelko::cli {
@@ -34,11 +35,13 @@ public:
     // The device that will be opened.
     std::string DevicePath() const;
 
-    // Starts the line's trace when --trace asks for one. Reports a failure
-    // itself (the file cannot be written) and returns its status.
+    // Starts the line's trace when --trace asks for one ("-": standard
+    // output). Reports a failure itself (the file cannot be written, or is
+    // a FIFO, device or folder) and returns its status.
     ExitStatus StartTrace(CDeviceLine& line);
-    // A warning when the trace stopped on a write failure midway.
-    void ReportTraceFailure(CDeviceLine& line);
+    // Stops the trace, so that all of it is written, and warns when it
+    // stopped on a write failure midway or left bytes out.
+    void ReportTraceEnd(LineTrace& trace);
 
     // "Unable to Open COM Port!: <the system's reason>", for a failed Reopen.
     std::string OpenFailureText(const CDeviceLine& line) const;

@@ -13,8 +13,8 @@ enum class ExitStatus : int {
     Usage = 2,           // bad command line
     PortOpen = 3,        // the port cannot be opened (the system's reason is printed)
     NoContact = 4,       // CTS is off: no cable, system off, wrong port on this machine
-    WrongPort = 5,       // no echo: the vision system does not answer on this port
-    UnknownSystem = 6,   // both version requests refused
+    WrongPort = 5,       // no echo: the wrong port, or a line fault that spoilt the echo
+    UnknownSystem = 6,   // both version requests refused, or no version in the reply that can be read
     ReceiveError = 7,    // reception failed or ended with line errors
     SendError = 8,       // sending stalled
     ChecksumError = 9,   // picture checksum mismatch; the picture is saved all the same

@@ -12,6 +12,7 @@
 #include "CTGA.h"
 #include "CliText.h"
 #include "SoftwareSurface.h"
+#include "Strings.h"
 
 namespace brelko::cli {
 
@@ -95,10 +96,16 @@ PictureKind PictureKindOf(const std::string& path) {
     return PictureKind::Unknown;
 }
 
+// Offers .png only where this build can read and write it.
+static std::string UnknownKind(const std::string& path) {
+    if (PngSupported()) return Format(CliText(Text::UnknownFileType), {path});
+    return FormatArgs(LoadString(IDS_UNKNOWN_PICTURE_KIND), {path});
+}
+
 bool PictureNameUsable(const std::string& path, std::string* error) {
     const PictureKind kind = PictureKindOf(path);
     if (kind == PictureKind::Unknown) {
-        if (error) *error = Format(CliText(Text::UnknownFileType), {path});
+        if (error) *error = UnknownKind(path);
         return false;
     }
     if (kind == PictureKind::Png && !PngSupported()) {
@@ -127,7 +134,7 @@ bool LoadPicture(const std::string& path, Picture* picture, std::string* error) 
     case PictureKind::Unknown:
         break;
     }
-    if (error) *error = Format(CliText(Text::UnknownFileType), {path});
+    if (error) *error = UnknownKind(path);
     return false;
 }
 
@@ -229,7 +236,7 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* e
         break;
     }
     case PictureKind::Unknown:
-        if (error) *error = Format(CliText(Text::UnknownFileType), {path});
+        if (error) *error = UnknownKind(path);
         return false;
     }
     return WriteFileAtomically(path, bytes, error);

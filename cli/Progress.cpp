@@ -67,8 +67,9 @@ ProgressReporter::Mode ProgressReporter::ModeFor(std::FILE* out, bool quiet) {
     return IsTerminal(out) ? Mode::Bar : Mode::Lines;
 }
 
-ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milliseconds lineInterval)
-    : m_out(out), m_mode(mode), m_lineInterval(lineInterval) {
+ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milliseconds lineInterval,
+                                   std::chrono::milliseconds barInterval)
+    : m_out(out), m_mode(mode), m_lineInterval(lineInterval), m_barInterval(barInterval) {
     if (m_mode == Mode::Bar) {
         if (const int columns = TerminalColumns(out); columns > 0) m_columns = columns;
     }
@@ -76,10 +77,14 @@ ProgressReporter::ProgressReporter(std::FILE* out, Mode mode, std::chrono::milli
 
 ProgressReporter::~ProgressReporter() { Finish(); }
 
-void ProgressReporter::PrintLine(const std::string& text) {
-    std::fputs(text.c_str(), m_out);
-    std::fputc('\n', m_out);
-    std::fflush(m_out);
+void ProgressReporter::PrintLine(const std::string& text) { WriteText(m_out, text + "\n"); }
+
+void ProgressReporter::DrawBar() {
+    // \r and erase-to-end: the bar redraws in place however long it was.
+    WriteText(m_out, "\r" + ProgressBarLine(m_direction, m_bytes, m_total, m_columns) + "\033[K");
+    m_lastBar = std::chrono::steady_clock::now();
+    m_barShown = true;
+    m_pending = false;
 }
 
 void ProgressReporter::State(const std::string& text) {
@@ -94,15 +99,12 @@ void ProgressReporter::Update(Direction direction, std::uint64_t bytes, std::uin
     m_direction = direction;
     m_bytes = bytes;
     m_total = total;
+    const auto now = std::chrono::steady_clock::now();
     if (m_mode == Mode::Bar) {
-        const std::string line = ProgressBarLine(direction, bytes, total, m_columns);
-        // \r and erase-to-end: the bar redraws in place however long it was.
-        std::fprintf(m_out, "\r%s\033[K", line.c_str());
-        std::fflush(m_out);
-        m_barShown = true;
+        if (!m_barShown || now - m_lastBar >= m_barInterval) DrawBar();
+        else m_pending = true;
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
     if (m_lastLine.time_since_epoch().count() == 0 || now - m_lastLine >= m_lineInterval) {
         m_lastLine = now;
         m_pending = false;
@@ -114,8 +116,8 @@ void ProgressReporter::Update(Direction direction, std::uint64_t bytes, std::uin
 
 void ProgressReporter::Finish() {
     if (m_mode == Mode::Bar && m_barShown) {
-        std::fputc('\n', m_out);
-        std::fflush(m_out);
+        if (m_pending) DrawBar();
+        WriteText(m_out, "\n");
         m_barShown = false;
     } else if (m_mode == Mode::Lines && m_pending) {
         m_pending = false;
@@ -126,9 +128,9 @@ void ProgressReporter::Finish() {
 
 void ProgressReporter::Interrupt() {
     if (m_mode == Mode::Bar && m_barShown) {
-        std::fputs("\r\033[K", m_out);
-        std::fflush(m_out);
+        WriteText(m_out, "\r\033[K");
         m_barShown = false;
+        m_pending = false;
     }
 }
 

@@ -32,8 +32,12 @@ public:
     // Bar when `out` is a terminal, Lines otherwise; Off when quiet.
     static Mode ModeFor(std::FILE* out, bool quiet);
 
+    // A bar is redrawn at most every barInterval (a slow console spent most
+    // of a backup redrawing it), lines are printed every lineInterval; the
+    // last value always shows when the transfer ends.
     ProgressReporter(std::FILE* out, Mode mode,
-                     std::chrono::milliseconds lineInterval = std::chrono::seconds(5));
+                     std::chrono::milliseconds lineInterval = std::chrono::seconds(5),
+                     std::chrono::milliseconds barInterval = std::chrono::milliseconds(100));
     ~ProgressReporter();
 
     // A state text ("Recieving data", "Clearing System buffer"): printed as
@@ -48,11 +52,14 @@ public:
 
 private:
     void PrintLine(const std::string& text);
+    void DrawBar();
 
     std::FILE* m_out;
     Mode m_mode;
     std::chrono::milliseconds m_lineInterval;
+    std::chrono::milliseconds m_barInterval;
     std::chrono::steady_clock::time_point m_lastLine{};
+    std::chrono::steady_clock::time_point m_lastBar{};
     bool m_barShown = false;
     bool m_pending = false;  // a value not yet printed in Lines mode
     Direction m_direction = Direction::Receiving;

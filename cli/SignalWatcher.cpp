@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "AtomicFile.h"
+#include "LastWords.h"
 
 namespace brelko::cli {
 
@@ -20,9 +21,13 @@ struct sigaction g_oldTerm {};
 void OnSignal(int signal) {
     const int saved = errno;
     if (g_exitArmed) {
-        // The user insists: no clean-up beyond the temporary files, which
-        // would otherwise stay beside their targets. Both calls are
-        // async-signal-safe.
+        // The user insists: no clean-up beyond what must not be lost: the
+        // lines the user still needs to read, and the temporary and lock
+        // files, which would otherwise stay. Every call is async-signal-safe.
+        std::size_t length = 0;
+        if (const char* words = LastWords(&length)) {
+            [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, words, length);
+        }
         RemoveTemporaryFiles();
         _exit(128 + signal);
     }

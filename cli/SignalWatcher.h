@@ -48,4 +48,10 @@ private:
     std::thread m_thread;
 };
 
+#ifdef _WIN32
+// The console's event handler (CTRL_C_EVENT, CTRL_CLOSE_EVENT, ...): true
+// when the event was this program's to handle.
+bool HandleConsoleEvent(unsigned long event);
+#endif
+
 }  // namespace brelko::cli

@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include "CliText.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -21,19 +23,22 @@ struct FaultSwitch {
     const char* name;
     const char* value;
     const char* help;
+    const char* danish;
     enum { Count, Flag, Text } kind;
 };
 
 constexpr FaultSwitch kSwitches[] = {
-    {"request", "=TEXT", "the faults below apply only to requests starting with TEXT", FaultSwitch::Text},
-    {"silent-after", "=N", "fall silent after N reply bytes", FaultSwitch::Count},
-    {"drop-byte", "=N", "leave out reply byte N", FaultSwitch::Count},
-    {"corrupt-byte", "=N", "corrupt reply byte N", FaultSwitch::Count},
-    {"wrong-checksum", "", "send a wrong picture checksum", FaultSwitch::Flag},
-    {"wrong-echo", "", "echo requests wrongly", FaultSwitch::Flag},
-    {"noise", "=N", "N bytes of line noise before each prompt", FaultSwitch::Count},
-    {"no-prompt", "", "never send the prompt", FaultSwitch::Flag},
-    {"hang-up-after", "=N", "hang up after N reply bytes", FaultSwitch::Count},
+    {"request", "=TEXT", "the faults below apply only to requests starting with TEXT",
+     "fejlene nedenfor gælder kun forespørgsler, der begynder med TEKST", FaultSwitch::Text},
+    {"silent-after", "=N", "fall silent after N reply bytes", "ti efter N bytes af svaret", FaultSwitch::Count},
+    {"drop-byte", "=N", "leave out reply byte N", "udelad byte N af svaret", FaultSwitch::Count},
+    {"corrupt-byte", "=N", "corrupt reply byte N", "ødelæg byte N af svaret", FaultSwitch::Count},
+    {"wrong-checksum", "", "send a wrong picture checksum", "send en forkert kontrolsum for billedet", FaultSwitch::Flag},
+    {"wrong-echo", "", "echo requests wrongly", "send forkert ekko af forespørgsler", FaultSwitch::Flag},
+    {"noise", "=N", "N bytes of line noise before each prompt", "N bytes linjestøj før hver prompt",
+     FaultSwitch::Count},
+    {"no-prompt", "", "never send the prompt", "send aldrig prompten", FaultSwitch::Flag},
+    {"hang-up-after", "=N", "hang up after N reply bytes", "læg på efter N bytes af svaret", FaultSwitch::Count},
 };
 
 }  // namespace
@@ -50,9 +55,11 @@ bool ApplySimFault(const std::string& text, SimFaults& faults, std::string* erro
     for (const FaultSwitch& s : kSwitches) {
         if (name != s.name) continue;
         long count = 0;
-        if (s.kind == FaultSwitch::Flag && hasValue) return fail("takes no value");
-        if (s.kind == FaultSwitch::Count && !ParseCount(value, count)) return fail("needs a count, =N");
-        if (s.kind == FaultSwitch::Text && value.empty()) return fail("needs a text, =TEXT");
+        if (s.kind == FaultSwitch::Flag && hasValue) return fail(Bilingual("takes no value", "tager ingen værdi"));
+        if (s.kind == FaultSwitch::Count && !ParseCount(value, count))
+            return fail(Bilingual("needs a count, =N", "skal have et antal, =N"));
+        if (s.kind == FaultSwitch::Text && value.empty())
+            return fail(Bilingual("needs a text, =TEXT", "skal have en tekst, =TEKST"));
         if (name == "request") faults.request = value;
         else if (name == "silent-after") faults.silentAfter = count;
         else if (name == "drop-byte") faults.dropByteAt = count;
@@ -64,7 +71,7 @@ bool ApplySimFault(const std::string& text, SimFaults& faults, std::string* erro
         else if (name == "hang-up-after") faults.hangUpAfter = count;
         return true;
     }
-    return fail("unknown fault switch");
+    return fail(Bilingual("unknown fault switch", "ukendt fejl"));
 }
 
 bool MakeSimConfig(const GlobalOptions& options, SimConfig& config, std::string* error) {
@@ -84,8 +91,10 @@ bool MakeSimConfig(const GlobalOptions& options, SimConfig& config, std::string*
 std::string SimFaultHelp() {
     std::string out;
     for (const FaultSwitch& s : kSwitches) {
-        const std::string left = std::string(s.name) + s.value;
-        out += "  " + left + std::string(left.size() < 20 ? 20 - left.size() : 1, ' ') + s.help + "\n";
+        const std::string value = std::string(s.value) == "=TEXT" ? Bilingual("=TEXT", "=TEKST") : s.value;
+        const std::string left = std::string(s.name) + value;
+        out += "  " + left + std::string(left.size() < 20 ? 20 - left.size() : 1, ' ') + Bilingual(s.help, s.danish) +
+               "\n";
     }
     return out;
 }

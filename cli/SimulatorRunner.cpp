@@ -42,11 +42,39 @@ std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const GlobalOptions& opt
     return sim;
 }
 
+namespace {
+
+// The presets' descriptions in Danish; the simulator's own are English.
+const char* DanishDescription(const std::string& preset) {
+    struct Entry {
+        const char* name;
+        const char* danish;
+    };
+    static constexpr Entry kDanish[] = {
+        {"tz410-3.2.E", "TZ410, sidste 3.x udgave: UPLOAD/DOWNLOAD, GET PICTURE, pakket 16-bit billede"},
+        {"tz410-3.2.D", "TZ410 3.x: UPLOAD/DOWNLOAD, PICT SEND, rå 16-bit billede"},
+        {"tz220-2.11.A", "TZ220 2.11: omdøbte ord (PICT SEND, GETSETUP, GETALLMENUS), ekstra billedbyte"},
+        {"tz220-4.1.A", "TZ220 farvelinje: UPLOAD/DOWNLOAD, GET PICTURE, pakket 16-bit billede"},
+        {"kaldspot-1.7.A", "KALDspot: GET MENUS 255, GET ALL [LEARN], billede som hexadecimal tekst"},
+        {"tz410-old", "TZ410 før 1.1: afviser GET VERSION (kender kun VERSION), ældste ord, ekstra byte"},
+        {"unknown", "et produkt ingen regel kender: ældste ord"},
+        {"mute", "afviser både GET VERSION og VERSION: kan ikke identificeres (Ukendt vision system)"},
+    };
+    for (const Entry& entry : kDanish)
+        if (preset == entry.name) return entry.danish;
+    return nullptr;
+}
+
+}  // namespace
+
 std::string SimulatorPresetHelp() {
     std::string out;
-    for (const SimPreset& preset : SimPresets())
+    for (const SimPreset& preset : SimPresets()) {
+        const char* danish = DanishDescription(preset.name);
+        const std::string description = danish ? Bilingual(preset.description.c_str(), danish) : preset.description;
         out += "  " + preset.name + std::string(preset.name.size() < 22 ? 22 - preset.name.size() : 1, ' ') +
-               preset.description + "\n";
+               description + "\n";
+    }
     return out;
 }
 

@@ -75,6 +75,14 @@ int CCommPort::DumpStatus(const DumpLineCallback&) { LibraryError(kUnit, 285); }
 int CCommPort::Reserved1() { return LINK_NOT_SUPPORTED; }
 int CCommPort::Reserved2() { return LINK_NOT_SUPPORTED; }
 
+int CCommPort::OutputQueueCount() { return -1; }
+
+int CCommPort::PurgeOutput() {
+    const int queued = OutputQueueCount();
+    Purge(1, 0);
+    return queued;
+}
+
 int CCommPort::Pause(int milliseconds) {
     const std::uint32_t start = GetTickCount();
     int idle = 0;

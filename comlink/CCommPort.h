@@ -107,6 +107,13 @@ public:
     // unread would make Idle return at once). A negative Idle result is
     // returned at once.
     virtual int Pause(int milliseconds);
+    // Bytes handed to the port that have not yet gone out on the line: the
+    // driver's output queue. -1 when the port cannot tell (here).
+    virtual int OutputQueueCount();
+    // Empties the output queue and returns how many bytes it took back:
+    // those never reach the device. -1 when the port cannot tell. Here:
+    // the queue count just before Purge(1, 0).
+    virtual int PurgeOutput();
 
     // The recorded error: TakeError returns and clears it, PeekError leaves it.
     int TakeError();

@@ -405,6 +405,7 @@ int CPosixPort::Write(const void* buffer, int count) {
         ssize_t n = ::write(m_fd, buffer, static_cast<size_t>(handed));
         if (n > 0) {
             written = static_cast<int>(n);
+            NoteHanded(written);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             PollDriverErrors();
             NoteVanished(LINK_WRITE_ERROR);
@@ -455,7 +456,7 @@ int CPosixPort::Read(void* buffer, int count) {
 
 int CPosixPort::Purge(int which, int count) {
     if (which != 0) {
-        if (m_fd >= 0) ::tcflush(m_fd, TCOFLUSH);
+        PurgeOutput();
         return 0;
     }
     if (count == 0) {

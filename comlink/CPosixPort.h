@@ -13,6 +13,9 @@ namespace brelko {
 
 class UucpLock;
 
+// True for the slave end of one of the system's pseudo-terminals.
+bool IsPseudoTerminal(int fd);
+
 // The port's only record of its configuration. Every change is made here
 // first and then written to the device (tcsetattr); DumpStatus prints it.
 // Field names follow the classic serial device control block.
@@ -107,6 +110,14 @@ public:
     int DumpStatus(const DumpLineCallback& callback) override;
     // Sleeps on the descriptor for the time given; only a hang-up wakes it.
     int Pause(int milliseconds) override;
+    // The driver's output queue (TIOCOUTQ). A pseudo-terminal keeps none
+    // that it would tell: there the port counts what its configured rate
+    // cannot have carried yet since the bytes were handed over.
+    int OutputQueueCount() override;
+    // A pseudo-terminal's far end keeps what its reader has not taken yet
+    // (up to PTY_FAR_BUFFER bytes) out of reach of a purge.
+    int PurgeOutput() override;
+    static constexpr int PTY_FAR_BUFFER = 4095;
 
     // Six more, as the classic port has them.
     int SetEventChar(char c);            // non-zero on success
@@ -166,6 +177,10 @@ private:
     int QueryLine(int line);
     // Refuses the open as a device another program holds.
     int RefuseBusy(std::string reason);
+    // The line's own pace, for a device that keeps no output count: the
+    // bytes just written leave one byte time after another.
+    void NoteHanded(int count);
+    int EstimatedBacklog() const;
 
     PortConfig m_config;
     std::string m_strDevice;
@@ -187,6 +202,10 @@ private:
     bool m_bNoCounters = false;
     LineErrorCounters m_lastCounters;
     bool m_bVanished = false;
+    bool m_bPseudoTerminal = false;
+    // Steady clock: when the handed bytes are all out. A purge that stops a
+    // block may come from another thread than the writer's.
+    std::atomic<std::int64_t> m_lineFreeAtUs{0};
     bool m_bDeviceKeyHeld = false;
     unsigned long long m_deviceKey = 0;
     std::unique_ptr<UucpLock> m_pLock;  // held while the device is open

@@ -320,6 +320,8 @@ int CPosixPort::OpenDevice() {
     }
     m_fd = fd;
     m_bVanished = false;
+    m_bPseudoTerminal = IsPseudoTerminal(fd);
+    m_lineFreeAtUs = 0;
     m_rxHead = m_rxTail = 0;
     return 0;
 }

@@ -5,11 +5,16 @@
 //   Wine aborts every wait at once) gets a 10 ms sleep instead;
 // - a device that cannot report its modem lines reports CTS, DSR and CD as on,
 //   so that a connection can be made;
+// - a device that vanishes (adapter unplugged: ClearCommError, ReadFile,
+//   WriteFile or GetCommModemStatus fail with a device-gone error) fails
+//   reads and Idle (-835) and writes (-834) with a recorded error at once, as
+//   the tty port does on a hang-up, instead of looking like a silent line;
 // - received bytes are taken from the driver in one read and handed out from
 //   a buffer of the port's own, so a byte costs no system call of its own;
-// - the OVERLAPPED structures have event handles, and every pending write owns
-//   its bytes and its OVERLAPPED until the driver has finished with them.
+// - the OVERLAPPED structures have event handles; writes go out one burst at
+//   a time (CWin32PortWrite.cpp).
 #include "CWin32Port.h"
+#include "CWin32PortErrors.h"
 #include "PortRules.h"
 
 #include <algorithm>
@@ -39,6 +44,7 @@ CWin32Port::~CWin32Port() {
     if (IsOpen()) Close();
     if (m_eventOverlapped.hEvent) CloseHandle(m_eventOverlapped.hEvent);
     if (m_pReadOverlapped && m_pReadOverlapped->hEvent) CloseHandle(m_pReadOverlapped->hEvent);
+    if (m_pWrite && m_pWrite->overlapped.hEvent) CloseHandle(m_pWrite->overlapped.hEvent);
 }
 
 void CWin32Port::Start(int receiveSize, int transmitSize, int defer) {
@@ -56,16 +62,20 @@ bool CWin32Port::Allocate() {
     m_pDcb.reset(new (std::nothrow) DCB{});
     m_pReadOverlapped.reset(new (std::nothrow) OVERLAPPED{});
     m_pSavedTimeouts.reset(new (std::nothrow) COMMTIMEOUTS{});
+    m_pWrite.reset(new (std::nothrow) PendingWrite{});
     if (m_pReadOverlapped) m_pReadOverlapped->hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_pWrite) m_pWrite->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_eventOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!m_pDcb || !m_pReadOverlapped || !m_pSavedTimeouts || !m_pReadOverlapped->hEvent ||
-        !m_eventOverlapped.hEvent) {
+    if (!m_pDcb || !m_pReadOverlapped || !m_pSavedTimeouts || !m_pWrite || !m_pReadOverlapped->hEvent ||
+        !m_pWrite->overlapped.hEvent || !m_eventOverlapped.hEvent) {
         if (m_pReadOverlapped && m_pReadOverlapped->hEvent) CloseHandle(m_pReadOverlapped->hEvent);
+        if (m_pWrite && m_pWrite->overlapped.hEvent) CloseHandle(m_pWrite->overlapped.hEvent);
         if (m_eventOverlapped.hEvent) CloseHandle(m_eventOverlapped.hEvent);
         m_eventOverlapped.hEvent = nullptr;
         m_pDcb.reset();
         m_pReadOverlapped.reset();
         m_pSavedTimeouts.reset();
+        m_pWrite.reset();
         Record(LINK_NO_MEMORY);
         return false;
     }
@@ -73,11 +83,21 @@ bool CWin32Port::Allocate() {
     return true;
 }
 
+void CWin32Port::NoteFailure(DWORD error, int code) {
+    m_nLastSystemError = static_cast<int>(error);
+    if (!win32port::IsDeviceGone(error)) return;
+    m_bVanished = true;
+    Record(code);
+}
+
 bool CWin32Port::PollErrors(COMSTAT* stat) {
-    if (!IsOpen()) return false;
+    if (!IsOpen() || m_bVanished) return false;
     DWORD errors = 0;
     COMSTAT local {};
-    if (!ClearCommError(m_hDevice, &errors, stat ? stat : &local)) return false;
+    if (!ClearCommError(m_hDevice, &errors, stat ? stat : &local)) {
+        NoteFailure(GetLastError(), LINK_READ_ERROR);
+        return false;
+    }
     m_nLineErrors |= errors & kLineErrorBits;
     return true;
 }
@@ -96,25 +116,39 @@ int CWin32Port::WriteConfig() {
 
 bool CWin32Port::ModemStatus(DWORD& status) {
     status = 0;
-    if (!IsOpen()) return false;
+    if (!IsOpen() || m_bVanished) return false;
     if (GetCommModemStatus(m_hDevice, &status)) return true;
-    // The driver has no modem lines to report (ERROR_NOT_SUPPORTED from a
-    // pty under Wine, or a virtual port): take the line as connected.
-    m_bModemLines = false;
-    status = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
-    return true;
+    const DWORD error = GetLastError();
+    if (win32port::MeansNoModemLines(error)) {
+        // The driver has no modem lines to report (a pty under Wine, or a
+        // virtual port): take the line as connected.
+        m_bModemLines = false;
+        status = MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON;
+        return true;
+    }
+    // Any other failure is no line at all: CTS reads off.
+    status = 0;
+    NoteFailure(error, LINK_READ_ERROR);
+    return false;
 }
 
 int CWin32Port::Idle() {
     if (BufferedCount() > 0) return 0;
+    if (m_bVanished) return LINK_READ_ERROR;
     if (!IsOpen()) {
         Sleep(IDLE_WAIT_MS);
         return 0;
     }
+    // Every turn asks the driver, a wait in progress or not: a device that
+    // has gone shows there first. Bytes waiting for the write in flight go
+    // out as soon as it ends.
+    COMSTAT stat {};
+    const bool polled = PollErrors(&stat);
+    ReapWrites();
+    if (m_bVanished) return LINK_READ_ERROR;
+    if (polled && stat.cbInQue > 0) return 0;
     if (m_bEventWaits) {
         if (!m_bEventPending) {
-            COMSTAT stat {};
-            if (PollErrors(&stat) && stat.cbInQue > 0) return 0;
             ResetEvent(m_eventOverlapped.hEvent);
             m_dwEvents = 0;
             if (WaitCommEvent(m_hDevice, &m_dwEvents, &m_eventOverlapped)) return 0;
@@ -136,7 +170,7 @@ int CWin32Port::Idle() {
         }
     }
     Sleep(IDLE_WAIT_MS);
-    return 0;
+    return m_bVanished ? LINK_READ_ERROR : 0;
 }
 
 int CWin32Port::UpdateStatus() {
@@ -156,12 +190,21 @@ int CWin32Port::GetBufferStatus(CommBufferStatus& status, int /*selector: everyt
     status.rxSize = m_nRxSize;
     status.txValid = 1;
     // Bytes of a write still pending count as queued, as the driver counts them.
-    status.txCount = std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
+    status.txCount = QueuedWriteBytes(stat);
     status.txSize = m_nTxSize;
     status.flags = 0;
     if (stat.fXoffSent) status.flags |= BLOCK_SENT;
     if (stat.fCtsHold || stat.fDsrHold || stat.fXoffHold) status.flags |= BLOCK_RECEIVED;
     return 0;
+}
+
+int CWin32Port::OutputQueueCount() {
+    COMSTAT stat {};
+    ReapWrites();
+    PollErrors(&stat);
+    // What has not left yet: the driver's queue, the write in flight and
+    // the bytes still staged for the next one.
+    return QueuedWriteBytes(stat);
 }
 
 int CWin32Port::SetBufferSizes(int receiveSize, int xoffLimit, int transmitSize) {
@@ -288,73 +331,8 @@ int CWin32Port::GetLineStatus(unsigned char packed[4]) {
     return 0;
 }
 
-int CWin32Port::PutChar(int byte) {
-    unsigned char c = static_cast<unsigned char>(byte);
-    return Write(&c, 1) == 1 ? 0 : m_nError;
-}
-
-int CWin32Port::PutString(const char* text) {
-    if (!text) return 0;
-    return Write(text, static_cast<int>(std::strlen(text)));
-}
-
-void CWin32Port::ReapWrites() {
-    while (!m_writes.empty()) {
-        PendingWrite& oldest = *m_writes.front();
-        DWORD done = 0;
-        if (!GetOverlappedResult(m_hDevice, &oldest.overlapped, &done, FALSE) &&
-            GetLastError() == ERROR_IO_INCOMPLETE)
-            return;
-        CloseHandle(oldest.overlapped.hEvent);
-        m_writes.pop_front();
-    }
-}
-
-int CWin32Port::PendingWriteBytes() const {
-    std::size_t bytes = 0;
-    for (const auto& write : m_writes) bytes += write->bytes.size();
-    return static_cast<int>(bytes);
-}
-
-int CWin32Port::Write(const void* buffer, int count) {
-    if (!buffer || count <= 0) return 0;
-    COMSTAT stat {};
-    PollErrors(&stat);
-    ReapWrites();
-    const int queued = std::max(static_cast<int>(stat.cbOutQue), PendingWriteBytes());
-    const int room = std::max(0, static_cast<int>(m_nTxSize) - queued);
-    const int handed = std::min(count, room);
-    int written = 0;
-    if (IsOpen() && handed > 0) {
-        auto write = std::make_unique<PendingWrite>();
-        const auto* bytes = static_cast<const unsigned char*>(buffer);
-        write->bytes.assign(bytes, bytes + handed);
-        write->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        if (!write->overlapped.hEvent) {
-            NoteSystemError();
-            Record(LINK_BUFFER_FULL);
-            return 0;
-        }
-        DWORD done = 0;
-        if (WriteFile(m_hDevice, write->bytes.data(), static_cast<DWORD>(handed), &done, &write->overlapped)) {
-            written = static_cast<int>(done);
-            CloseHandle(write->overlapped.hEvent);
-        } else if (GetLastError() == ERROR_IO_PENDING) {
-            // Transmission goes on in the background; nothing waits for it.
-            written = handed;
-            m_writes.push_back(std::move(write));
-        } else {
-            NoteSystemError();
-            PollErrors();
-            CloseHandle(write->overlapped.hEvent);
-        }
-    }
-    if (written < count) Record(LINK_BUFFER_FULL);
-    return written;
-}
-
 int CWin32Port::TransmitImmediate(int byte) {
-    if (!IsOpen() || !TransmitCommChar(m_hDevice, static_cast<char>(byte))) return LINK_GENERAL_ERROR;
+    if (!IsOpen() || m_bVanished || !TransmitCommChar(m_hDevice, static_cast<char>(byte))) return LINK_GENERAL_ERROR;
     return 0;
 }
 
@@ -366,14 +344,15 @@ int CWin32Port::DriverRead(void* buffer, int count) {
     ResetEvent(overlapped.hEvent);
     DWORD got = 0;
     if (!ReadFile(m_hDevice, buffer, wanted, &got, &overlapped)) {
-        if (GetLastError() != ERROR_IO_PENDING) {
-            NoteSystemError();
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            NoteFailure(error, LINK_READ_ERROR);
             PollErrors();
             return 0;
         }
         // Short: only bytes already queued were asked for.
         if (!GetOverlappedResult(m_hDevice, &overlapped, &got, TRUE)) {
-            NoteSystemError();
+            NoteFailure(GetLastError(), LINK_READ_ERROR);
             return 0;
         }
     }
@@ -404,7 +383,10 @@ int CWin32Port::Read(void* buffer, int count) {
 
 int CWin32Port::Purge(int which, int count) {
     if (which != 0) {
-        if (IsOpen()) PurgeComm(m_hDevice, PURGE_TXCLEAR);
+        // On a serial driver the pending overlapped writes are the transmit
+        // data: PURGE_TXCLEAR alone would leave them to go out.
+        if (IsOpen()) PurgeComm(m_hDevice, PURGE_TXABORT | PURGE_TXCLEAR);
+        DropWrites();
         return 0;
     }
     if (count == 0) {
@@ -480,7 +462,7 @@ int CWin32Port::WaitEvent(unsigned& events) {
         COMSTAT stat {};
         PollErrors(&stat);
         ReapWrites();
-        if (stat.cbOutQue == 0 && m_writes.empty()) events |= m_nEventMask & EV_TXEMPTY;
+        if (QueuedWriteBytes(stat) == 0) events |= m_nEventMask & EV_TXEMPTY;
         DWORD lines = 0;
         ModemStatus(lines);
         const DWORD changed = lines ^ startLines;

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +46,8 @@ public:
     int GetChar() override;
     int Read(void* buffer, int count) override;
     int Purge(int which, int count) override;
+    // ClearCommError's COMSTAT.cbOutQue, or the bytes of writes still pending.
+    int OutputQueueCount() override;
     int DumpStatus(const DumpLineCallback& callback) override;
 
     int SetEventChar(char c);            // the raw SetCommState result: non-zero on success
@@ -68,6 +69,17 @@ public:
     // False when the driver cannot report modem lines at all; CTS, DSR and
     // CD then read as on, so that a three-wire line can connect.
     bool HasModemLines() const { return m_bModemLines; }
+    // True once the device has gone (adapter unplugged, driver stopped): reads
+    // and Idle fail with -835, writes with -834, as on a hung-up tty.
+    bool Vanished() const { return m_bVanished; }
+    // How many writes the port has handed to the driver since it was made.
+    unsigned long WriteCalls() const { return m_nWriteCalls; }
+
+    // The configuration Open writes over the driver's: the line as this
+    // program uses it, and every field the protocol depends on, whatever the
+    // last program left (error abort, DSR sensitivity, error character,
+    // parity check, XON/XOFF).
+    static void ApplyOpenDefaults(DCB& dcb, int receiveSize);
 
     // "\\.\COM<n+1>" for port number n.
     static std::string DeviceNameFor(int portNumber);
@@ -87,6 +99,9 @@ private:
     void Start(int receiveSize, int transmitSize, int defer);
     bool Allocate();
     void NoteSystemError() { m_nLastSystemError = static_cast<int>(GetLastError()); }
+    // A failed call: a device-gone error marks the port vanished and records
+    // `code`; any other is only remembered for TranslateSystemError.
+    void NoteFailure(DWORD error, int code);
     // ClearCommError, with the errors ORed in; false when the call failed.
     bool PollErrors(COMSTAT* stat = nullptr);
     int WriteConfig();
@@ -95,16 +110,24 @@ private:
     int BufferedCount() const { return static_cast<int>(m_rxTail - m_rxHead); }
     int DriverRead(void* buffer, int count);
     int FillBuffer();
+    // Finishes the write in flight when the driver is done with it (a
+    // failure recorded) and starts the next burst.
     void ReapWrites();
-    int PendingWriteBytes() const;
+    // Hands every staged byte to the driver in one write, unless one is in flight.
+    void StartWrite();
+    // Waits for the write a purge has aborted and forgets the staged bytes.
+    void DropWrites();
+    // Bytes not yet sent: the driver's queue (or the write in flight) and the staged ones.
+    int QueuedWriteBytes(const COMSTAT& stat) const;
     void CancelPendingIo();
     void SetDriverMask();
     void ReleaseName();
 
     std::unique_ptr<DCB> m_pDcb;
-    // Reads wait for their own completion on this one; every write has its
-    // own (PendingWrite), as a write is left to complete in the background
-    // and the next one must not reuse a structure still in use.
+    // Reads wait for their own completion on this one; writes have their own
+    // (m_pWrite), left to complete in the background: bytes written meanwhile
+    // are staged and go out together as the next write, so a restore sent
+    // byte by byte makes one write per burst, not one per byte.
     std::unique_ptr<OVERLAPPED> m_pReadOverlapped;
     std::unique_ptr<COMMTIMEOUTS> m_pSavedTimeouts;
     HANDLE m_hDevice = INVALID_HANDLE_VALUE;
@@ -120,13 +143,17 @@ private:
     std::uint32_t m_nLineErrors = 0;
     std::uint8_t m_nModemStatus = 0;
     DWORD m_nSavedEventMask = 0;
+    bool m_bTimeoutsSaved = false;
     unsigned m_nEventMask = 0;  // the caller's; the driver's adds EV_RXCHAR for Idle
     std::uint16_t m_nTxSize = 0;
     std::uint16_t m_nRxSize = 0;
     bool m_bModemLines = true;
+    bool m_bVanished = false;
 
-    // Writes still in the driver's hands, oldest first.
-    std::deque<std::unique_ptr<PendingWrite>> m_writes;
+    std::unique_ptr<PendingWrite> m_pWrite;
+    bool m_bWriting = false;             // m_pWrite is in the driver's hands
+    std::vector<unsigned char> m_staged; // taken, waiting for the write in flight
+    unsigned long m_nWriteCalls = 0;
 
     // Idle's wait for a received byte.
     OVERLAPPED m_eventOverlapped {};

@@ -41,6 +41,38 @@ std::string Label(const std::string& device) {
 
 }  // namespace
 
+void CWin32Port::ApplyOpenDefaults(DCB& dcb, int receiveSize) {
+    dcb.BaudRate = 19200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fBinary = 1;
+    dcb.fNull = 0;
+    dcb.EofChar = 0;
+    dcb.EvtChar = 0;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.XonLim = static_cast<WORD>(receiveSize / 4);
+    dcb.XoffLim = 128;
+    // What the last program left here is not inherited: a driver that
+    // aborts every request after a line error until ClearCommError, drops
+    // bytes while DSR is off, replaces bad bytes with an error character or
+    // checks a parity the line does not have would break the protocol on a
+    // real serial driver (Wine ignores most of these).
+    dcb.fAbortOnError = 0;
+    dcb.fDsrSensitivity = 0;
+    dcb.fErrorChar = 0;
+    dcb.ErrorChar = 0;
+    dcb.fParity = 0;
+    dcb.fInX = 0;
+    dcb.fOutX = 0;
+    dcb.fTXContinueOnXoff = 1;
+}
+
 std::string CWin32Port::DeviceNameFor(int portNumber) {
     return "\\\\.\\COM" + std::to_string(portNumber + 1);
 }
@@ -80,31 +112,15 @@ int CWin32Port::Open() {
     SetupComm(m_hDevice, m_nRxSize, m_nTxSize);
     // The caller's event mask starts empty; the driver's carries EV_RXCHAR
     // for Idle's waits.
-    GetCommMask(m_hDevice, &m_nSavedEventMask);
+    if (!GetCommMask(m_hDevice, &m_nSavedEventMask)) m_nSavedEventMask = 0;
     m_nEventMask = 0;
     SetDriverMask();
 
-    DCB& dcb = *m_pDcb;
-    GetCommState(m_hDevice, &dcb);
-    dcb.BaudRate = 19200;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fOutxDsrFlow = 0;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_DISABLE;
-    dcb.fBinary = 1;
-    dcb.fNull = 0;
-    dcb.EofChar = 0;
-    dcb.EvtChar = 0;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    dcb.XonLim = static_cast<WORD>(m_nRxSize / 4);
-    dcb.XoffLim = 128;
+    GetCommState(m_hDevice, m_pDcb.get());
+    ApplyOpenDefaults(*m_pDcb, m_nRxSize);
 
     // Reads return at once with whatever has arrived.
-    GetCommTimeouts(m_hDevice, m_pSavedTimeouts.get());
+    m_bTimeoutsSaved = GetCommTimeouts(m_hDevice, m_pSavedTimeouts.get()) != 0;
     COMMTIMEOUTS timeouts {MAXDWORD, 0, 0, 0, 0};
     SetCommTimeouts(m_hDevice, &timeouts);
 
@@ -171,6 +187,7 @@ int CWin32Port::OpenDevice() {
     m_bEventWaits = true;
     m_nEventFailures = 0;
     m_bModemLines = true;
+    m_bVanished = false;
     return 0;
 }
 
@@ -183,13 +200,14 @@ void CWin32Port::CancelPendingIo() {
         GetOverlappedResult(m_hDevice, &m_eventOverlapped, &ignored, TRUE);
         m_bEventPending = false;
     }
-    for (auto& write : m_writes) {
+    if (m_bWriting) {
         DWORD ignored = 0;
-        CancelIoEx(m_hDevice, &write->overlapped);
-        GetOverlappedResult(m_hDevice, &write->overlapped, &ignored, TRUE);
-        CloseHandle(write->overlapped.hEvent);
+        CancelIoEx(m_hDevice, &m_pWrite->overlapped);
+        GetOverlappedResult(m_hDevice, &m_pWrite->overlapped, &ignored, TRUE);
+        m_bWriting = false;
     }
-    m_writes.clear();
+    if (m_pWrite) m_pWrite->bytes.clear();
+    m_staged.clear();
 }
 
 void CWin32Port::ReleaseName() {
@@ -206,6 +224,10 @@ int CWin32Port::Close() {
     EscapeCommFunction(m_hDevice, CLRDTR);
     EscapeCommFunction(m_hDevice, CLRRTS);
     CancelPendingIo();
+    // The time-outs and the event mask go back as the port had them, for the
+    // next program.
+    if (m_pSavedTimeouts && m_bTimeoutsSaved) SetCommTimeouts(m_hDevice, m_pSavedTimeouts.get());
+    SetCommMask(m_hDevice, m_nSavedEventMask);
     const BOOL closed = CloseHandle(m_hDevice);
     m_hDevice = INVALID_HANDLE_VALUE;
     ReleaseName();

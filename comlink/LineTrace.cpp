@@ -5,6 +5,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "AtomicFile.h"
+#include "SystemFiles.h"
+
 namespace brelko {
 
 namespace {
@@ -70,17 +73,31 @@ LineTrace::~LineTrace() {
 
 bool LineTrace::Start(const std::string& path, std::string* error) {
     Stop();
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file) {
-        if (error) *error = std::strerror(errno);
+    // Appended to, so not written atomically; but never into a FIFO, a
+    // device or a folder, which would block the writer or take the bytes.
+    const WriteTarget target = InspectWriteTarget(path);
+    if (target.refusal == FileWriteError::Folder || target.refusal == FileWriteError::NotARegularFile) {
+        if (error) *error = target.reason;
         return false;
     }
+    std::FILE* file = sysfile::OpenStream(path, "ab");
+    if (!file) {
+        if (error) *error = sysfile::ErrorMessage(errno);
+        return false;
+    }
+    return Start(file, path);
+}
+
+bool LineTrace::Start(std::FILE* file, const std::string& name) {
+    if (!file) return false;
+    Stop();
     std::lock_guard lock(m_mutex);
     m_file = file;
-    m_strPath = path;
+    m_strPath = name;
     m_strError.clear();
     m_nDropped = 0;
     m_nDroppedUnreported = 0;
+    m_dropStartMs = m_dropEndMs = 0;
     m_queue.Clear();
     m_bStopping = false;
     m_bBurstOpen = false;
@@ -95,7 +112,11 @@ void LineTrace::Stop() {
     {
         std::lock_guard lock(m_mutex);
         if (!m_writer.joinable()) return;
-        if (m_bActive.load()) AddNoteLocked(NowMs(), "trace stopped");
+        if (m_bActive.load()) {
+            // Bytes dropped at the end have had no later byte to carry their note.
+            NoteDropsLocked(NowMs());
+            AddNoteLocked(NowMs(), "trace stopped");
+        }
         m_bActive.store(false);
         m_bStopping = true;
     }
@@ -131,16 +152,14 @@ void LineTrace::Record(TraceDirection direction, const void* bytes, std::size_t 
     std::lock_guard lock(m_mutex);
     if (!m_bActive.load(std::memory_order_relaxed)) return;
     if (m_queue.bytes.size() + count > QUEUE_LIMIT) {
+        if (m_nDroppedUnreported == 0) m_dropStartMs = ms;
+        m_dropEndMs = ms;
         m_nDropped += count;
         m_nDroppedUnreported += count;
         return;
     }
     const bool wasEmpty = m_queue.marks.empty();
-    if (m_nDroppedUnreported != 0) {
-        AddNoteLocked(ms, std::to_string(m_nDroppedUnreported) +
-                              " bytes are missing here: the trace could not keep up with the line");
-        m_nDroppedUnreported = 0;
-    }
+    NoteDropsLocked(ms);
     const MarkKind kind = direction == TraceDirection::ToDevice ? MarkKind::ToDevice : MarkKind::FromDevice;
     if (m_queue.marks.empty() || m_queue.marks.back().kind != kind || m_queue.marks.back().ms != ms)
         m_queue.marks.push_back(Mark{m_queue.bytes.size(), ms, kind});
@@ -155,8 +174,17 @@ void LineTrace::Note(const std::string& text) {
     std::lock_guard lock(m_mutex);
     if (!m_bActive.load(std::memory_order_relaxed)) return;
     const bool wasEmpty = m_queue.marks.empty();
+    NoteDropsLocked(ms);
     AddNoteLocked(ms, text);
     if (wasEmpty) m_wake.notify_one();
+}
+
+void LineTrace::NoteDropsLocked(std::int64_t ms) {
+    if (m_nDroppedUnreported == 0) return;
+    AddNoteLocked(ms, std::to_string(m_nDroppedUnreported) + " bytes are missing here, from " +
+                          FormatTraceTime(m_dropStartMs) + " to " + FormatTraceTime(m_dropEndMs) +
+                          ": the trace could not keep up with the line");
+    m_nDroppedUnreported = 0;
 }
 
 void LineTrace::AddNoteLocked(std::int64_t ms, std::string text) {
@@ -253,7 +281,7 @@ void LineTrace::Fail(int err) {
     m_file = nullptr;
     // The line is what matters: stop recording rather than slow it.
     std::lock_guard lock(m_mutex);
-    m_strError = std::strerror(err);
+    m_strError = sysfile::ErrorMessage(err);
     m_bActive.store(false);
 }
 

@@ -12,8 +12,9 @@
 // Recording never slows a transfer: Record only copies the bytes into a
 // bounded queue; a thread of the trace formats and writes them, and flushes
 // the file whenever the queue runs dry. When the writer falls more than
-// QUEUE_LIMIT bytes behind (a stalled disk), further bytes are dropped and
-// counted, and a note in the trace says how many are missing where.
+// QUEUE_LIMIT bytes behind (a stalled disk, a slow reader of standard
+// output), further bytes are dropped and counted, and a note in the trace
+// says how many are missing where: as soon as bytes fit again, or at the end.
 #pragma once
 
 #include <atomic>
@@ -46,8 +47,13 @@ public:
     LineTrace& operator=(const LineTrace&) = delete;
 
     // Starts recording, appending to `path`. A trace already running is
-    // stopped first. False with the reason when the file cannot be opened.
+    // stopped first. False with the reason when the file cannot be opened,
+    // and, as for every file the program writes, when the path is a folder,
+    // a FIFO, a device or a socket.
     bool Start(const std::string& path, std::string* error = nullptr);
+    // The same on a stream opened elsewhere (standard output); the trace
+    // owns it and closes it at Stop. `name` is what Path() gives.
+    bool Start(std::FILE* stream, const std::string& name);
     // Writes what is queued, closes the file. Safe to call when stopped.
     void Stop();
     bool IsActive() const { return m_bActive.load(std::memory_order_relaxed); }
@@ -86,6 +92,8 @@ private:
     };
 
     void AddNoteLocked(std::int64_t ms, std::string text);
+    // The note of the bytes dropped since the last one, if any.
+    void NoteDropsLocked(std::int64_t ms);
     void Run();
     void Emit(const Queue& batch);
     void CloseBurst();
@@ -100,6 +108,8 @@ private:
     Queue m_queue;
     std::uint64_t m_nDropped = 0;
     std::uint64_t m_nDroppedUnreported = 0;
+    std::int64_t m_dropStartMs = 0;  // the first and last byte dropped since the last note
+    std::int64_t m_dropEndMs = 0;
     std::string m_strPath;
     std::string m_strError;
     std::thread m_writer;

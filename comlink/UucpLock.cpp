@@ -1,5 +1,7 @@
 #include "UucpLock.h"
 
+#include "AtomicFile.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -108,6 +110,8 @@ UucpLock::Result UucpLock::Acquire(const std::string& devicePath, long* holder) 
         ::unlink(temp.c_str());
         if (linked == 0) {
             m_path = path;
+            // An abrupt end (the Ctrl+C that quits at once) removes it too.
+            m_slot = RegisterTemporaryFile(path);
             return Result::Held;
         }
         if (!written || err != EEXIST) return Result::NotHeld;
@@ -120,8 +124,15 @@ UucpLock::Result UucpLock::Acquire(const std::string& devicePath, long* holder) 
 
 void UucpLock::Release() {
     if (m_path.empty()) return;
+    UnregisterTemporaryFile(m_slot);
+    m_slot = -1;
     if (ReadOwner(m_path) == static_cast<long>(::getpid())) ::unlink(m_path.c_str());
     m_path.clear();
+}
+
+long UucpLock::LiveOwner(const std::string& devicePath) {
+    const long owner = ReadOwner(LockPathFor(devicePath));
+    return ProcessAlive(owner) ? owner : 0;
 }
 
 }  // namespace brelko

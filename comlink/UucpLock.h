@@ -36,9 +36,13 @@ public:
     // form); 0 when it names none.
     static long ReadOwner(const std::string& lockPath);
     static bool ProcessAlive(long pid);
+    // The process id of a live process whose lock holds the device; 0 when
+    // no lock or a stale one.
+    static long LiveOwner(const std::string& devicePath);
 
 private:
     std::string m_path;
+    int m_slot = -1;  // in the list of files an abrupt end removes
 };
 
 }  // namespace brelko

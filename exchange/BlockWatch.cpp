@@ -1,7 +1,10 @@
 #include "BlockWatch.h"
 
 #include <algorithm>
+#include <string>
 
+#include "CDeviceLine.h"
+#include "LineTrace.h"
 #include "SendFileCheck.h"
 
 namespace brelko {
@@ -28,8 +31,10 @@ void BlockWatch::End(bool whole) {
     m_ended = true;
 }
 
-void BlockWatch::Stop(Clock::time_point now) {
-    m_carriedAtStop = std::min(m_total.load(), Carried(now));
+void BlockWatch::Stop(int purged, Clock::time_point now) {
+    const std::size_t sent = m_sent.load();
+    const std::size_t left = purged >= 0 ? sent - std::min(sent, static_cast<std::size_t>(purged)) : Carried(now);
+    m_carriedAtStop = std::min(m_total.load(), left);
     m_stopped = true;
 }
 
@@ -47,7 +52,7 @@ void BlockWatch::Reset() {
 std::size_t BlockWatch::Carried(Clock::time_point now) const {
     const std::size_t sent = m_sent.load();
     const std::size_t queued = static_cast<std::size_t>(std::max(0, m_queued.load()));
-    const std::size_t taken = (sent > queued ? sent - queued : 0) + (HandedOver() ? 1 : 0);  // the line feed
+    const std::size_t taken = sent > queued ? sent - queued : 0;
     const auto elapsed = std::max(Clock::duration::zero(), now - Clock::time_point(Clock::duration(m_beginTicks.load())));
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const double byRate = seconds * BytesPerSecond(m_baud.load());
@@ -59,15 +64,28 @@ bool BlockWatch::UnderWay(Clock::time_point now) const {
     if (!m_ended.load()) return true;
     // Given up halfway: nothing more goes. Handed over whole: on the line
     // until the rate says it has gone.
-    return m_whole.load() && Carried(now) < m_total.load() + 1;
+    return m_whole.load() && Carried(now) < m_total.load();
 }
 
 long BlockWatch::SecondsLeft(Clock::time_point now) const {
-    // What the sender has still to hand over, its line feed, and what the
-    // driver still holds, at the line's rate.
-    const std::size_t left = m_total.load() + 1 - std::min(m_total.load() + 1, Carried(now));
+    // What the sender has still to hand over (its line feed included) and
+    // what the port still holds, at the line's rate.
+    const std::size_t total = m_total.load();
+    const std::size_t left = total - std::min(total, Carried(now));
     const auto rate = static_cast<std::size_t>(std::max(1L, BytesPerSecond(m_baud.load())));
     return static_cast<long>((left + rate - 1) / rate);
+}
+
+int PurgeUnsentBytes(CDeviceLine& line, std::size_t handed, std::size_t total) {
+    CCommPort* port = line.Port();
+    if (!port) return -1;
+    const int purged = port->PurgeOutput();
+    if (purged > 0) {
+        const std::size_t onLine = handed - std::min(handed, static_cast<std::size_t>(purged));
+        line.Trace().Note(std::to_string(purged) + " of these bytes were purged from the output queue: " +
+                          std::to_string(onLine) + " of " + std::to_string(total) + " reached the line");
+    }
+    return purged;
 }
 
 }  // namespace brelko

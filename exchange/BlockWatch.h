@@ -15,22 +15,26 @@
 
 namespace brelko {
 
+class CDeviceLine;
+
 class BlockWatch {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // The sender, before its first byte: what it is to send and at what rate.
+    // The sender, before its first byte: what it is to send (the closing
+    // line feed included) and at what rate.
     void Begin(std::size_t total, long baud, Clock::time_point now = Clock::now());
-    // The sender, after each byte taken by the driver; `queued` bytes still
-    // wait in the transmit queue (when known, else -1).
+    // The sender, after each byte taken by the port; `queued` bytes still
+    // wait in its output queue (when known, else -1).
     void Sent(std::size_t sent, int queued = -1);
     // The sender, when the block (and its line feed) is with the driver, or
-    // given up (`whole` false).
+    // given up (`whole` false) with `Sent` saying what really left.
     void End(bool whole = true);
-    // A stop after the sender was done: nothing more of the block goes (the
-    // driver's queue was purged); what the line can have carried till now
-    // is what the system can have received.
-    void Stop(Clock::time_point now = Clock::now());
+    // A stop after the sender was done: nothing more of the block goes. The
+    // output queue was purged of `purged` bytes, so the rest is what the
+    // system can have received; when the port cannot tell (-1), what the
+    // line can have carried till now at its rate.
+    void Stop(int purged, Clock::time_point now = Clock::now());
     std::size_t CarriedAtStop() const { return m_carriedAtStop.load(); }
     // A new course: nothing under way.
     void Reset();
@@ -45,7 +49,7 @@ public:
     long SecondsLeft(Clock::time_point now = Clock::now()) const;
 
 private:
-    // The bytes of the block and its line feed that the line can have
+    // The bytes of the block (its line feed included) that the line can have
     // carried by `now`: no more than the driver took, nor than the rate allows.
     std::size_t Carried(Clock::time_point now) const;
 
@@ -60,5 +64,11 @@ private:
     std::atomic<Clock::rep> m_beginTicks{0};
     std::atomic<std::size_t> m_carriedAtStop{0};
 };
+
+// Empties the port's output queue behind a block stopped short, of which
+// `handed` of `total` bytes went to the port, and notes in the line's trace
+// how many the purge took back and so what reached the line. Returns that
+// count; -1 when the port cannot tell.
+int PurgeUnsentBytes(CDeviceLine& line, std::size_t handed, std::size_t total);
 
 }  // namespace brelko

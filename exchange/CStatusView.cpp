@@ -4,6 +4,7 @@
 
 #include "CData.h"
 #include "CDeviceLine.h"
+#include "LineTrace.h"
 #include "Profile.h"
 #include "Identification.h"
 #include "ProgressText.h"
@@ -51,6 +52,20 @@ std::string CStatusView::ConnectionStateText() const {
     return LoadString(AFX_IDS_IDLEMESSAGE);
 }
 
+std::string CStatusView::WhatHappenedText() const {
+    // "Wrong com port" is what no echo at all means; an echo spoilt by the
+    // line, or a device that is gone, has another remedy.
+    const CDeviceLine& line = *m_pLine;
+    // A device known to be gone is told so, whatever the line did last.
+    if (!m_strGoneDevice.empty()) return ConnectionStateText();
+    // And a device that vanished is no unknown system either.
+    const bool misleading = !line.m_bRightPort || m_lineFault.fault == LineFault::Vanished;
+    if (line.m_bPortOpen && line.m_bContact && !line.m_bReady && misleading && m_lineFault.Any() &&
+        m_lineFault.fault != LineFault::NoAnswer)
+        return LineFaultText(m_lineFault);
+    return ConnectionStateText();
+}
+
 void CStatusView::OnDraw() {
     LayOut();
     ActiveDocument document = m_window.GetActiveDocument();
@@ -89,6 +104,8 @@ void CStatusView::Connect() {
     // While a course runs a worker may be using the port: never rebuild it.
     if (IsExchangeRunning()) return;
     m_pLine->ClearCancel();
+    m_lineFault = LineFaultReport{};
+    m_strIdentifyNote.clear();
     if (!m_pLine->Reopen()) {
         m_window.Invalidate(true);
         return;
@@ -114,6 +131,8 @@ int CStatusView::QueryVersion() {
 
 int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     CDeviceLine& line = *m_pLine;
+    m_strIdentifyNote.clear();
+    ShowLineFault(result.lineFault);
     switch (result.outcome) {
     case IdentifyOutcome::NoEcho:
         m_strVersionReply.clear();
@@ -122,9 +141,22 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
         return 0;
     case IdentifyOutcome::Refused:
     case IdentifyOutcome::NoReply:
+    case IdentifyOutcome::Garbled:
         // The echo came, so the port is right; but the system is unknown,
         // and not ready: stale request words from before must not be used.
         if (result.outcome == IdentifyOutcome::NoReply) m_strVersionReply.clear();
+        if (result.outcome == IdentifyOutcome::Garbled) {
+            // What came is shown, its unprintable bytes as <XX>, and why it
+            // is not enough.
+            m_strVersionReply = FormatTraceBytes(result.reply);
+            if (!result.lineFault.Any()) {
+                m_strIdentifyNote =
+                    result.version.empty()
+                        ? Percent(LoadString(IDS_VERSION_MISSING), 1, FormatTraceBytes(result.reply))
+                        : Percent(LoadString(IDS_VERSION_UNREADABLE), 1, FormatTraceBytes(result.version));
+                ShowLine4(m_strIdentifyNote);
+            }
+        }
         line.m_bRightPort = 1;
         line.m_bKnownSystem = 0;
         line.m_bReady = 0;
@@ -135,11 +167,23 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     line.m_bRightPort = 1;
     line.m_bKnownSystem = 1;
     line.m_bReady = 1;
-    m_strVersionReply = result.reply;
+    m_strVersionReply = FormatTraceBytes(result.reply);
     m_strProduct = result.product;
     m_strVersion = result.version;
     m_nVersion = result.number;
     return 1;
+}
+
+void CStatusView::ShowLineFault(const LineFaultReport& fault) {
+    m_lineFault = fault;
+    m_outcome.lineFault = fault;
+    if (fault.Any()) m_strIdentifyNote = LineFaultText(fault);
+    ShowLine4(LineFaultText(fault));
+}
+
+void CStatusView::ShowLine4(const std::string& text) {
+    if (text.empty() || m_strProgress.find(text) != std::string::npos) return;
+    m_strProgress = m_strProgress.empty() ? text : m_strProgress + "\n" + text;
 }
 
 int CStatusView::IsCtsOn() {
@@ -176,8 +220,8 @@ void CStatusView::EndCourse() {
     m_bCourse = false;
     m_outcome.ready = m_pLine->m_bReady != 0;
     if (m_bForced && !m_outcome.forced && m_block->HandedOver()) {
-        // Stopped in the driver after the sender was done: the system can
-        // have taken any part of it.
+        // Stopped in the driver after the sender was done: what left before
+        // the purge is what the system can have received.
         m_outcome.forced = true;
         m_outcome.sendFailed = true;
         m_outcome.failure = TransferFailure::Cancelled;
@@ -221,10 +265,10 @@ CancelReply CStatusView::RequestCancel(std::chrono::steady_clock::time_point now
             m_bForced = true;
             if (m_block->HandedOver()) {
                 // The sender is done and the rest waits in the driver: it is
-                // thrown away there. The clearing that runs (or comes) must
-                // not be cut, or the system would stay in the middle of a block.
-                if (CCommLink* link = m_pLine->Link()) link->PurgeTransmit();
-                m_block->Stop(clock);
+                // thrown away there, and the trace tells what really left.
+                // The clearing that runs (or comes) must not be cut, or the
+                // system would stay in the middle of a block.
+                m_block->Stop(PurgeUnsentBytes(*m_pLine, m_block->SentBytes(), m_block->Total()), clock);
             } else {
                 m_pLine->RequestCancel();
             }
@@ -297,13 +341,16 @@ void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
 }
 
 void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
-    m_strProgress = LoadString(which == 2 ? IDS_SEND_ERROR : IDS_RECEIVE_ERROR);
     if (which == 2) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
     if (which == 2 && m_bForced) m_outcome.forced = true;
-    if (const TransferFailure failure = TransferFailureFrom(why); failure != TransferFailure::None)
-        m_outcome.failure = failure;
+    const TransferFailure failure = TransferFailureFrom(why);
+    if (failure != TransferFailure::None) m_outcome.failure = failure;
+    // Line 4 says why: the user's own cancel is no error of the line.
+    const long silence = static_cast<long>((m_receiveSilenceLimit.count() + 999) / 1000);
+    m_strProgress = which == 2 && m_bForced ? LoadString(IDS_RESTORE_FORCED)
+                                            : TransferFailureText(which == 2, failure, silence);
     m_window.Invalidate(false);
 }
 
@@ -328,7 +375,7 @@ void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
         text = LoadString(IDS_RECEIVING_DATA);
         break;
     case STATE_PICTURE_FAILED:
-        m_strProgress = LoadString(IDS_PICTURE_ERROR);
+        m_strProgress = LoadString(m_pLine->CancelRequested() ? IDS_TRANSFER_CANCELLED : IDS_PICTURE_ERROR);
         m_outcome.pictureFailed = true;
         StartBufferClearing(0, 0);
         text = LoadString(IDS_CLEARING_BUFFER);

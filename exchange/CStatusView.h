@@ -77,6 +77,7 @@ struct CourseOutcome {
     bool forced = false;         // a restore block was stopped halfway by a second request
     bool ready = false;          // the system was identified at the end
     TransferFailure failure = TransferFailure::None;  // why the transfer failed, as its worker says
+    LineFaultReport lineFault;   // what the line did when the identification at the end failed
     std::size_t bytesSent = 0;    // the last count a sending reported: what the system can have received
     std::size_t bytesToSend = 0;  // what it was to send
     LanguageOutcome language;     // after a language sending
@@ -150,6 +151,16 @@ public:
     // Empty: it is there. A Connect that opens the port again clears it.
     void SetDeviceGone(std::string name) { m_strGoneDevice = std::move(name); }
     const std::string& GoneDevice() const { return m_strGoneDevice; }
+    // What the line did when the last identification failed (none after a
+    // good one or a connect that did not get that far).
+    const LineFaultReport& LastLineFault() const { return m_lineFault; }
+    // What the last identification added to line 4: the line fault in
+    // words, or why a reply that came is not enough; empty when nothing.
+    const std::string& IdentifyNote() const { return m_strIdentifyNote; }
+    // The connection state as the user should hear it: what the line did
+    // when that tells more than the state text, the state text otherwise.
+    // Silence keeps the state text: no echo at all is the wrong port.
+    std::string WhatHappenedText() const;
     const std::vector<std::string>& Lines() const { return m_astrLines; }
 
     // A course is everything from the start of a connect or a transfer to the
@@ -216,12 +227,17 @@ private:
     void EndCourse();
     void Identify(int kind);
     void TellCourseEnded();
+    // Line 4 says what the line did (once, below what it already says).
+    void ShowLineFault(const LineFaultReport& fault);
+    void ShowLine4(const std::string& text);
 
     IStatusWindow& m_window;
     std::string m_strGoneDevice;
     bool m_bCourse = false;
     bool m_bPurgeTransmit = true;  // read by the clearing worker
     CourseOutcome m_outcome;
+    LineFaultReport m_lineFault;
+    std::string m_strIdentifyNote;
     ClearingTimings m_timings;
     bool m_bIdentifyOnWorker = false;
     std::shared_ptr<BlockWatch> m_block = std::make_shared<BlockWatch>();

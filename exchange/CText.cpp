@@ -1,5 +1,6 @@
 #include "CText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -238,6 +239,7 @@ int CText::TextSendThread(TransferContext ctx) {
     if (!text || !ctx.line) return 0;
     CDeviceLine& line = *ctx.line;
     CCommLink* link = line.Link();
+    CCommPort* port = line.Port();
 
     std::size_t count = 0;
     std::shared_ptr<BlockWatch> watch;
@@ -248,9 +250,12 @@ int CText::TextSendThread(TransferContext ctx) {
         count = at == std::string::npos ? text->m_strText.size() : at + terminator.size();
         watch = text->m_pBlockWatch;
     }
+    // One count everywhere: the block and its closing line feed.
+    const std::size_t total = count + 1;
+    auto queued = [port] { return port ? std::max(0, port->OutputQueueCount()) : 0; };
 
     bool error = link == nullptr;
-    std::size_t sent = 0;
+    std::size_t sent = 0;  // bytes handed to the port
     if (!error) {
         CommBufferStatus status;
         link->GetBufferStatus(status);
@@ -259,8 +264,8 @@ int CText::TextSendThread(TransferContext ctx) {
             long baud = 9600;
             char parity = 0;
             int dataBits = 0, stopBits = 0;
-            if (line.Port()) line.Port()->GetParameters(baud, parity, dataBits, stopBits);
-            watch->Begin(count, baud);
+            if (port) port->GetParameters(baud, parity, dataBits, stopBits);
+            watch->Begin(total, baud);
         }
 
         for (std::size_t i = 0; i < count && !error; ++i) {
@@ -290,8 +295,8 @@ int CText::TextSendThread(TransferContext ctx) {
             if (error) break;
             sent = i + 1;
             if (i % 100 == 0) {
-                if (watch) watch->Sent(sent, link->TxCount());
-                ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(count));
+                if (watch) watch->Sent(sent, queued());
+                ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(total));
             } else if (watch) {
                 watch->Sent(sent);
             }
@@ -303,8 +308,9 @@ int CText::TextSendThread(TransferContext ctx) {
             // 1 ms a byte), and a few polls more for a queue of a byte or two.
             const int result = link->PutChar('\n');
             if (result != 0) error = true;
-            const int queued = link->TxCount();
-            const int allowed = queued / 2 + 5;
+            else sent = total;
+            const int waitingBytes = link->TxCount();
+            const int allowed = waitingBytes / 2 + 5;
             for (int waits = 0; !error && link->TxCount() > 0;) {
                 if (++waits > allowed || line.CancelRequested()) error = true;
                 else Sleep(kSendPollMs);
@@ -312,9 +318,20 @@ int CText::TextSendThread(TransferContext ctx) {
         }
     }
 
-    if (watch) watch->End(!error);
+    // Stopped short: what still waits in the output queue is taken back, so
+    // that it cannot reach the system behind the user's back, and the count
+    // says what really left.
+    std::size_t onLine = sent;
+    if (error && port) {
+        const int purged = PurgeUnsentBytes(line, sent, total);
+        if (purged > 0) onLine = sent - std::min(sent, static_cast<std::size_t>(purged));
+    }
+    if (watch) {
+        watch->Sent(onLine, 0);
+        watch->End(!error);
+    }
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
-    ctx.statusView.Post(WM_BYTES_SENT, sent, static_cast<LPARAM>(count));
+    ctx.statusView.Post(WM_BYTES_SENT, onLine, static_cast<LPARAM>(total));
     if (error) {
         const TransferFailure failure = link ? SendFailure(line, link) : TransferFailure::DeviceGone;
         ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));

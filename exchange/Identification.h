@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "LineFault.h"
+
 namespace brelko {
 
 class CCommLink;
@@ -16,15 +18,17 @@ enum class IdentifyOutcome {
     NoEcho,      // "GET VERSION" (or "VERSION" after a refusal) was not echoed: the wrong port
     Refused,     // both version requests were refused: an unknown system
     NoReply,     // echoed, but no reply line with a readable product word: unknown too
+    Garbled,     // a product word, but no version the request rules can compare: unknown
     Identified,  // the reply names the product and its version
 };
 
 struct IdentifyResult {
     IdentifyOutcome outcome = IdentifyOutcome::NoEcho;
-    std::string reply;    // the version reply, trailing white space removed (Identified only)
+    std::string reply;    // the version reply, trailing white space removed (Identified, Garbled)
     std::string product;  // its first word
     std::string version;  // its third word, or the second when there are only two
     int number = 0;       // the version number; 0 when the version text does not read
+    LineFaultReport lineFault;  // what the line did when it failed (NoEcho, NoReply, Garbled)
 };
 
 // Asks for the version ("GET VERSION", after a refusal "VERSION") and reads
@@ -38,5 +42,9 @@ int DrainUntilQuiet(CCommLink& link, const ClearingTimings& timings);
 // True when the reply's first word is a product token: printable characters
 // other than blanks, and at least one of them.
 bool HasProductWord(const std::string& reply);
+
+// Bytes of a reply that no text of the system holds: control bytes (line
+// ends aside) and bytes above 0x7E.
+std::size_t UnprintableBytes(const std::string& reply);
 
 }  // namespace brelko

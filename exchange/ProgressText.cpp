@@ -49,6 +49,34 @@ std::string LanguageSummary(const LanguageOutcome& language) {
     return text;
 }
 
+std::string LineFaultText(const LineFaultReport& report) {
+    switch (report.fault) {
+    case LineFault::None: return {};
+    case LineFault::NoAnswer: return LoadString(IDS_FAULT_NO_ANSWER);
+    case LineFault::Vanished: return LoadString(IDS_FAULT_VANISHED);
+    case LineFault::Noise:
+        if (report.strayBytes == 1) return LoadString(IDS_FAULT_NOISE_ONE);
+        return Percent(LoadString(IDS_FAULT_NOISE), 1, std::to_string(report.strayBytes));
+    case LineFault::WrongEcho: return LoadString(IDS_FAULT_WRONG_ECHO);
+    }
+    return {};
+}
+
+std::string TransferFailureText(bool sending, TransferFailure why, long silenceSeconds) {
+    const std::string error = LoadString(sending ? IDS_SEND_ERROR : IDS_RECEIVE_ERROR);
+    switch (why) {
+    case TransferFailure::Cancelled: return LoadString(IDS_TRANSFER_CANCELLED);
+    case TransferFailure::DeviceGone: return error + "\n" + LoadString(IDS_FAULT_VANISHED);
+    case TransferFailure::Silence:
+        return error + "\n" + Percent(LoadString(IDS_FAULT_FELL_SILENT), 1, std::to_string(silenceSeconds));
+    case TransferFailure::None:
+    case TransferFailure::LineErrors:
+    case TransferFailure::Stalled:
+    case TransferFailure::Refused: break;
+    }
+    return error;
+}
+
 std::uint64_t SecondsLeft(std::uint64_t count, std::uint64_t total) {
     return count >= total ? 0 : (total - count) / kAssumedBytesPerSecond;
 }

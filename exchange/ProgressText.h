@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "LineFault.h"
+#include "TransferFailure.h"
+
 namespace brelko {
 
 // Bytes per second that the seconds-left estimate assumes.
@@ -27,6 +30,15 @@ struct LanguageOutcome;
 // "3 of 120 lines refused (lines 4, 17, 90); 1 not echoed (line 8)", and
 // that the store order was not taken when it was not.
 std::string LanguageSummary(const LanguageOutcome& language);
+
+// What the line did, in the user's words ("" for no fault).
+std::string LineFaultText(const LineFaultReport& report);
+
+// Status line 4 after a failed text transfer, chosen by why it failed: the
+// user's own cancel says so; a vanished device or a silent system say what
+// happened below the error text; line errors and a stalled queue (and a
+// reason not named) keep the error text alone.
+std::string TransferFailureText(bool sending, TransferFailure why, long silenceSeconds);
 
 // Replaces the first "%d" of a table text with a number. Translated texts
 // are never used as printf formats.

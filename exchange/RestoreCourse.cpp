@@ -1,5 +1,6 @@
 #include "RestoreCourse.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -52,13 +53,38 @@ std::string SafetyFolder(const RestoreOptions& options) {
     if (!options.safetyFolder.empty()) return options.safetyFolder;
     const std::filesystem::path file = sysfile::PathOf(options.restoredFile);
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    // A safety copy being restored is already in its folder: the new copy
+    // goes beside it, not into a safety folder of its own below.
+    if (sysfile::Utf8Of(folder.filename()) == "safety") return sysfile::Utf8Of(folder);
     return sysfile::Utf8Of(folder / "safety");
+}
+
+bool SafetyFolderUsable(const std::string& folder, std::string* reason) {
+    std::error_code ec;
+    std::filesystem::create_directories(sysfile::PathOf(folder), ec);
+    // A file made and removed again says what the system thinks of the
+    // folder, in its own words ("Read-only file system", "Not a directory").
+    std::string probe;
+    int err = 0;
+    std::FILE* file = sysfile::CreateUniqueFile(folder, ".brelko-probe-", &probe, &err);
+    if (!file) {
+        if (reason) *reason = folder + ": " + sysfile::ErrorMessage(err != 0 ? err : ec.value());
+        return false;
+    }
+    std::fclose(file);
+    sysfile::Remove(probe);
+    return true;
+}
+
+std::vector<std::string> RestoreOutcome::PartialLines() const {
+    return {Percent(Percent(LoadString(IDS_RESTORE_RECEIVED), 1, std::to_string(bytesReceivable)), 2,
+                    std::to_string(bytesToSend)),
+            safetyCopy.empty() ? LoadString(IDS_RESTORE_PARTIAL_NO_COPY)
+                               : Percent(LoadString(IDS_RESTORE_PARTIAL), 1, safetyCopy)};
 }
 
 std::vector<std::string> RestoreOutcome::Messages() const {
     std::vector<std::string> lines;
-    const std::string received = Percent(Percent(LoadString(IDS_RESTORE_RECEIVED), 1, std::to_string(bytesReceivable)),
-                                         2, std::to_string(bytesToSend));
     switch (end) {
     case RestoreEnd::Running:
         break;
@@ -76,9 +102,7 @@ std::vector<std::string> RestoreOutcome::Messages() const {
         lines.push_back(LoadString(end == RestoreEnd::Forced    ? IDS_RESTORE_FORCED
                                    : end == RestoreEnd::Stalled ? IDS_RESTORE_STALLED
                                                                 : IDS_RESTORE_DEVICE_LOST));
-        lines.push_back(received);
-        lines.push_back(safetyCopy.empty() ? LoadString(IDS_RESTORE_PARTIAL_NO_COPY)
-                                           : Percent(LoadString(IDS_RESTORE_PARTIAL), 1, safetyCopy));
+        for (std::string& line : PartialLines()) lines.push_back(std::move(line));
         break;
     }
     return lines;
@@ -110,6 +134,12 @@ bool RestoreCourse::Start() {
     if (m_stage != RestoreStage::Idle || !m_text) return false;
     m_outcome = RestoreOutcome{};
     m_listener = m_view.AddCourseListener([this](const CourseOutcome& course) { CourseEnded(course); });
+    // The copy's folder must take it before the fetch of the current
+    // settings, which takes as long as a backup.
+    if (m_options.safetyCopy && !SafetyFolderUsable(SafetyFolder(m_options), &m_outcome.safetyError)) {
+        Finish(RestoreEnd::NotStarted, RestoreNotStarted::SafetyCopyNotSaved);
+        return false;
+    }
     if (!m_options.safetyCopy && !m_options.confirm) return StartSending();
     m_copy = CText::Create();
     const CommandStart start = FetchBackup(m_view, *m_copy);

@@ -65,8 +65,8 @@ struct RestoreOutcome {
     RestoreNotStarted why = RestoreNotStarted::None;
     std::string safetyCopy;       // the safety copy's path; empty without one
     std::string safetyError;      // why none could be made, when one was asked for
-    std::size_t bytesToSend = 0;  // the block, up to and including its "[END]"
-    std::size_t bytesReceivable = 0;  // what the system can have received
+    std::size_t bytesToSend = 0;  // the block up to and including its "[END]", and the closing line feed
+    std::size_t bytesReceivable = 0;  // what the system can have received: what left the output queue
     bool ready = false;           // the system answered after it all
 
     // The system may now hold part of the new settings.
@@ -75,13 +75,20 @@ struct RestoreOutcome {
     }
     // What to tell the user, line by line, in the user's language.
     std::vector<std::string> Messages() const;
+    // Once the block is on the line: what the system can have received, and
+    // how to bring the old settings back (the lines a stop ends with).
+    std::vector<std::string> PartialLines() const;
 };
 
 // "<product>-<version>-<YYYYMMDD-HHMMSS>.asc", with every character that is
 // no letter, digit, '.', '_' or '-' made '_' (and an unknown product named so).
 std::string SafetyCopyName(const std::string& product, const std::string& version, std::time_t when);
-// The folder the safety copy goes to.
+// The folder the safety copy goes to: the chosen one, else safety/ beside the
+// restored file, or the restored file's own folder when that is a safety/.
 std::string SafetyFolder(const RestoreOptions& options);
+// Makes the folder when it is missing and checks that a file can be made in
+// it. False with "<folder>: <the system's reason>".
+bool SafetyFolderUsable(const std::string& folder, std::string* reason);
 
 class RestoreCourse {
 public:

@@ -46,12 +46,27 @@ bool ParseVersionText(std::string_view text, int* number) {
     return true;
 }
 
+bool IsVersionText(std::string_view text) {
+    auto digits = [&text](std::size_t& i) {
+        const std::size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        return i > start;
+    };
+    std::size_t i = 0;
+    if (!digits(i) || i >= text.size() || text[i++] != '.') return false;
+    if (!digits(i) || i >= text.size() || text[i++] != '.') return false;
+    if (i + 1 != text.size()) return false;
+    const char letter = text[i];
+    return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+}
+
 VersionReply ParseVersionReply(std::string_view reply) {
     VersionReply result;
     std::vector<std::string_view> words = SplitWords(reply);
     if (!words.empty()) result.product = std::string(words[0].substr(0, kMaxProductLength));
     if (words.size() >= 2) {
         std::string_view version = words.size() >= 3 ? words[2] : words[1];
+        result.readable = IsVersionText(version);
         result.version = std::string(version.substr(0, kMaxVersionWordLength));
         int number = 0;
         if (ParseVersionText(result.version, &number)) result.number = number;

@@ -22,10 +22,16 @@ int VersionNumber(int major, int minor, unsigned char letter);
 // the text does not read that way.
 bool ParseVersionText(std::string_view text, int* number);
 
+// True when the text is a version in the form the request rules compare:
+// digits, a point, digits, a point and one letter, and nothing else. A reply
+// damaged on the line ("3<D1>2.E", "3..E") is no version.
+bool IsVersionText(std::string_view text);
+
 struct VersionReply {
     std::string product;  // first word, at most kMaxProductLength characters
     std::string version;  // third word, or the second when there are only two
     int number = 0;       // 0 (matches no range) when there is no readable version
+    bool readable = false;  // the whole version word is a version text (IsVersionText)
 };
 
 // Splits a version reply line into white-space separated words and takes the

@@ -118,6 +118,9 @@ bool AtomicFile::Open(const std::string& target, std::string* error) {
         m_mode = keep ? node.mode : fileos::NewFileMode();
     }
     int err = 0;
+    // A target that the system will not let us replace fails now, before a
+    // transfer is started for it, not after.
+    if (inspected.exists && !fileos::CheckReplaceable(m_target, &err)) return Fail(FileWriteError::System, err, error);
     m_fd = fileos::CreateTempBeside(m_target, &m_tempPath, &err);
     if (m_fd < 0) return Fail(FileWriteError::System, err, error);
     m_slot = RegisterTemporaryFile(m_tempPath);
@@ -146,7 +149,25 @@ bool AtomicFile::Commit(std::string* error) {
         Discard();
         return false;
     }
-    if (!fileos::RenameOver(m_tempPath, m_target, &err)) return Fail(FileWriteError::System, err, error);
+    fileos::LeftOver left;
+    if (!fileos::RenameOver(m_tempPath, m_target, &err, &left)) {
+        if (left.newContent.empty() && left.oldContent.empty()) return Fail(FileWriteError::System, err, error);
+        // Half a replacement that could not be undone: the files named hold
+        // the only copies, so none of them is removed.
+        m_error = FileWriteError::System;
+        std::string reason = fileos::ErrorText(err) + "; ";
+        if (left.oldContent.empty())
+            reason += FormatArgs(LoadString(IDS_KEPT_NEW_CONTENT), {left.newContent});
+        else if (left.newContent.empty())
+            reason += FormatArgs(LoadString(IDS_KEPT_OLD_CONTENT), {left.oldContent});
+        else
+            reason += FormatArgs(LoadString(IDS_KEPT_BOTH_CONTENTS), {left.newContent, left.oldContent});
+        SetReason(error, reason);
+        UnregisterTemporaryFile(m_slot);
+        m_slot = -1;
+        m_tempPath.clear();
+        return false;
+    }
     UnregisterTemporaryFile(m_slot);
     m_slot = -1;
     m_tempPath.clear();

@@ -26,7 +26,17 @@ int CreateTempBeside(const std::string& target, std::string* tempPath, int* err)
 bool WriteAll(int fd, const void* data, std::size_t size, int* err);
 // Sets the mode, flushes the file to disk and closes it (always).
 bool FinishTemp(int fd, unsigned mode, int* err);
-bool RenameOver(const std::string& from, const std::string& to, int* err);
+// What a failed replacement left where it could not be tidied: the files
+// that hold the new and the old content (empty: none), which the caller
+// must not remove.
+struct LeftOver {
+    std::string newContent;
+    std::string oldContent;
+};
+bool RenameOver(const std::string& from, const std::string& to, int* err, LeftOver* left);
+// Whether an existing target can be replaced at all (not read-only, not held
+// by another program), asked before anything is written. False with *err.
+bool CheckReplaceable(const std::string& path, int* err);
 void CloseAndRemove(int fd, const std::string& path);
 // The mode of a new file: read and write for all, less the umask.
 unsigned NewFileMode();

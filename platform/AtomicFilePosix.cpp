@@ -109,11 +109,15 @@ bool FinishTemp(int fd, unsigned mode, int* err) {
     return ok;
 }
 
-bool RenameOver(const std::string& from, const std::string& to, int* err) {
+bool RenameOver(const std::string& from, const std::string& to, int* err, LeftOver* /*rename is atomic*/) {
     if (::rename(from.c_str(), to.c_str()) == 0) return true;
     *err = errno;
     return false;
 }
+
+// A rename needs only the folder, which the temporary file has already shown
+// to take new files.
+bool CheckReplaceable(const std::string& /*path*/, int* /*err*/) { return true; }
 
 void CloseAndRemove(int fd, const std::string& path) {
     if (fd >= 0) ::close(fd);

@@ -1,7 +1,10 @@
 // The atomic file writer's system calls on Windows. Paths are UTF-8 and
 // become UTF-16 here; descriptors are the C runtime's, so that the writer
 // above stays the same. A target is replaced with ReplaceFileW (it keeps the
-// replaced file's attributes), a new one is moved into place with MoveFileExW.
+// replaced file's attributes), a new one is moved into place with MoveFileExW,
+// both by absolute names (ReplaceFileW refuses relative ones under Wine). A
+// replacement that fails halfway is finished or undone from what is on disk
+// (ReplaceRecovery.h).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -14,6 +17,8 @@
 #include <cstring>
 
 #include "AtomicFileOs.h"
+#include "AtomicFileWin32.h"
+#include "ReplaceRecovery.h"
 #include "WideText.h"
 
 namespace brelko::fileos {
@@ -77,7 +82,37 @@ int ErrnoFor(DWORD error) {
     }
 }
 
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+BOOL SystemReplace(const std::wstring& target, const std::wstring& replacement, const std::wstring& backup) {
+    return ReplaceFileW(target.c_str(), replacement.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr);
+}
+
+// A hidden name beside the target for its old content while it is replaced.
+std::string BackupNameFor(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    const std::string folder = FolderOf(target);
+    return folder + (IsSeparator(folder.back()) || folder.back() == ':' ? "" : "\\") + "." + NameOf(target) + ".old-" +
+           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
+}
+
 }  // namespace
+
+std::wstring AbsoluteName(const std::wstring& path) {
+    if (path.empty()) return path;
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) return path;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length + 1);
+    }
+    return path;
+}
 
 bool FollowLinks(const std::string& path, std::string* resolved, int* err) {
     const std::wstring wide = win::Widen(path);
@@ -183,23 +218,81 @@ bool FinishTemp(int fd, unsigned /*mode: the replaced file keeps its attributes*
     return ok;
 }
 
-bool RenameOver(const std::string& from, const std::string& to, int* err) {
-    const std::wstring source = win::Widen(from);
-    const std::wstring target = win::Widen(to);
-    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                         nullptr))
-            return true;
-        const DWORD error = GetLastError();
-        // Only a target that vanished meanwhile may be moved over instead.
-        if (error != ERROR_FILE_NOT_FOUND) {
-            *err = ErrnoFor(error);
-            return false;
+bool RenameOver(const std::string& from, const std::string& to, int* err, LeftOver* left) {
+    const std::wstring source = AbsoluteName(win::Widen(from));
+    const std::wstring target = AbsoluteName(win::Widen(to));
+    if (Exists(target)) {
+        const std::wstring backup = AbsoluteName(win::Widen(BackupNameFor(to)));
+        const ReplaceOutcome outcome = ReplaceWithRecovery(target, source, backup, SystemReplace);
+        if (outcome.replaced) return true;
+        *err = ErrnoFor(outcome.error);
+        if (outcome.stranded) {
+            if (Exists(source)) left->newContent = win::Narrow(source);
+            if (Exists(backup)) left->oldContent = win::Narrow(backup);
         }
+        return false;
     }
     if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     *err = ErrnoFor(GetLastError());
     return false;
+}
+
+bool CheckReplaceable(const std::string& path, int* err) {
+    const std::wstring wide = AbsoluteName(win::Widen(path));
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // gone meanwhile: a new file then
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        *err = EACCES;
+        return false;
+    }
+    // The access ReplaceFileW needs, shared as widely as it can be: another
+    // program that has the file open without letting it be deleted holds it.
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *err = ErrnoFor(GetLastError());
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+ReplaceOutcome ReplaceWithRecovery(const std::wstring& target, const std::wstring& replacement,
+                                   const std::wstring& backup, const ReplaceCall& replace) {
+    ReplaceOutcome outcome;
+    if (replace(target, replacement, backup)) {
+        DeleteFileW(backup.c_str());  // the old content, no longer needed
+        outcome.replaced = true;
+        return outcome;
+    }
+    outcome.error = GetLastError();
+    ReplaceState state;
+    // Each step changes the files or marks itself failed, so a few turns end it.
+    for (int turn = 0; turn < 8; ++turn) {
+        state.targetExists = Exists(target);
+        state.replacementExists = Exists(replacement);
+        state.backupExists = Exists(backup);
+        switch (NextReplaceStep(state)) {
+        case ReplaceStep::Done:
+            if (state.backupExists) DeleteFileW(backup.c_str());
+            outcome.replaced = true;
+            return outcome;
+        case ReplaceStep::KeepTarget:
+            return outcome;
+        case ReplaceStep::MoveReplacement:
+            if (!MoveFileExW(replacement.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) state.moveFailed = true;
+            break;
+        case ReplaceStep::RestoreOriginal:
+            if (!MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) state.restoreFailed = true;
+            break;
+        case ReplaceStep::Stranded:
+            outcome.stranded = true;
+            return outcome;
+        }
+    }
+    outcome.stranded = true;
+    return outcome;
 }
 
 void CloseAndRemove(int fd, const std::string& path) {

@@ -174,15 +174,24 @@ int IniFile::GetInt(std::string_view section, std::string_view key, int def) con
     return ParseDecimal(*value);
 }
 
-bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+    return Lookup(m_path, section, key);
+}
+
+bool IniFile::Accepts(std::string_view section, std::string_view key, std::string_view value) {
     section = Trim(section);
     key = Trim(key);
     // Names or values that would break the line structure are refused rather
     // than written into a file that reads back differently.
-    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
-        key.front() == '[' || key.front() == ';' || key.front() == '#')
-        return false;
+    return !(section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
+             section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
+             key.front() == '[' || key.front() == ';' || key.front() == '#');
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
+    if (!Accepts(section, key, value)) return false;
+    section = Trim(section);
+    key = Trim(key);
 
     std::lock_guard lock(WriteMutex());
     std::string content;
@@ -250,7 +259,8 @@ namespace {
 
 struct ProfileState {
     std::mutex mutex;
-    std::string path;
+    std::string path;    // the file named, or the one beside the program
+    std::string user;    // the user's own file that takes the changes; empty: none
 };
 
 ProfileState& State() {
@@ -266,53 +276,142 @@ bool MakeFolders(const std::string& folder) {
     return sysfile::MakeFolder(folder);
 }
 
-}  // namespace
+bool Exists(const std::string& path) { return !path.empty() && sysfile::InfoOf(path).kind != sysfile::Kind::Missing; }
 
-std::string Profile::DefaultPath(const std::string& executablePath) {
+// The folders the system installs programs into. The settings file never goes
+// there, not even for root, who could write it: it would belong to no user,
+// and outlive the package that put the program there.
+bool IsSystemProgramFolder(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return false;
+#else
+    return folder == "/bin" || folder == "/sbin" || folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
+// The files a read looks in, first first: the user's own once it exists,
+// then the one beside the program.
+std::vector<std::string> ReadOrder(const std::string& path, const std::string& user) {
+    if (!user.empty() && Exists(user)) return {user, path};
+    return {path};
+}
+
+std::string BesidePath(const std::string& executablePath) {
     std::string path = executablePath;
     auto slash = path.find_last_of(sysfile::kSeparators);
     auto dot = path.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1))
         path.erase(dot);
-    path += ".ini";
+    return path + ".ini";
+}
 
+}  // namespace
+
+std::string Profile::DefaultPath(const std::string& executablePath) {
+    std::string path = BesidePath(executablePath);
+#ifdef _WIN32
+    // Nothing is tried out in the program's folder; see UseProgramSettings.
+    return path;
+#else
     std::string folder = fileutil::DirName(path);
-    if (!executablePath.empty() && sysfile::FolderWritable(folder)) return path;
+    if (!executablePath.empty() && !IsSystemProgramFolder(folder) && sysfile::FolderWritable(folder)) return path;
 
     std::string fallbackFolder = sysfile::UserConfigFolder() + "/brelko";
     MakeFolders(fallbackFolder);
     return fallbackFolder + "/brelko.ini";
+#endif
+}
+
+std::string Profile::UserPath(const std::string& executablePath) {
+    const std::string beside = BesidePath(executablePath);
+    const auto slash = beside.find_last_of(sysfile::kSeparators);
+#ifdef _WIN32
+    const char* separator = "\\";
+#else
+    const char* separator = "/";
+#endif
+    return sysfile::UserConfigFolder() + separator + "Brelko" + separator +
+           (slash == std::string::npos ? beside : beside.substr(slash + 1));
+}
+
+void Profile::UseProgramSettings(const std::string& executablePath) {
+#ifdef _WIN32
+    SetFiles(DefaultPath(executablePath), UserPath(executablePath));
+#else
+    SetPath(DefaultPath(executablePath));
+#endif
 }
 
 std::string Profile::ExecutablePath() { return sysfile::ExecutablePath(); }
 
-void Profile::SetPath(std::string path) {
+void Profile::SetPath(std::string path) { SetFiles(std::move(path), {}); }
+
+void Profile::SetFiles(std::string beside, std::string user) {
     ProfileState& state = State();
     std::lock_guard lock(state.mutex);
-    state.path = std::move(path);
+    state.path = std::move(beside);
+    state.user = std::move(user);
 }
 
 std::string Profile::Path() {
     ProfileState& state = State();
     std::lock_guard lock(state.mutex);
     if (state.path.empty()) state.path = DefaultPath(ExecutablePath());
-    return state.path;
+    return ReadOrder(state.path, state.user).front();
+}
+
+std::vector<std::string> Profile::FilesRead() {
+    ProfileState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (state.path.empty()) state.path = DefaultPath(ExecutablePath());
+    std::vector<std::string> files;
+    for (const std::string& file : ReadOrder(state.path, state.user))
+        if (files.empty() || Exists(file)) files.push_back(file);
+    return files;
 }
 
 IniFile Profile::File() { return IniFile(Path()); }
 
 std::string Profile::GetString(std::string_view section, std::string_view key, std::string_view def) {
-    return File().GetString(section, key, def);
+    for (const std::string& file : FilesRead())
+        if (auto value = IniFile(file).Find(section, key)) return *value;
+    return std::string(def);
 }
 
-int Profile::GetInt(std::string_view section, std::string_view key, int def) { return File().GetInt(section, key, def); }
+int Profile::GetInt(std::string_view section, std::string_view key, int def) {
+    for (const std::string& file : FilesRead())
+        if (auto value = IniFile(file).Find(section, key)) return value->empty() ? def : ParseDecimal(*value);
+    return def;
+}
 
 bool Profile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    return File().WriteString(section, key, value);
+    if (!IniFile::Accepts(section, key, value)) return false;
+    std::string path, user;
+    {
+        ProfileState& state = State();
+        std::lock_guard lock(state.mutex);
+        if (state.path.empty()) state.path = DefaultPath(ExecutablePath());
+        path = state.path;
+        user = state.user;
+    }
+    if (user.empty() || Exists(user)) return IniFile(user.empty() ? path : user).WriteString(section, key, value);
+    // The program's folder decides by taking the change or not; nothing is
+    // tried there before.
+    if (IniFile(path).WriteString(section, key, value)) return true;
+    // Not there (an install the user may not change): the user's own file,
+    // made from the one beside the program so that every setting stays.
+    std::string seed;
+    int err = 0;
+    if (!fileutil::ReadWholeFile(path, &seed, &err) && err != ENOENT) return false;
+    MakeFolders(fileutil::DirName(user));
+    std::string reason;
+    if (!fileutil::ReplaceFile(user, seed, &reason)) return false;
+    return IniFile(user).WriteString(section, key, value);
 }
 
 bool Profile::WriteInt(std::string_view section, std::string_view key, int value) {
-    return File().WriteInt(section, key, value);
+    return WriteString(section, key, std::to_string(value));
 }
 
 }  // namespace brelko

@@ -2,8 +2,10 @@
 // private-profile functions do it. Nothing is cached: every read opens the file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brelko {
 
@@ -21,6 +23,10 @@ public:
     // character ("12abc" is 12); a value that does not start with a number
     // reads as 0, an empty one gives the default.
     int GetInt(std::string_view section, std::string_view key, int def) const;
+    // The value as the file has it; nullopt when the file, section or key is missing.
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // False for text that would break the file's lines (see WriteString).
+    static bool Accepts(std::string_view section, std::string_view key, std::string_view value);
 
     // Creates the file and the section as needed and keeps every other line,
     // comment and the order untouched. The file is replaced atomically
@@ -34,18 +40,38 @@ private:
     std::string m_path;
 };
 
-// The process-wide settings file that every subsystem reads.
+// The process-wide settings that every subsystem reads: one file named at
+// start-up, or the program's own settings (UseProgramSettings).
 class Profile {
 public:
-    // The executable's path with its extension replaced by "ini"; when that
-    // folder is not writable, $XDG_CONFIG_HOME/brelko/brelko.ini (or
-    // ~/.config/brelko/brelko.ini).
+    // The executable's path with its extension replaced by "ini". Elsewhere
+    // than on Windows, when that folder is not writable,
+    // $XDG_CONFIG_HOME/brelko/brelko.ini (or ~/.config/brelko/brelko.ini).
     static std::string DefaultPath(const std::string& executablePath);
+    // The user's own settings file that takes the changes the program's
+    // folder will not: %APPDATA%\Brelko\<the program's name>.ini.
+    static std::string UserPath(const std::string& executablePath);
     // The running program's own executable (from /proc/self/exe).
     static std::string ExecutablePath();
 
-    static void SetPath(std::string path);   // set once at start-up, before the first read
+    // The settings when no file is named. On Windows the file beside the
+    // program is read whenever it exists (an install under Program Files
+    // too); once the user's own file exists it is read first. A change goes
+    // beside the program when its folder takes it, else into the user's own
+    // file, made from the one beside the program at the first change.
+    // Nothing is tried out in the program's folder at start-up. Elsewhere:
+    // the one file DefaultPath names.
+    static void UseProgramSettings(const std::string& executablePath);
+
+    static void SetPath(std::string path);   // one file, set at start-up before the first read
+    // The file beside the program and the user's own (empty: none), as
+    // UseProgramSettings sets them.
+    static void SetFiles(std::string beside, std::string user);
+    // The file in use: the one changes go to and reads look in first.
     static std::string Path();
+    // The files reads look in, first first: the file in use, and the one
+    // beside the program when the user's own is in use and it exists.
+    static std::vector<std::string> FilesRead();
     static IniFile File();
 
     static std::string GetString(std::string_view section, std::string_view key, std::string_view def);

@@ -103,6 +103,18 @@ constexpr unsigned IDS_TARGET_IS_FIFO = 31501;
 constexpr unsigned IDS_TARGET_IS_DEVICE = 31502;
 constexpr unsigned IDS_TARGET_IS_SOCKET = 31503;
 constexpr unsigned IDS_NOT_A_FILE_TO_READ = 31504;
+// A replacement the system left halfway, after the system's reason: where
+// the contents are ("%1" the new, "%2" the old).
+constexpr unsigned IDS_KEPT_NEW_CONTENT = 31900;
+constexpr unsigned IDS_KEPT_OLD_CONTENT = 31901;
+constexpr unsigned IDS_KEPT_BOTH_CONTENTS = 31902;
+// The command line: an argument that is no valid text ("%1" its position),
+// and the settings file in use ("%1"; "%2" the one read after it).
+constexpr unsigned IDS_ARGUMENT_NOT_TEXT = 31903;
+constexpr unsigned IDS_SETTINGS_FILE = 31904;
+constexpr unsigned IDS_SETTINGS_FILES = 31905;
+// A picture name of no kind this build knows, where it has no PNG ("%1": the name).
+constexpr unsigned IDS_UNKNOWN_PICTURE_KIND = 31906;
 
 // Where a backup went.
 constexpr unsigned IDS_BACKUP_SAVED = 31510;
@@ -140,6 +152,18 @@ constexpr unsigned IDS_RESTORE_RECEIVED = 31550;
 constexpr unsigned IDS_RESTORE_COMPLETED = 31551;
 constexpr unsigned IDS_RESTORE_SAFETY_COPY = 31552;
 constexpr unsigned IDS_SAFETY_COPY_OPTION = 31553;
+
+// What happened on the line (status line 4 and the command line): each fault
+// with its remedy; the spec's state texts stay on line 3.
+constexpr unsigned IDS_FAULT_NO_ANSWER = 31560;
+constexpr unsigned IDS_FAULT_VANISHED = 31561;
+constexpr unsigned IDS_FAULT_NOISE = 31562;        // "%1": the bytes that did not belong
+constexpr unsigned IDS_FAULT_NOISE_ONE = 31563;    // the same for a single byte
+constexpr unsigned IDS_FAULT_WRONG_ECHO = 31564;
+constexpr unsigned IDS_TRANSFER_CANCELLED = 31565;
+constexpr unsigned IDS_FAULT_FELL_SILENT = 31566;  // "%1": the seconds of silence
+constexpr unsigned IDS_VERSION_UNREADABLE = 31567; // "%1": the version word, unprintable bytes as <XX>
+constexpr unsigned IDS_VERSION_MISSING = 31568;    // "%1": the reply
 
 // Commands; their string is the status-bar prompt, "\n", the tooltip.
 constexpr unsigned ID_VIEW_STATUS = 32771;
@@ -205,5 +229,6 @@ constexpr unsigned IDC_SERVICE_DATA_TEXT = 31447;     // the text beside it
 constexpr unsigned IDC_ABOUT_VERSION = 1020;          // "Brelko Version 1.3"
 constexpr unsigned IDC_ABOUT_LINE2 = 1021;
 constexpr unsigned IDC_ABOUT_LINE3 = 1022;
+constexpr unsigned IDC_ABOUT_BUILD = 1023;            // "%1": the build's version
 
 }  // namespace brelko

@@ -24,6 +24,20 @@ std::string Narrow(std::wstring_view utf16) {
     return narrow;
 }
 
+bool NarrowStrict(std::wstring_view utf16, std::string* utf8) {
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const wchar_t c = utf16[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    *utf8 = Narrow(utf16);
+    return true;
+}
+
 std::string SystemMessage(unsigned long error) {
     wchar_t* text = nullptr;
     const DWORD length =

@@ -11,6 +11,9 @@ namespace brelko::win {
 // still fails to open instead of naming another file.
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// False, and *utf8 untouched, when the text holds a surrogate without its
+// pair: no UTF-8 names it, and U+FFFD in its place would name another file.
+bool NarrowStrict(std::wstring_view utf16, std::string* utf8);
 
 // The system's message for a Win32 error number, in UTF-8, without the
 // trailing line break; "error N" when the system has none.

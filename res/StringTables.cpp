@@ -138,6 +138,17 @@ constexpr StringEntry kStrings[] = {
      "det er en sokkel, ikke en fil; der er ikke skrevet noget til den"},
     {IDS_NOT_A_FILE_TO_READ, "it is not a regular file (a named pipe, device or socket)",
      "det er ikke en almindelig fil (en navngiven pipe, en enhed eller en sokkel)"},
+    {IDS_KEPT_NEW_CONTENT, "nothing was removed: the new content is in %1",
+     "intet er slettet: det nye indhold ligger i %1"},
+    {IDS_KEPT_OLD_CONTENT, "nothing was removed: the old content is in %1",
+     "intet er slettet: det gamle indhold ligger i %1"},
+    {IDS_KEPT_BOTH_CONTENTS, "nothing was removed: the new content is in %1, the old content in %2",
+     "intet er slettet: det nye indhold ligger i %1, det gamle i %2"},
+    {IDS_ARGUMENT_NOT_TEXT, "argument %1 is not valid text (a broken character) and was refused; nothing was done",
+     "argument %1 er ikke gyldig tekst (et ødelagt tegn) og blev afvist; intet er gjort"},
+    {IDS_SETTINGS_FILE, "Settings file: %1", "Indstillingsfil: %1"},
+    {IDS_SETTINGS_FILES, "Settings files: %1, then %2", "Indstillingsfiler: %1, derefter %2"},
+    {IDS_UNKNOWN_PICTURE_KIND, "%1: unknown file type (use .mtx or .tga)", "%1: ukendt filtype (brug .mtx eller .tga)"},
 
     // Where a backup went: %1 the file, %2 its size.
     {IDS_BACKUP_SAVED, "Backup saved as %1 (%2 bytes)", "Backup gemt som %1 (%2 bytes)"},
@@ -199,6 +210,23 @@ constexpr StringEntry kStrings[] = {
     {IDS_RESTORE_SAFETY_COPY, "The settings from before are in %1.", "Opsætningen fra før ligger i %1."},
     {IDS_SAFETY_COPY_OPTION, "Keep a safety copy of the current settings before every restore",
      "Gem en sikkerhedskopi af den nuværende opsætning før hver gendannelse"},
+
+    // What happened on the line, each fault with its remedy.
+    {IDS_FAULT_NO_ANSWER, "no answer: check the cable, the system's power and its COM port setting",
+     "intet svar: kontrollér kablet, systemets strøm og dets COM port-indstilling"},
+    {IDS_FAULT_VANISHED, "the device vanished (unplugged?)", "enheden forsvandt (taget ud?)"},
+    {IDS_FAULT_NOISE, "the line is noisy: %1 bytes did not belong to the answer",
+     "linjen støjer: %1 bytes hørte ikke til svaret"},
+    {IDS_FAULT_NOISE_ONE, "the line is noisy: 1 byte did not belong to the answer",
+     "linjen støjer: 1 byte hørte ikke til svaret"},
+    {IDS_FAULT_WRONG_ECHO, "the system echoed something else", "systemet sendte et andet ekko"},
+    {IDS_TRANSFER_CANCELLED, "Cancelled", "Afbrudt"},
+    {IDS_FAULT_FELL_SILENT, "the system fell silent: nothing came for %1 seconds",
+     "systemet tav: intet kom i %1 sekunder"},
+    {IDS_VERSION_UNREADABLE, "the version \"%1\" cannot be read: the request words cannot be chosen",
+     "versionen \"%1\" kan ikke læses: forespørgslerne kan ikke vælges"},
+    {IDS_VERSION_MISSING, "the reply \"%1\" holds no version: the request words cannot be chosen",
+     "svaret \"%1\" har ingen version: forespørgslerne kan ikke vælges"},
 
     // Command prompts: status-bar prompt, line feed, tooltip.
     {ID_VIEW_STATUS, "Show Status Window\nStatus Window", "Vis Status Vindue\nStatus Vindue"},
@@ -293,6 +321,7 @@ constexpr DialogEntry kDialogs[] = {
     {IDD_ABOUTBOX, IDC_ABOUT_LINE2, "Service tool for the vision system", "Serviceværktøj til vision systemet"},
     {IDD_ABOUTBOX, IDC_ABOUT_LINE3, "Backups, language files and screen pictures over RS-232",
      "Backup, sprogfiler og skærmbilleder over RS-232"},
+    {IDD_ABOUTBOX, IDC_ABOUT_BUILD, "This build: %1", "Denne udgave: %1"},
     {IDD_ABOUTBOX, IDOK, "OK", "OK"},
 
     // The labels are filled from the string table when the dialog opens; the

@@ -147,6 +147,7 @@ bool VisionSimulator::Take(const std::uint8_t* bytes, std::size_t count) {
                 hungUp_ = true;
                 return false;
             }
+            ++blockBytesHeard_;
             if (!device_->FeedBlock(byte)) continue;
             // The block is stored: the system restarts and hears nothing meanwhile,
             // the rest of these bytes included.

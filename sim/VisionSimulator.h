@@ -45,6 +45,9 @@ public:
     bool IsRunning() const { return running_; }
     // The line was closed by the hang-up fault.
     bool HungUp() const { return hungUp_; }
+    // Bytes of restore blocks that reached the system (the line feed that
+    // ends a block included), since Start.
+    std::size_t BlockBytesHeard() const { return blockBytesHeard_; }
 
 private:
     void Serve();
@@ -66,6 +69,7 @@ private:
     long blockHangUp_ = -1;   // hang up after this many of them; -1: never
     std::atomic<bool> running_{false};
     std::atomic<bool> hungUp_{false};
+    std::atomic<std::size_t> blockBytesHeard_{0};
 };
 
 // Names of the built-in presets, for help texts.

@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "BrelkoVersion.h"
 #include "VisionSimulator.h"
 
 using namespace brelko;
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     CLI::App app{"brelko-sim: a simulated vision system on a pseudo-terminal.\n"
                  "Prints the device path it serves (point Brelko's serial port at it, or use --link)\n"
                  "and runs until interrupted (Ctrl-C, SIGTERM)."};
+    app.name("brelko-sim");
+    app.set_version_flag("--version", std::string("brelko-sim ") + kBuildVersion);
     app.add_option("-p,--preset", config.preset, "the system to simulate (see --list-presets)")
         ->capture_default_str();
     app.add_flag("--list-presets", list, "list the presets and exit");

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +131,45 @@ void BM_Backup20KTraced(benchmark::State& state) {
     std::remove(name);
 }
 
+// The trace's cost in wall time, measured in one run: each iteration backs
+// up the same 20 KB with and without the trace, one after the other, and the
+// difference of the two courses (the traced one until the trace is written
+// out) is its cost. Wanted: under 1 %.
+void BM_TraceCostOn20KBackup(benchmark::State& state) {
+    Session session;
+    if (!session.view->m_pLine->m_bReady) {
+        state.SkipWithError("the simulated system was not identified");
+        return;
+    }
+    char name[] = "/tmp/brelko-trace-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    auto course = [&](bool traced) {
+        auto text = CText::Create();
+        const auto start = std::chrono::steady_clock::now();
+        if (traced) session.view->m_pLine->Trace().Start(name);
+        FetchBackup(*session.view, *text);
+        session.view->WaitForCourse(session.loop, std::chrono::seconds(120));
+        if (traced) session.view->m_pLine->Trace().Stop();
+        if (text->GetLength() < 19000) state.SkipWithError("the backup did not come whole");
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    double plainTotal = 0, tracedTotal = 0, worst = 0;
+    for (auto _ : state) {
+        const double plain = course(false);
+        const double traced = course(true);
+        plainTotal += plain;
+        tracedTotal += traced;
+        worst = std::max(worst, 100.0 * (traced - plain) / plain);
+        state.SetIterationTime(plain + traced);
+    }
+    state.counters["plain_s"] = plainTotal / static_cast<double>(state.iterations());
+    state.counters["traced_s"] = tracedTotal / static_cast<double>(state.iterations());
+    state.counters["trace_cost_pct"] = 100.0 * (tracedTotal - plainTotal) / plainTotal;
+    state.counters["worst_pair_pct"] = worst;
+    std::remove(name);
+}
+
 void BM_Restore20K(benchmark::State& state) {
     Session session;
     auto backup = CText::Create();
@@ -190,6 +230,7 @@ void BM_Restore20KWithSafetyCopy(benchmark::State& state) {
 
 BENCHMARK(BM_Backup20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Backup20KTraced)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_TraceCostOn20KBackup)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Restore20K)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Restore20KWithSafetyCopy)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 

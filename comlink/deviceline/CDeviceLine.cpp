@@ -1,5 +1,6 @@
 #include "CDeviceLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
@@ -99,30 +100,104 @@ bool CDeviceLine::Reopen() {
 }
 
 bool CDeviceLine::SendCommand(const std::string& command) {
+    return SendCommand(command, nullptr);
+}
+
+bool CDeviceLine::SendCommand(const std::string& command, LineFaultReport* fault) {
+    if (fault) *fault = LineFaultReport{};
     if (CancelRequested() || !m_pLink) return false;
     m_pLink->PutLine(command.c_str());
     // The vision system echoes the command before it answers it.
+    std::string heard;
+    int end = 0;
     for (std::size_t i = 0; i < command.size(); ++i) {
-        int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
-        if (c < 0) return false;  // time-out, cancel, or a vanished device
+        const int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+        if (c < 0) {  // time-out, cancel, or a vanished device
+            end = c;
+            break;
+        }
+        heard.push_back(static_cast<char>(c));
         if (static_cast<unsigned char>(command[i]) != c) {
             // Collect the rest of the echo as the device sends it, so that the
             // reply that follows starts where the caller expects.
             for (++i; i < command.size(); ++i) {
-                if (m_pLink->GetChar(BYTE_TIMEOUT_MS) < 0) break;
+                const int more = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+                if (more < 0) {
+                    end = more;
+                    break;
+                }
+                heard.push_back(static_cast<char>(more));
             }
-            return false;
+            break;
         }
     }
-    return true;
+    if (heard == command) return true;
+    if (!fault || CancelRequested()) return false;
+    // Whether the echo came after bytes that do not belong to it shows only
+    // further on: listen until it shows, or the line is quiet.
+    if (end == 0 && !heard.empty()) {
+        while (heard.size() < LISTEN_LIMIT) {
+            if (heard.size() > command.size() &&
+                heard.compare(heard.size() - command.size(), command.size(), command) == 0)
+                break;
+            const int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
+            if (c < 0) {
+                end = c;
+                break;
+            }
+            heard.push_back(static_cast<char>(c));
+        }
+    }
+    *fault = ClassifyEcho(command, heard, end);
+    return false;
+}
+
+LineFaultReport ClassifyEcho(const std::string& command, const std::string& heard, int end) {
+    LineFaultReport report;
+    if (end < 0 && end != LINK_TIMEOUT) {
+        report.fault = LineFault::Vanished;
+        return report;
+    }
+    if (heard.empty()) {
+        report.fault = LineFault::NoAnswer;
+        return report;
+    }
+    // The echo whole, behind bytes that came first: those do not belong.
+    if (const std::size_t at = heard.find(command); at != std::string::npos && at > 0 && !command.empty()) {
+        report.fault = LineFault::Noise;
+        report.strayBytes = at;
+        return report;
+    }
+    // No echo of the request anywhere. In its place another text (the
+    // system heard something else), or bytes no echo of a request holds.
+    const std::size_t place = std::min(heard.size(), std::max<std::size_t>(command.size(), 1));
+    std::size_t differing = 0;
+    bool unprintable = false;
+    for (std::size_t i = 0; i < place; ++i) {
+        const auto c = static_cast<unsigned char>(heard[i]);
+        if (c < 0x20 || c > 0x7E) unprintable = true;
+        if (i >= command.size() || heard[i] != command[i]) ++differing;
+    }
+    if (unprintable) {
+        report.fault = LineFault::Noise;
+        report.strayBytes = differing;
+    } else {
+        report.fault = LineFault::WrongEcho;
+    }
+    return report;
 }
 
 std::string CDeviceLine::ReadLine() {
     std::string line;
+    m_nLastReadEnd = LINK_TIMEOUT;
     if (CancelRequested() || !m_pLink) return line;
+    m_nLastReadEnd = 0;
     while (line.size() < MAX_LINE) {
         int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
-        if (c < 0) break;
+        if (c < 0) {
+            m_nLastReadEnd = c;
+            break;
+        }
         line.push_back(static_cast<char>(c));
         if (c == '\n') break;
     }
@@ -132,12 +207,17 @@ std::string CDeviceLine::ReadLine() {
 char* CDeviceLine::ReadLine(char* buffer, std::size_t capacity) {
     if (!buffer || capacity == 0) return nullptr;
     std::size_t stored = 0;
+    m_nLastReadEnd = LINK_TIMEOUT;
     if (!CancelRequested() && m_pLink) {
+        m_nLastReadEnd = 0;
         // One byte of the buffer is kept for the NUL; a longer line is
         // left for the next call.
         while (stored + 1 < capacity) {
             int c = m_pLink->GetChar(BYTE_TIMEOUT_MS);
-            if (c < 0) break;
+            if (c < 0) {
+                m_nLastReadEnd = c;
+                break;
+            }
             buffer[stored++] = static_cast<char>(c);
             if (c == '\n') break;
         }

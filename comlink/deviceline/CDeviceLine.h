@@ -16,6 +16,7 @@
 #include "CCommPort.h"
 #include "CLineStatus.h"
 #include "CPortSettings.h"
+#include "LineFault.h"
 #include "LinkCodes.h"
 
 namespace brelko {
@@ -45,12 +46,23 @@ public:
     // Sends the command and a LF; true when the echo equals the command byte
     // for byte, each byte within 500 ms.
     bool SendCommand(const std::string& command);
+    // The same; when the echo fails, *fault says what the line did instead:
+    // nothing at all, a hang-up, bytes that do not belong to the echo (they
+    // are counted), or another echo. To tell noise from another echo it
+    // listens on until the line is quiet (at most LISTEN_LIMIT bytes), so
+    // it suits an exchange whose line is cleared afterwards.
+    bool SendCommand(const std::string& command, LineFaultReport* fault);
+    static constexpr std::size_t LISTEN_LIMIT = 4096;
     // One reply line, with its LF if one came; stops after 500 ms of silence
     // (or at MAX_LINE bytes).
     std::string ReadLine();
     // The same into the caller's buffer, at most capacity - 1 bytes and a NUL.
     // Returns a pointer to the NUL; nullptr without a buffer or capacity.
     char* ReadLine(char* buffer, std::size_t capacity);
+    // How the last ReadLine ended: 0 at its line feed (or a full buffer),
+    // LINK_TIMEOUT after silence, another negative code when the device has
+    // vanished.
+    int LastReadEnd() const { return m_nLastReadEnd; }
 
     CCommPort* Port() const { return m_pPort.get(); }
     CCommLink* Link() const { return m_pLink.get(); }
@@ -101,6 +113,12 @@ private:
     std::unique_ptr<CCommLink> m_pLink;
     std::unique_ptr<CLineStatus> m_pLineStatus;
     std::atomic<bool> m_bCancel{false};
+    int m_nLastReadEnd = 0;
 };
+
+// What a failed echo was: `heard` are the bytes that came in its place,
+// `end` the link's result that ended them (0, LINK_TIMEOUT or a vanished
+// device's code). Pure: the device line feeds it what it read.
+LineFaultReport ClassifyEcho(const std::string& command, const std::string& heard, int end);
 
 }  // namespace brelko

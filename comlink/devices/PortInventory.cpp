@@ -1,5 +1,7 @@
 #include "PortInventory.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -7,6 +9,7 @@
 
 #include "CPosixPort.h"
 #include "Profile.h"
+#include "UucpLock.h"
 
 namespace brelko {
 
@@ -55,7 +58,7 @@ std::vector<PortEntry> TakePortInventory(const std::vector<SerialDeviceInfo>& de
     for (auto& [real, entry] : byDevice) {
         entry.access = CheckDeviceAccess(real);
         entry.exists = entry.access.exists;
-        if (entry.exists) entry.holders = CPosixPort::DeviceHolders(real);
+        if (entry.exists) entry.holders = Holders(real);
         entries.push_back(std::move(entry));
     }
     std::stable_sort(entries.begin(), entries.end(), [](const PortEntry& a, const PortEntry& b) {
@@ -64,6 +67,18 @@ std::vector<PortEntry> TakePortInventory(const std::vector<SerialDeviceInfo>& de
         return a.path < b.path;
     });
     return entries;
+}
+
+std::string Holders(const std::string& devicePath) {
+    std::string holders = CPosixPort::DeviceHolders(devicePath);
+    // A program may hold the port by its lock file alone (between its own
+    // opens, or before it opens): name it all the same.
+    const long owner = UucpLock::LiveOwner(devicePath);
+    if (owner == 0 || owner == static_cast<long>(::getpid())) return holders;
+    const std::string pid = "(pid " + std::to_string(owner);
+    if (holders.find(pid + ")") != std::string::npos) return holders;
+    if (!holders.empty()) holders += ", ";
+    return holders + CPosixPort::ProcessName(owner) + " " + pid + ", " + UucpLock::LockPathFor(devicePath) + ")";
 }
 
 bool TieComNumber(int comNumber, const std::string& stableName) {

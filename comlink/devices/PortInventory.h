@@ -39,6 +39,11 @@ constexpr int kHighestComNumber = 32;
 std::vector<PortEntry> TakePortInventory(const std::vector<SerialDeviceInfo>& devices, const ComResolver& resolve,
                                          int highestCom = kHighestComNumber);
 
+// "minicom (pid 4242)" for each other program that has the device open,
+// and the live owner of its lock file ("minicom (pid 4242,
+// /var/lock/LCK..ttyUSB0)") when that one has not; empty when nobody.
+std::string Holders(const std::string& devicePath);
+
 // Ties COM<n> to a device by its stable name ([Ports] COM<n> of the settings
 // file), as the Options dialog does. False when the file cannot be written.
 bool TieComNumber(int comNumber, const std::string& stableName);

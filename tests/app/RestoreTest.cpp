@@ -232,8 +232,9 @@ private slots:
         // After the safety copy, the sending.
         QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes sent: ", 0) == 0, 60000);
         if (handedOver) {
-            // The sender's last count: all of the block is with the driver.
-            const std::string all = "Bytes sent: " + QString::number(block.size() - 2).rightJustified(6, '0').toStdString();
+            // The sender's last count: all of the block is with the driver,
+            // up to its "[END]" and the closing line feed.
+            const std::string all = "Bytes sent: " + QString::number(block.size() - 1).rightJustified(6, '0').toStdString();
             QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind(all, 0) == 0, 10000);
         }
         struct Told {

@@ -359,6 +359,42 @@ private slots:
         QVERIFY(rig.Status().LastOutcome().cancelled);
         QVERIFY(rig.Status().m_pLine->m_bReady);  // the system came back to its prompt
     }
+
+    // Line 4 of the status window says what happened: the user's own
+    // cancel, a device that vanished during the course.
+    void theStatusWindowSaysWhatHappened() {
+        {
+            AppRig rig;
+            app::AppOptions options = AppRig::Simulated();
+            options.simulatorBaud = 9600;
+            QVERIFY(rig.Start(options));
+            QVERIFY(rig.WaitReady());
+            QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
+            QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
+            rig.PressKey(Qt::Key_Escape);
+            QVERIFY(rig.WaitIdle(30000));
+            const QString shown = rig.Frame().m_pStatusView->TextControl()->toPlainText();
+            QVERIFY2(shown.contains(QStringLiteral("\n\nCancelled\n\n")), qPrintable(shown));
+            QVERIFY2(!shown.contains(QStringLiteral("Error recieving data!")), qPrintable(shown));
+        }
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorFaults = {"request=UPLOAD", "hang-up-after=3000"};
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady());
+        AnswerFileDialog(QString::fromStdString(rig.Dir().File("cut.asc")));
+        // Whatever the window asks or tells about the cut backup.
+        QTimer boxes;
+        QObject::connect(&boxes, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+        });
+        boxes.start(50);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_SETUP));
+        QVERIFY(rig.WaitIdle(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Frame().m_pStatusView->TextControl()->toPlainText().contains(
+                                     QStringLiteral("the device vanished (unplugged?)")),
+                                 10000);
+    }
 };
 
 QTEST_MAIN(TransferTest)

@@ -9,6 +9,16 @@
 #include <chrono>
 #include <cstdlib>
 
+namespace {
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+}  // namespace
+
 CliResult RunCli(std::vector<std::string> args) {
     CliRun run;
     run.args = std::move(args);
@@ -27,11 +37,15 @@ CliResult RunCli(const CliRun& run) {
         dup2(null, STDIN_FILENO);
         if (!run.cwd.empty() && chdir(run.cwd.c_str()) != 0) _exit(127);
         for (const std::string& e : run.env) putenv(const_cast<char*>(e.c_str()));
+        // Another build of the program (an older one, to see a test fail
+        // before its fix) when the environment names one.
+        const char* program = std::getenv("BRELKO_CLI_UNDER_TEST");
+        if (program == nullptr || *program == '\0') program = BRELKO_CLI_PATH;
         std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(BRELKO_CLI_PATH));
+        argv.push_back(const_cast<char*>(program));
         for (const std::string& a : run.args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        execv(BRELKO_CLI_PATH, argv.data());
+        execv(program, argv.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -40,6 +54,7 @@ CliResult RunCli(const CliRun& run) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.limitSeconds);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int open = 2;
+    std::size_t eachFrom = 0;
     while (open > 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
@@ -58,9 +73,16 @@ CliResult RunCli(const CliRun& run) {
             }
             (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
         }
-        if (!run.signalWhen.empty() && !result.signalSent && result.err.find(run.signalWhen) != std::string::npos) {
+        if (!run.signalWhen.empty() && !result.signalSent && Occurrences(result.err, run.signalWhen) >= run.signalAtOccurrence) {
             kill(pid, run.signal);
             result.signalSent = true;
+        }
+        while (result.signalsEach < run.signalEach.size()) {
+            const std::size_t at = result.err.find(run.signalEach[result.signalsEach], eachFrom);
+            if (at == std::string::npos) break;
+            kill(pid, run.signal);
+            eachFrom = at + run.signalEach[result.signalsEach].size();
+            ++result.signalsEach;
         }
         if (result.signalSent && !run.signalAgainWhen.empty() && !result.signalSentAgain &&
             result.err.find(run.signalAgainWhen) != std::string::npos) {

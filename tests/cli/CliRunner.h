@@ -11,6 +11,7 @@ struct CliResult {
     std::string err;      // standard error
     bool signalSent = false;
     bool signalSentAgain = false;
+    std::size_t signalsEach = 0;  // of CliRun::signalEach
 };
 
 struct CliRun {
@@ -18,9 +19,13 @@ struct CliRun {
     std::string cwd;                    // empty: the test's own
     // When standard error first contains this text, send `signal` to the child.
     std::string signalWhen;
+    std::size_t signalAtOccurrence = 1;  // ... when it contains the text this many times
     int signal = SIGINT;
     // After that, when standard error first contains this text, send it again.
     std::string signalAgainWhen;
+    // Besides those: `signal` each time standard error, past the text that
+    // set off the one before, contains the next of these texts.
+    std::vector<std::string> signalEach;
     std::vector<std::string> env;       // extra NAME=VALUE
     int limitSeconds = 240;             // a child still running then is killed (status 137)
 };

@@ -226,6 +226,21 @@ TEST(ProgressTest, BarModeRedrawsInPlaceAndEndsWithALineFeed) {
     std::fclose(out);
 }
 
+TEST(ProgressTest, BarModeRedrawsAtMostOncePerIntervalAndShowsTheLastValue) {
+    LanguageGuard english(Language::English);
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(nullptr, out);
+    {
+        ProgressReporter progress(out, ProgressReporter::Mode::Bar, std::chrono::seconds(5), std::chrono::hours(1));
+        for (std::uint64_t bytes = 0; bytes <= 20000; bytes += 20) progress.Update(Direction::Receiving, bytes, 0);
+    }
+    const std::string text = ReadBack(out);
+    // The first value and, at the end, the last: not a thousand redraws.
+    EXPECT_EQ(2, std::count(text.begin(), text.end(), '\r')) << text;
+    EXPECT_NE(std::string::npos, text.find("\rBytes received: 020000"));
+    std::fclose(out);
+}
+
 TEST(ProgressTest, OffModeAndPipesAreNotBars) {
     std::FILE* out = std::tmpfile();
     EXPECT_EQ(ProgressReporter::Mode::Off, ProgressReporter::ModeFor(out, true));

@@ -311,6 +311,51 @@ TEST_F(DeviceLineTest, SendCommandChecksTheEcho) {
     device.join();
 }
 
+// A failed echo says what the line did instead; the far end answers the
+// request with these bytes in place of the echo.
+TEST_F(DeviceLineTest, AFailedEchoSaysWhatTheLineDidInstead) {
+    CDeviceLine line;
+    ASSERT_TRUE(Reopen(line));
+    struct Case {
+        std::string answer;
+        LineFaultReport report;
+    };
+    const Case cases[] = {
+        {"", {LineFault::NoAnswer, 0}},
+        {"GET #ERSION\r\nTZ410 Vision 3.2.E\r\n>", {LineFault::WrongEcho, 0}},
+        {"GET VERS", {LineFault::WrongEcho, 0}},  // cut short, then silence
+        {"\x8f\x90\r\n>GET VERSION\r\nTZ410 Vision 3.2.E\r\n>", {LineFault::Noise, 5}},
+        {"GET V\xfe\xfeSION\r\n>", {LineFault::Noise, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.answer));
+        std::thread device([&] {
+            pty.Receive(12, 2000);  // the request and its LF
+            pty.Send(c.answer);
+        });
+        LineFaultReport report;
+        EXPECT_FALSE(line.SendCommand("GET VERSION", &report));
+        device.join();
+        EXPECT_EQ(report, c.report) << static_cast<int>(report.fault) << " " << report.strayBytes;
+        line.Link()->PurgeReceive(0);
+    }
+    // A good echo is no fault.
+    std::thread device = Echo(100);
+    LineFaultReport report{LineFault::Noise, 3};
+    EXPECT_TRUE(line.SendCommand("GET VERSION", &report));
+    EXPECT_FALSE(report.Any());
+    device.join();
+}
+
+TEST(ClassifyEchoTest, AVanishedDeviceAndSilenceComeFirst) {
+    EXPECT_EQ(ClassifyEcho("GET VERSION", "GET VER", LINK_READ_ERROR).fault, LineFault::Vanished);
+    EXPECT_EQ(ClassifyEcho("GET VERSION", "", LINK_READ_ERROR).fault, LineFault::Vanished);
+    EXPECT_EQ(ClassifyEcho("GET VERSION", "", LINK_TIMEOUT).fault, LineFault::NoAnswer);
+    const LineFaultReport late = ClassifyEcho("GET VERSION", "\r\n>GET VERSION", 0);
+    EXPECT_EQ(late.fault, LineFault::Noise);
+    EXPECT_EQ(late.strayBytes, 3u) << "a late prompt is no part of this answer";
+}
+
 TEST_F(DeviceLineTest, ReadLineStopsAtLfOrSilence) {
     CDeviceLine line;
     ASSERT_TRUE(Reopen(line));

@@ -156,43 +156,64 @@ TEST_F(TraceFileTest, AFailedWriteStopsTheTraceAndSaysWhy) {
 
 // A reader that takes nothing holds the writer up: the queue fills, the
 // bytes beyond it are dropped, recording never waits, and the trace says
-// how many are missing.
+// how many are missing, and where: behind the next bytes that fit, or at
+// its end when none come.
 TEST_F(TraceFileTest, AWriterThatFallsBehindDropsBytesAndSaysSo) {
+    for (const bool moreAfter : {true, false}) {
+        SCOPED_TRACE(moreAfter ? "bytes after the drop" : "the drop at the end");
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        ASSERT_TRUE(trace.Start(::fdopen(pipeEnds[1], "ab"), "pipe"));
+        const int reader = pipeEnds[0];
+
+        const std::string chunk(4096, 'q');
+        const std::size_t total = LineTrace::QUEUE_LIMIT * 2;
+        for (std::size_t sent = 0; sent < total; sent += chunk.size())
+            trace.Record(TraceDirection::FromDevice, chunk.data(), chunk.size());
+        const std::uint64_t dropped = trace.DroppedBytes();
+        EXPECT_GT(dropped, 0u);
+
+        std::string content;
+        std::thread drain([&] {
+            char buffer[65536];
+            ssize_t n;
+            while ((n = ::read(reader, buffer, sizeof buffer)) > 0)
+                content.append(buffer, static_cast<std::size_t>(n));
+        });
+        if (moreAfter) {
+            while (trace.QueuedBytes() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            trace.Record(TraceDirection::ToDevice, "after\n", 6);  // carries the note
+        }
+        trace.Stop();
+        drain.join();
+        ::close(reader);
+
+        const std::string copy = dir.File("copy.trace");
+        test::WriteFile(copy, content);
+        const auto entries = ReadTrace(copy);
+        EXPECT_EQ(TraceStream(entries, '<').size() + dropped, total);
+        EXPECT_EQ(TraceStream(entries, '>'), moreAfter ? "after\n" : "");
+        bool noted = false;
+        for (const TraceEntry& e : entries)
+            if (e.note && e.bytes.rfind(std::to_string(dropped) + " bytes are missing here, from ", 0) == 0)
+                noted = true;
+        EXPECT_TRUE(noted) << content.substr(content.size() > 400 ? content.size() - 400 : 0);
+        EXPECT_EQ(trace.DroppedBytes(), dropped) << "still known after the end, for the command's last word";
+        EXPECT_TRUE(entries.back().note && entries.back().bytes.find("trace stopped") != std::string::npos);
+    }
+}
+
+// A trace file follows the rule of every file the program writes: a FIFO
+// (which would hold the writer up), a device or a folder is refused.
+TEST_F(TraceFileTest, ATargetThatIsNoFileIsRefused) {
     const std::string fifo = dir.File("slow.trace");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    ASSERT_TRUE(trace.Start(fifo));
-
-    const std::string chunk(4096, 'q');
-    const std::size_t total = LineTrace::QUEUE_LIMIT * 2;
-    for (std::size_t sent = 0; sent < total; sent += chunk.size())
-        trace.Record(TraceDirection::FromDevice, chunk.data(), chunk.size());
-    const std::uint64_t dropped = trace.DroppedBytes();
-    EXPECT_GT(dropped, 0u);
-
-    std::string content;
-    std::thread drain([&] {
-        ::fcntl(reader, F_SETFL, 0);
-        char buffer[65536];
-        ssize_t n;
-        while ((n = ::read(reader, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<std::size_t>(n));
-    });
-    while (trace.QueuedBytes() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    trace.Record(TraceDirection::ToDevice, "after\n", 6);  // carries the note
-    trace.Stop();
-    drain.join();
-    ::close(reader);
-
-    const std::string copy = dir.File("copy.trace");
-    test::WriteFile(copy, content);
-    const auto entries = ReadTrace(copy);
-    EXPECT_EQ(TraceStream(entries, '<').size() + dropped, total);
-    EXPECT_EQ(TraceStream(entries, '>'), "after\n");
-    bool noted = false;
-    for (const TraceEntry& e : entries)
-        if (e.note && e.bytes.rfind(std::to_string(dropped) + " bytes are missing here", 0) == 0) noted = true;
-    EXPECT_TRUE(noted);
+    for (const std::string& target : {fifo, std::string("/dev/null"), dir.Path()}) {
+        std::string error;
+        EXPECT_FALSE(trace.Start(target, &error)) << target;
+        EXPECT_FALSE(error.empty()) << target;
+        EXPECT_FALSE(trace.IsActive());
+    }
 }
 
 // The link records what it puts on the port and what it takes off it,

@@ -118,6 +118,29 @@ TEST_P(IdentifyTest, AnEchoWithoutAReadableReplyIsAnUnknownSystem) {
     }
 }
 
+TEST_P(IdentifyTest, AVersionDamagedOnTheLineIsAnUnknownSystemAndLineFourSaysWhy) {
+    struct Case {
+        std::string reply;
+        std::string line0;
+        std::string line4;
+    };
+    const Case cases[] = {
+        {"TZ410 VISION 3\xd1" "2.E", "TZ410 VISION 3<D1>2.E", "the line is noisy: 1 byte did not belong to the answer"},
+        {"TZ410 Vision 3..E", "TZ410 Vision 3..E",
+         "the version \"3..E\" cannot be read: the request words cannot be chosen"},
+        {"KALDspot", "KALDspot", "the reply \"KALDspot\" holds no version: the request words cannot be chosen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line0);
+        Connect(VersionReply("\r\n" + c.reply + "\r\n>"));
+        EXPECT_EQ(view->Lines()[3], "Unknown vision system");
+        EXPECT_EQ(view->Lines()[0], c.line0);
+        EXPECT_EQ(view->Lines()[4], c.line4);
+        EXPECT_EQ(view->m_pLine->m_bReady, 0);
+        EXPECT_EQ(view->m_pLine->m_bRightPort, 1);
+    }
+}
+
 TEST_P(IdentifyTest, AGoodReplyAfterABadOneIsReadyAgain) {
     Connect(VersionReply("\r\n\r\n>"));
     ASSERT_EQ(view->m_pLine->m_bReady, 0);

@@ -149,7 +149,7 @@ TEST_F(StatusView, ProgressAndErrorTexts) {
     EXPECT_EQ(window.m_nErasing, erasing) << "progress repaints without erasing";
 }
 
-TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndNotIntoTheText) {
+TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndLineFourSaysWhatHappened) {
     struct Case {
         WPARAM which;
         LPARAM why;
@@ -158,9 +158,11 @@ TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndNotIntoTheText) {
     };
     const Case cases[] = {
         {1, 1, TransferFailure::LineErrors, "Error recieving data!"},
-        {1, 2, TransferFailure::Silence, "Error recieving data!"},
-        {1, 3, TransferFailure::DeviceGone, "Error recieving data!"},
-        {2, 4, TransferFailure::Cancelled, "Error sending data!"},
+        {1, 2, TransferFailure::Silence, "Error recieving data!\nthe system fell silent: nothing came for 30 seconds"},
+        {1, 3, TransferFailure::DeviceGone, "Error recieving data!\nthe device vanished (unplugged?)"},
+        {2, 3, TransferFailure::DeviceGone, "Error sending data!\nthe device vanished (unplugged?)"},
+        {1, 4, TransferFailure::Cancelled, "Cancelled"},  // the user's own cancel is no error
+        {2, 4, TransferFailure::Cancelled, "Cancelled"},
         {2, 5, TransferFailure::Stalled, "Error sending data!"},
         {1, 0, TransferFailure::None, "Error recieving data!"},  // unnamed
         {2, 99, TransferFailure::None, "Error sending data!"},   // unknown: unnamed
@@ -304,7 +306,6 @@ TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
         std::string product;
         int version;
     } cases[] = {
-        {"KALDspot", "KALDspot", 0},
         {"TZ220 2.11.A", "TZ220", 211014},
         {"AVERYLONGPRODUCTNAMEINDEED Vision 1.6.L", "AVERYLONGPRODUCTNAM", 106019},
     };
@@ -317,6 +318,13 @@ TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
         EXPECT_EQ(view->m_strProduct, c.product);
         EXPECT_EQ(view->m_nVersion, c.version);
     }
+    // A product without a version: no request words can be chosen.
+    Start(std::make_unique<test::PtyPeer>([&](const std::string& l) {
+        return l == "GET VERSION" ? std::string("\r\nKALDspot\r\n\r\n>") : std::string("\r\n>");
+    }));
+    EXPECT_EQ(view->Lines()[3], "Unknown vision system");
+    EXPECT_EQ(view->Lines()[0], "KALDspot");
+    EXPECT_EQ(view->m_pLine->m_bReady, 0);
 }
 
 }  // namespace

@@ -218,7 +218,7 @@ TEST_F(TextTransfer, BlockSendingStopsAfterTheEndMarker) {
         ASSERT_TRUE(peer->WaitFor("SET ALL\n" + c.sent)) << c.name;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_EQ(peer->Heard().substr(before), "SET ALL\n" + c.sent) << c.name;
-        EXPECT_EQ(Of(WM_BYTES_SENT).back().w, c.sent.size() - 1) << c.name;
+        EXPECT_EQ(Of(WM_BYTES_SENT).back().w, c.sent.size()) << "the closing line feed counts: " << c.name;
         EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
         EXPECT_EQ(status.seen.back().l, 6) << "a restore's follow-up";
         EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << c.name;
@@ -234,7 +234,8 @@ TEST_F(TextTransfer, BlockProgressEveryHundredBytes) {
     ASSERT_TRUE(WaitDone());
     std::vector<std::pair<WPARAM, LPARAM>> progress;
     for (const Message& m : Of(WM_BYTES_SENT)) progress.emplace_back(m.w, m.l);
-    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0, 250}, {100, 250}, {200, 250}, {250, 250}};
+    // 250 bytes of the block and its closing line feed: one count throughout.
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0, 251}, {100, 251}, {200, 251}, {251, 251}};
     EXPECT_EQ(progress, expected);
 }
 

@@ -85,6 +85,24 @@ TEST(VersionReply, WordsAndBounds) {
     }
 }
 
+TEST(VersionReply, OnlyAWholeVersionTextIsOneTheRulesCanCompare) {
+    struct Case {
+        const char* text;
+        bool version;
+    };
+    const Case cases[] = {
+        {"3.2.E", true},      {"10.20.A", true},    {"1.0.a", true},
+        {"3\xd1" "2.E", false}, {"3..E", false},    {"32.E", false},  {"3.2.", false},
+        {"3.2.EF", false},    {"3.2.?", false},     {".2.E", false},  {"3.2.\x8f", false},
+        {"", false},          {"3.2.E ", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsVersionText(c.text), c.version) << c.text;
+    // The reply's own word counts whole, not cut to the length that is kept.
+    EXPECT_TRUE(ParseVersionReply("T V 10.20.A").readable);
+    EXPECT_FALSE(ParseVersionReply("T V 1.6.Lxyz").readable);
+    EXPECT_FALSE(ParseVersionReply("KALDspot").readable);
+}
+
 TEST(VersionReply, TrailingSpaceIsRemoved) {
     EXPECT_EQ(TrimTrailingSpace("TZ410 V 3.2.E \r\n"), "TZ410 V 3.2.E");
     EXPECT_EQ(TrimTrailingSpace("  a b\t\n"), "  a b");

@@ -212,18 +212,22 @@ TEST(ProfilePath, ExecutablePathWithIniExtension) {
     EXPECT_EQ(Profile::DefaultPath(dir.File("v1.2/brelko")).substr(dir.Path().size()), "/v1.2/brelko.ini");
 }
 
-TEST(ProfilePath, UnwritableFolderFallsBackToTheUserConfigFolder) {
-    TempDir dir;
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    std::string savedValue = saved ? saved : "";
-    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-    std::string path = Profile::DefaultPath("/nonexistent-folder/brelko");
-    if (saved)
-        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(path, dir.File("brelko/brelko.ini"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("brelko")));
+// An unwritable folder, and the system's program folders even for root (who
+// could write there: CI runs as root), leave the settings to the user's folder.
+TEST(ProfilePath, UnwritableOrSystemFolderFallsBackToTheUserConfigFolder) {
+    for (const char* program : {"/nonexistent-folder/brelko", "/usr/bin/brelko", "/usr/local/bin/brelko-cli", "/bin/brelko"}) {
+        TempDir dir;
+        const char* saved = std::getenv("XDG_CONFIG_HOME");
+        std::string savedValue = saved ? saved : "";
+        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        std::string path = Profile::DefaultPath(program);
+        if (saved)
+            ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(path, dir.File("brelko/brelko.ini")) << program;
+        EXPECT_TRUE(std::filesystem::is_directory(dir.File("brelko"))) << program;
+    }
 }
 
 TEST(ProfilePath, ExecutablePathIsThisProgram) {

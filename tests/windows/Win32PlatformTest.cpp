@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "AtomicFile.h"
 #include "ByteArchive.h"
+#include "ConsoleSystem.h"
 #include "CCommPort.h"
 #include "FileUtil.h"
 #include "Profile.h"
@@ -196,6 +199,45 @@ TEST(Win32Console, CtrlCReachesTheCancelActionOnce) {
         EXPECT_EQ(watcher.Received(), SIGINT);
     }
     EXPECT_EQ(signal, SIGINT);
+}
+
+TEST(Win32Console, ClosingTheConsoleCancelsAndRemovesTheTemporaryFiles) {
+    TempDir dir;
+    const std::string temp = dir.Path() + "\\.backup.asc.1234";
+    std::FILE* file = sysfile::OpenStream(temp, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    const int slot = RegisterTemporaryFile(temp);
+    std::atomic<int> cancels{0};
+    {
+        cli::SignalWatcher watcher([&](int) { ++cancels; });
+        // The command does not end within the grace time here: the files go
+        // all the same before the process would be ended.
+        EXPECT_TRUE(cli::HandleConsoleEvent(CTRL_CLOSE_EVENT));
+    }
+    UnregisterTemporaryFile(slot);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(ReadWide(temp), "<missing>");
+    EXPECT_FALSE(cli::HandleConsoleEvent(99));  // not ours
+}
+
+TEST(Win32Console, TextReachesTheConsoleAsItsOwnLetters) {
+    if (!GetConsoleWindow()) AllocConsole();
+    std::FILE* console = _wfopen(L"CONOUT$", L"w");
+    if (!console) GTEST_SKIP() << "no console";
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(console)));
+    CONSOLE_SCREEN_BUFFER_INFO info {};
+    if (!GetConsoleScreenBufferInfo(handle, &info)) {
+        std::fclose(console);
+        GTEST_SKIP() << "no console buffer";
+    }
+    cli::WriteText(console, "\r\n\xC3\xA5" "bne \xC3\x86\xC3\x98\xC3\x85");  // "åbne ÆØÅ"
+    GetConsoleScreenBufferInfo(handle, &info);
+    wchar_t shown[8] = {};
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(handle, shown, 8, COORD{0, info.dwCursorPosition.Y}, &read);
+    std::fclose(console);
+    EXPECT_EQ(std::wstring(shown, read), L"\u00e5bne \u00c6\u00d8\u00c5");
 }
 
 // The abstract port's fatal report: a message box (which headless Wine

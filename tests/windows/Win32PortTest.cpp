@@ -248,6 +248,24 @@ TEST_F(ComPortTest, WritesNeverTakeMoreThanTheTransmitQueue) {
     EXPECT_EQ(reply[static_cast<std::size_t>(n) - 1], '>');
 }
 
+TEST_F(ComPortTest, BytesWrittenOneByOneGoOutWholeAndInOrder) {
+    // A restore is sent byte by byte: bytes taken while a write is in
+    // flight go out together as the next one, in the order they came.
+    std::string line;
+    for (int i = 0; i < 1500; ++i) line += static_cast<char>('A' + i % 26);
+    for (char c : line) {
+        while (link->TxCount() > 1024) port->Idle();
+        ASSERT_EQ(link->PutChar(static_cast<unsigned char>(c)), 0);
+    }
+    ASSERT_EQ(link->PutChar('\n'), 0);
+    EXPECT_LE(port->WriteCalls(), line.size() + 1);
+    std::vector<char> reply(4097);
+    const int n = link->ReadUntil(reply.data(), 4096, '>', 5000);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(reply.data(), static_cast<std::size_t>(n)).find(line), 0u);
+    EXPECT_EQ(port->TakeError(), 0);
+}
+
 // The device line opens the test's COM port whatever the settings say.
 class DeviceLineOnCom : public testing::Test {
 protected:

@@ -1,0 +1,156 @@
+// What the status view says happened, against the simulator: what a stopped
+// restore really put on the line, the user's own cancel, a device that
+// vanished during a course.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "ExchangeRig.h"
+#include "Strings.h"
+
+namespace brelko::test {
+namespace {
+
+class Outcomes : public ::testing::Test {
+protected:
+    void SetUp() override { SetBuiltinLanguage(Language::English); }
+    ExchangeRig rig;
+};
+
+std::string BigSettings(std::size_t size) {
+    std::string text;
+    for (int i = 0; text.size() < size; ++i) text += "\r\nSETTING" + std::to_string(i) + "=NEW VALUE";
+    return text + "\r\n[END]\r\n";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A pseudo-terminal takes in far more than the line carries; a stop purges
+// what has not left, and the count says what did, as the system heard it.
+TEST_F(Outcomes, AStoppedRestoreCountsWhatReallyLeftAndTheTraceMarksThePurge) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 9600;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    const std::string trace = (std::filesystem::temp_directory_path() /
+                               ("brelko-outcomes-" + std::to_string(::getpid()) + ".trace")).string();
+    ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
+
+    bool stopped = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_SENT && e.wParam >= 25000 && !stopped) {
+            stopped = true;
+            rig.view->RequestCancel();
+            rig.view->RequestCancel();  // insisted: the block stops at once
+        }
+    };
+    rig.Restore(BigSettings(40000));
+    rig.window.onEvent = nullptr;
+    ASSERT_TRUE(stopped);
+    const CourseOutcome outcome = rig.view->LastOutcome();
+    ASSERT_TRUE(outcome.forced);
+    rig.view->m_pLine->Trace().Stop();
+
+    // Handed to the port: 25000 bytes and more. Heard by the system: what
+    // the line carried until the stop, and what the far end had taken in
+    // already; then the few bytes of the clearing that end the block.
+    const std::size_t heard = rig.sim->BlockBytesHeard();
+    EXPECT_LT(outcome.bytesSent, 25000u) << "not the bytes handed to the pseudo-terminal";
+    EXPECT_GE(outcome.bytesSent + 200, heard - std::min<std::size_t>(heard, 10));
+    EXPECT_LE(outcome.bytesSent, heard + 200);
+
+    const std::string text = ReadAll(trace);
+    std::remove(trace.c_str());
+    EXPECT_NE(text.find("of these bytes were purged from the output queue: " + std::to_string(outcome.bytesSent) +
+                        " of " + std::to_string(outcome.bytesToSend) + " reached the line"),
+              std::string::npos)
+        << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+}
+
+// A block the pseudo-terminal took whole at once is still on the line; two
+// requests then purge it in the driver. The far end keeps what it took in
+// already, so what really left is more than the line carried till the stop,
+// and the count and the trace say so.
+TEST_F(Outcomes, AStopAfterTheHandoverCountsWhatReallyLeftAndTheTraceMarksThePurge) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 9600;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    const std::string trace = (std::filesystem::temp_directory_path() /
+                               ("brelko-handover-" + std::to_string(::getpid()) + ".trace")).string();
+    ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
+
+    CancelReply second;
+    bool handedOver = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        // The sender's last count: the whole block is with the driver.
+        if (e.message == WM_BYTES_SENT && e.wParam == static_cast<WPARAM>(e.lParam) && !handedOver) {
+            handedOver = rig.view->Block()->HandedOver();
+            rig.view->RequestCancel();
+            second = rig.view->RequestCancel();
+        }
+    };
+    rig.Restore(BigSettings(12000));
+    rig.window.onEvent = nullptr;
+    ASSERT_TRUE(handedOver) << "the pseudo-terminal took the block at once";
+    EXPECT_EQ(second.answer, CancelAnswer::Forced);
+    const CourseOutcome outcome = rig.view->LastOutcome();
+    ASSERT_TRUE(outcome.forced);
+    rig.view->m_pLine->Trace().Stop();
+
+    const std::size_t heard = rig.sim->BlockBytesHeard();
+    EXPECT_LT(outcome.bytesSent, outcome.bytesToSend);
+    EXPECT_GE(outcome.bytesSent + 200, heard - std::min<std::size_t>(heard, 10));
+    EXPECT_LE(outcome.bytesSent, heard + 200);
+    const std::string text = ReadAll(trace);
+    std::remove(trace.c_str());
+    EXPECT_NE(text.find("of these bytes were purged from the output queue: " + std::to_string(outcome.bytesSent) +
+                        " of " + std::to_string(outcome.bytesToSend) + " reached the line"),
+              std::string::npos)
+        << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+}
+
+TEST_F(Outcomes, TheUsersOwnCancelSaysItWasCancelled) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 9600;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    bool asked = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        if (e.message == WM_BYTES_RECEIVED && e.wParam > 100 && !asked) {
+            asked = true;
+            rig.view->RequestCancel();
+        }
+    };
+    rig.Backup();
+    rig.window.onEvent = nullptr;
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(rig.view->LastOutcome().cancelled);
+    EXPECT_EQ(rig.view->m_strProgress, "Cancelled");
+    EXPECT_EQ(rig.view->Lines()[4], "Cancelled");
+    EXPECT_EQ(rig.StateLine(), "Ready") << "the system answers again after it";
+}
+
+TEST_F(Outcomes, ADeviceThatVanishesDuringACourseSaysSoOnLineFour) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.faults.request = "UPLOAD";
+    config.faults.hangUpAfter = 3000;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    rig.view->SetReceiveSilenceLimit(std::chrono::seconds(2));
+    rig.Backup();
+    EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::DeviceGone);
+    EXPECT_EQ(rig.view->Lines()[4], "Error recieving data!\nthe device vanished (unplugged?)");
+    EXPECT_EQ(rig.view->LastLineFault().fault, LineFault::Vanished);
+    EXPECT_EQ(rig.view->WhatHappenedText(), "the device vanished (unplugged?)");
+}
+
+}  // namespace
+}  // namespace brelko::test
