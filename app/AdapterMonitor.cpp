@@ -55,22 +55,50 @@ void AdapterMonitor::FollowConfiguredPort() {
 
 void AdapterMonitor::OnWoken() {
     for (const DeviceWatcher::Change& change : m_pWatcher->Process()) {
+        if (change.name == m_strPort) m_bTriedWhilePresent = false;
         if (change.event == DeviceWatcher::Event::Returned) {
             m_pWatch->OnReturned(change.name);
             continue;
         }
-        if (!m_pWatch->OnVanished(change.name)) continue;
-        // Told once, where the user looks: the status window and the status bar.
-        ++m_nTold;
-        const std::string text = FormatArgs(LoadString(IDS_ADAPTER_UNPLUGGED), {change.name});
-        if (brelko::CStatusView* logic = m_frame.StatusLogic()) {
-            logic->m_strProgress = text;
-            m_frame.m_pStatusView->Invalidate(false);
-        }
-        m_frame.statusBar()->showMessage(Q(text), 10000);
+        if (m_pWatch->OnVanished(change.name)) TellUnplugged(change.name);
     }
     ReconnectIfDue();
+    // The line hung up, but the watcher never saw the adapter go: it came
+    // back between two looks. Once this fresh look finds it there, one try.
+    brelko::CStatusView* logic = m_frame.StatusLogic();
+    if (logic && m_frame.m_pStatusView && !m_frame.IsBusy() && !logic->GoneDevice().empty() && !m_pWatch->Waiting() &&
+        !m_strPort.empty() && m_pWatcher->IsPresent(m_strPort) && !m_bTriedWhilePresent) {
+        m_bTriedWhilePresent = true;
+        ++m_nReconnects;
+        m_frame.m_pStatusView->Connect();
+    }
 }
+
+void AdapterMonitor::TellUnplugged(const std::string& name) {
+    // Told once, where the user looks: the status window and the status bar.
+    ++m_nTold;
+    const std::string text = FormatArgs(LoadString(IDS_ADAPTER_UNPLUGGED), {name});
+    if (brelko::CStatusView* logic = m_frame.StatusLogic()) {
+        logic->m_strProgress = text;
+        // The state line says it until the adapter is back; a course that
+        // runs ends first (the port is closed then).
+        logic->SetDeviceGone(name);
+        if (!m_frame.IsBusy()) m_frame.CloseVanishedPort();
+        m_frame.m_pStatusView->Invalidate(true);
+    }
+    m_frame.statusBar()->showMessage(Q(text), 10000);
+}
+
+void AdapterMonitor::OnLineVanished() {
+    // The line hung up before the watcher looked: if the adapter is not
+    // there, it is as unplugged as if the watcher had seen it go, and its
+    // return reconnects. If it looks there, the next look decides.
+    m_bTriedWhilePresent = false;
+    if (m_strPort.empty() || m_pWatcher->IsPresent(m_strPort)) return;
+    if (m_pWatch->OnVanished(m_strPort)) TellUnplugged(m_strPort);
+}
+
+bool AdapterMonitor::AdapterGone() const { return m_pWatch->Waiting(); }
 
 void AdapterMonitor::ReconnectIfDue() {
     if (!m_frame.m_pStatusView || !m_frame.StatusLogic()) return;

@@ -1,7 +1,8 @@
 // The adapter of the configured port, watched while the program runs: when
 // it is unplugged the user is told once (status line 4 and the status bar),
-// and when the same adapter (by its stable name) returns the program
-// reconnects on its own, once no exchange runs. Woken by the device
+// the state line says so, the port is closed and the device commands wait;
+// when the same adapter (by its stable name) returns the program reconnects
+// on its own, once no exchange runs. Woken by the device
 // watcher's descriptor through the event loop: it never polls or spins.
 #pragma once
 
@@ -43,11 +44,16 @@ public:
     // Reconnects when the adapter is back and the line is idle; the frame
     // calls it whenever a course ends.
     void ReconnectIfDue();
+    // Unplugged and not back yet.
+    bool AdapterGone() const;
+    // A course ended with the line gone: the watcher may not have looked yet.
+    void OnLineVanished();
     int TimesTold() const { return m_nTold; }
     int Reconnects() const { return m_nReconnects; }
 
 private:
     void OnWoken();
+    void TellUnplugged(const std::string& name);
 
     CMainFrame& m_frame;
     std::unique_ptr<DeviceWatcher> m_pWatcher;
@@ -56,6 +62,7 @@ private:
     std::string m_strPort;
     int m_nTold = 0;
     int m_nReconnects = 0;
+    bool m_bTriedWhilePresent = false;  // a reconnect tried since the last change of the adapter
 };
 
 }  // namespace brelko::app

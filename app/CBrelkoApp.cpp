@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMdiArea>
 #include <QTimer>
@@ -37,13 +38,15 @@ static void InitResources() { Q_INIT_RESOURCE(brelko); }
 
 namespace brelko::app {
 
-FileDialogRequest BackupDialogRequest(bool save);  // MainFrameCommands.cpp
+FileDialogRequest BackupDialogRequest(bool save, unsigned command);  // MainFrameCommands.cpp
 
 CBrelkoApp* BrelkoApp() { return dynamic_cast<CBrelkoApp*>(AfxGetApp()); }
 
 CBrelkoApp::CBrelkoApp(AppOptions options)
     : m_options(std::move(options)), m_pQueue(std::make_unique<QtPostQueue>()) {
     InitResources();
+    // Every window carries the program's icon, the child windows too.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brelko.svg")));
     MapCommand(ID_APP_ABOUT, [this](unsigned) { OnAppAbout(); });
     MapCommand(ID_OPTIONS, [this](unsigned) { OnOptions(); });
     MapCommand(ID_SEND_SETUP, [this](unsigned) { OnSendSetup(); });
@@ -109,16 +112,19 @@ bool CBrelkoApp::InitInstance() {
     // Open requests of later starts (the file manager's "open with").
     if (m_options.singleInstance) {
         m_pSingleInstance = std::make_unique<SingleInstance>(Profile::Path());
-        m_pSingleInstance->Listen([this](const std::string& path) {
-            if (m_pMainFrame) {
-                m_pMainFrame->raise();
-                m_pMainFrame->activateWindow();
-            }
-            OpenDocumentFile(path);
-        });
+        m_pSingleInstance->Listen(
+            [this](const std::string& path) {
+                if (m_pMainFrame) m_pMainFrame->RaiseToFront();
+                OpenDocumentFile(path);
+            },
+            [this] {
+                // A second plain start: this window, not a second one that
+                // would fight over the port and the settings file.
+                if (m_pMainFrame) m_pMainFrame->RaiseToFront();
+            });
     }
     // A file named on the command line is not opened: only --open does that.
-    m_pMainFrame->resize(1024, 720);
+    m_pMainFrame->RestoreGeometry();
     m_pMainFrame->show();
     m_pMainFrame->ToggleStatusWindow();
     m_pMainFrame->ApplyLineSettings();
@@ -272,14 +278,17 @@ void CBrelkoApp::OnOptions() {
 }
 
 std::string CBrelkoApp::FileOpenFilter() const {
+    // Every kind the program opens at once first, then each kind, then all files.
     std::string filter;
+    std::string supported;
     for (const auto& docTemplate : m_templates) {
         const std::string name = docTemplate->GetDocString(DocString::FilterName);
         const std::string ext = docTemplate->GetDocString(DocString::FilterExt);
         if (name.empty() || ext.empty()) continue;
         filter += name + "|*" + ext + "|";
+        supported += (supported.empty() ? "*" : ";*") + ext;
     }
-    return filter + LoadString(AFX_IDS_ALLFILTER) + "|*||";
+    return LoadString(IDS_ALL_SUPPORTED) + "|" + supported + "|" + filter + LoadString(AFX_IDS_ALLFILTER) + "|*||";
 }
 
 void CBrelkoApp::OnFileOpen() {
@@ -298,7 +307,7 @@ void CBrelkoApp::OnOpenRecentFile(unsigned id) {
 }
 
 void CBrelkoApp::OnSendSetup() {
-    const std::string chosen = RunFileDialog(BackupDialogRequest(false));
+    const std::string chosen = RunFileDialog(BackupDialogRequest(false, ID_SEND_SETUP));
     if (chosen.empty()) return;
     std::string ext = QFileInfo(Q(chosen)).suffix().toLower().toStdString();
     if (ext != "asc") return;

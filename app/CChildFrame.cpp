@@ -1,6 +1,7 @@
 #include "CChildFrame.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMdiArea>
 
 #include "CDataDocument.h"
@@ -13,6 +14,8 @@ namespace brelko::app {
 CChildFrame::CChildFrame(CMainFrame& mainFrame) : m_mainFrame(mainFrame) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("documentFrame"));
+    // The program's own icon in the title bar, not the toolkit's.
+    setWindowIcon(QIcon(QStringLiteral(":/icons/brelko.svg")));
     // The system menu's own shortcuts would compete with the accelerator
     // tables (Ctrl+F4 closes through the document, which asks first).
     setSystemMenu(nullptr);

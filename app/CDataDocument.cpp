@@ -1,6 +1,7 @@
 #include "CDataDocument.h"
 
 #include <QFileInfo>
+#include <vector>
 
 #include "CBrelkoApp.h"
 #include "CMTX.h"
@@ -53,7 +54,9 @@ void CDataDoc::SetModifiedFlag(bool modified) {
 }
 
 bool CDataDoc::OnOpenDocument(const std::string& path, std::string* error) {
-    return brelko::CDataDoc::OnOpenDocument(path, error);
+    if (!brelko::CDataDoc::OnOpenDocument(path, error)) return false;
+    m_bLanguageText = Kind() == DataDocKind::Text && EndsWithNoCase(path, ".txt");
+    return true;
 }
 
 bool CDataDoc::OnSaveDocument(const std::string& path, std::string* error) {
@@ -97,7 +100,27 @@ CDataDoc::SaveAsSetup CDataDoc::SaveAsDialogSetup() const {
     return setup;
 }
 
-void CDataDoc::OnFileSaveAs() {
+void CDataDoc::OnFileSaveAs() { SaveAs(); }
+
+namespace {
+
+// The extensions a Save As filter text offers: ".mtx", ".tga", ".png".
+std::vector<std::string> OfferedExtensions(const std::string& filter) {
+    std::vector<std::string> offered;
+    std::size_t start = 0;
+    for (int field = 0;; ++field) {
+        const std::size_t bar = filter.find('|', start);
+        const std::string part = filter.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        if (field % 2 == 1 && !part.empty()) offered.push_back(ExtensionOfPattern(part));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return offered;
+}
+
+}  // namespace
+
+bool CDataDoc::SaveAs() {
     const SaveAsSetup setup = SaveAsDialogSetup();
     FileDialogRequest request;
     request.save = true;
@@ -106,19 +129,34 @@ void CDataDoc::OnFileSaveAs() {
     request.defaultExtension = setup.defaultExtension;
     request.startFolder = setup.startFolder;
     request.fileName = setup.proposedName;
-    const std::string chosen = RunFileDialog(request);
-    if (chosen.empty()) return;
+    const FileChoice choice = ChooseFile(request);
+    std::string chosen = choice.path;
+    if (chosen.empty()) return false;
+    if (IsPicture() && !choice.filterExtension.empty()) {
+        // A picture is written in a format its name or its filter names,
+        // never in a third one: a name with an extension none of the
+        // filters has takes the chosen filter's as well.
+        bool known = false;
+        for (const std::string& ext : OfferedExtensions(setup.filter)) known = known || EndsWithNoCase(chosen, ext);
+        if (!known) {
+            chosen += choice.filterExtension;
+            if (QFileInfo::exists(Q(chosen)) &&
+                AfxMessageBox(FormatPercent1(LoadString(IDS_REPLACE_FILE), chosen), MessageButtons::YesNo,
+                              MessageIcon::Warning) != MessageResult::Yes)
+                return false;
+        }
+    }
     if (EndsWithNoCase(chosen, ".png")) {
         // A copy: the document stays what it was.
-        DoSave(chosen, false);
-        return;
+        return DoSave(chosen, false);
     }
     SetPathName(chosen);
-    DoSave(chosen, false);  // a failed save leaves the new path name set
-    CBrelkoApp* app = BrelkoApp();
-    if (!app) return;
-    if (setup.defaultExtension == ".txt") app->m_strTextPath = chosen;
-    if (setup.defaultExtension == ".mtx") app->m_strPicturePath = chosen;
+    const bool saved = DoSave(chosen, false);  // a failed save leaves the new path name set
+    if (CBrelkoApp* app = BrelkoApp()) {
+        if (setup.defaultExtension == ".txt") app->m_strTextPath = chosen;
+        if (setup.defaultExtension == ".mtx") app->m_strPicturePath = chosen;
+    }
+    return saved;
 }
 
 bool CDataDoc::SaveModified() {
@@ -126,7 +164,9 @@ bool CDataDoc::SaveModified() {
     const std::string question = FormatPercent1(LoadString(AFX_IDP_ASK_TO_SAVE), GetTitle());
     switch (AfxMessageBox(question, MessageButtons::YesNoCancel, MessageIcon::Question)) {
     case MessageResult::Cancel: return false;
-    case MessageResult::Yes: OnFileSaveAs(); return true;  // whether or not the user saved
+    // Closing goes on only when the save happened: a cancelled dialog or a
+    // failed save keeps the document.
+    case MessageResult::Yes: return SaveAs();
     default: return true;
     }
 }

@@ -31,8 +31,12 @@ public:
     void UpdateAllViews() override { CDocument::UpdateAllViews(nullptr); }
 
     // Save As: filters by kind (an MTX picture offers Targa, and PNG, too),
-    // the start folder and the remembered paths, the proposed name.
+    // the start folder and the remembered paths, the proposed name. The
+    // filter chosen decides the format of a name typed without a known
+    // extension; a known extension decides it itself.
     void OnFileSaveAs() override;
+    // The same; true when the document (or, for PNG, its copy) was saved.
+    bool SaveAs();
 
     // What Save As offers, for the tests: the classic filter text, the start
     // folder and the proposed name.
@@ -45,7 +49,11 @@ public:
     SaveAsSetup SaveAsDialogSetup() const;
 
     // A comparison with the vision system: its view marks the changed lines.
+    // It is a report: nothing is ever sent from it.
     bool m_bComparison = false;
+    // A language text: fetched with Get Language, or a .txt file opened as
+    // text. Only such a text is sent by Send Language as it stands.
+    bool m_bLanguageText = false;
 };
 
 }  // namespace brelko::app

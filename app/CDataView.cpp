@@ -67,7 +67,9 @@ CDataView::CDataView(CMainFrame& mainFrame, CChildFrame& frame)
     m_wndText->setReadOnly(true);
     m_wndText->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_wndText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_wndText->setAccessibleName(Str(IDS_NAME_DOCUMENT_TEXT));
     m_wndText->hide();
+    setAccessibleName(Str(IDS_NAME_PICTURE));
     MapZoomCommands();
     m_pWnd = std::make_unique<Window>(BrelkoApp()->PostQueue(), *this);
 }
@@ -91,9 +93,9 @@ std::shared_ptr<CText> CDataView::Text() const {
 // ---------------------------------------------------------------- updates
 
 void CDataView::OnInitialUpdate() {
-    // The new window takes the document area right of the status strip, over
-    // its full height.
-    if (QMdiArea* area = m_mainFrame.MdiArea()) m_frame.setGeometry(QRect(QPoint(0, 0), area->viewport()->size()));
+    // The first window takes the document area right of the status strip,
+    // over its full height; the next ones cascade from there.
+    if (m_mainFrame.MdiArea()) m_frame.setGeometry(m_mainFrame.NewWindowGeometry());
     OnUpdate(nullptr);
 }
 
@@ -112,6 +114,8 @@ void CDataView::OnUpdate(CView* sender) {
 
 void CDataView::OnTitleChanged() {
     m_frame.UpdateTitle();
+    // The strip's line about the active document follows it too.
+    if (m_mainFrame.m_pStatusView) m_mainFrame.m_pStatusView->Invalidate(false);
     // The title bar tells what the picture is.
     CDataDoc* document = Document();
     if (document && document->IsPicture() && document->m_pData && document->m_pData->m_bValid)
@@ -346,7 +350,7 @@ void CDataView::MapZoomCommands() {
         ui.Enable(!m_picture.image.isNull());
     });
     MapCommand(ID_SEND_LANGUAGE, [this](unsigned) { SendLanguage(); }, [this](CCmdUI& ui) {
-        ui.Enable(!m_mainFrame.IsBusy());
+        ui.Enable(m_mainFrame.CanStartTransfer());
     });
 }
 
@@ -368,182 +372,6 @@ void CDataView::Zoom(unsigned command) {
 void CDataView::CopyPicture() {
     if (m_picture.image.isNull()) return;
     QApplication::clipboard()->setImage(m_picture.image);
-}
-
-// ---------------------------------------------------------------- transfers
-
-namespace {
-
-// Closes a document once the handler that asked has returned: the view that
-// asks is one of the things that go.
-void CloseLater(CDataDoc* document, QWidget* frame) {
-    QPointer<QWidget> guard(frame);
-    QTimer::singleShot(0, frame, [guard, document] {
-        if (guard && !document->IsClosing()) document->OnCloseDocument();
-    });
-}
-
-}  // namespace
-
-bool CDataView::FetchPicture() {
-    CDataDoc* document = Document();
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    if (!document || !status || !document->m_pData) return false;
-    if (!status->m_pLine->m_bReady) {
-        // The empty picture window goes again.
-        CloseLater(document, &m_frame);
-        return false;
-    }
-    const CommandStart started = brelko::FetchPicture(*status, *document->m_pData, Handle());
-    if (started == CommandStart::NotReady) CloseLater(document, &m_frame);
-    return started == CommandStart::Started;
-}
-
-bool CDataView::FetchBackup() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    return brelko::FetchBackup(*status, *text, Handle()) == CommandStart::Started;
-}
-
-bool CDataView::FetchMenus() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    return brelko::FetchMenus(*status, *text, Handle()) == CommandStart::Started;
-}
-
-bool CDataView::FetchLanguage() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    return brelko::FetchLanguage(*status, *text, Handle()) == CommandStart::Started;
-}
-
-bool CDataView::ConfirmSendFile(int kind) {
-    std::shared_ptr<CText> text = Text();
-    if (!text) return false;
-    const SendFileCheck check = CheckSendFile(static_cast<SendFileKind>(kind), text->GetText());
-    if (check.Ok()) return true;
-    // An empty file is never sent; a file that is no text, or too large for
-    // the system, only when the user insists.
-    CDataDoc* document = Document();
-    std::string question = (document ? document->GetPathName() + "\n" : std::string()) + check.Reason();
-    if (!check.Overridable()) {
-        AfxMessageBox(question, MessageButtons::Ok, MessageIcon::Warning);
-        return false;
-    }
-    question += "\n" + check.SizeAndTime() + "\n\n" + LoadString(IDS_SEND_ANYWAY);
-    return AfxMessageBox(question, MessageButtons::YesNo, MessageIcon::Warning) == MessageResult::Yes;
-}
-
-bool CDataView::SendBackup() {
-    CDataDoc* document = Document();
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!document || !status || !text) return false;
-    if (status->IsExchangeRunning()) {
-        // Opened from the recent-file list while a transfer runs.
-        CloseLater(document, &m_frame);
-        return false;
-    }
-    if (!status->m_pLine->m_bReady) return false;
-    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Backup))) return false;
-    // The system's current settings are saved first; the file goes only
-    // when that copy is safe.
-    RestoreOptions options;
-    options.safetyCopy = SafetyCopyEnabled();
-    options.restoredFile = document->GetPathName();
-    if (ConfirmRestoreEnabled()) {
-        // What the restore would change, shown once the current settings
-        // are here; the question comes after the course's own call returned.
-        const std::string name = S(QFileInfo(Q(document->GetPathName())).fileName());
-        options.confirm = [this, name, text](const std::string& current, std::function<void(bool)> answer) {
-            QTimer::singleShot(0, this, [name, text, current, answer] {
-                answer(AskBeforeRestore(name, current, text->GetText()));
-            });
-        };
-    }
-    m_pRestore = std::make_unique<RestoreCourse>(*status, text, options);
-    m_pRestore->OnStage([this](RestoreStage stage) { OnRestoreStage(static_cast<int>(stage)); });
-    if (m_pRestore->Start()) return true;
-    OnRestoreStage(static_cast<int>(RestoreStage::Done));
-    return false;
-}
-
-void CDataView::OnRestoreStage(int stage) {
-    if (!m_pRestore || static_cast<RestoreStage>(stage) != RestoreStage::Done) return;
-    const RestoreOutcome outcome = m_pRestore->Outcome();
-    std::string text;
-    for (const std::string& line : outcome.Messages()) text += (text.empty() ? "" : "\n") + line;
-    // The course is over: let it go once its own call has returned.
-    QTimer::singleShot(0, this, [this] { m_pRestore.reset(); });
-    if (text.empty()) return;
-    if (outcome.end == RestoreEnd::Completed) {
-        m_mainFrame.statusBar()->showMessage(Q(text).replace('\n', QStringLiteral("  ")), 15000);
-        return;
-    }
-    // Half a restore, or none at all: the user must know, and which file
-    // brings the old settings back.
-    m_mainFrame.RunWhenNoModal([text] { AfxMessageBox(text, MessageButtons::Ok, MessageIcon::Warning); });
-}
-
-bool CDataView::SendLanguage() {
-    CDataDoc* document = Document();
-    if (!document || document->Kind() != DataDocKind::Text) {
-        m_mainFrame.OnSendLanguage();
-        return false;
-    }
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    if (!status->m_pLine->m_bReady || status->IsExchangeRunning()) return false;
-    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Language))) return false;
-    return brelko::SendLanguage(*status, *text, Handle()) == CommandStart::Started;
-}
-
-void CDataView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
-    (void)wParam;
-    if (msg == WM_DATA_UPDATE) OnDataUpdate(lParam);
-}
-
-void CDataView::OnDataUpdate(LPARAM what) {
-    viewport()->update();
-    switch (what) {
-    case 0:  // the text grew
-        RequestTextUpdate();
-        break;
-    case 1:
-        OnPictureComplete();
-        break;
-    case 2:
-        RequestTextUpdate();
-        OnTextReceived();
-        break;
-    default:  // 3: a sending ended
-        break;
-    }
-}
-
-void CDataView::OnPictureComplete() {
-    CDataDoc* document = Document();
-    if (!document) return;
-    RedrawPicture();
-    OnTitleChanged();
-    document->SetModifiedFlag(true);
-    // The question waits for any message box already up (a checksum error).
-    QPointer<QWidget> guard(&m_frame);
-    m_mainFrame.RunWhenNoModal([guard, document] {
-        if (guard && !document->IsClosing()) document->SaveModified();
-    });
-}
-
-void CDataView::OnTextReceived() {
-    CDataDoc* document = Document();
-    if (!document || document->Kind() != DataDocKind::Backup) return;
-    // The reception's outcome (line errors, silence, a vanished device) is
-    // known once its transfer has ended: the backup is stored then.
-    m_mainFrame.WhenTransferDone(&m_frame, [this, document] { m_mainFrame.StoreReceivedBackup(*document, *this); });
 }
 
 }  // namespace brelko::app

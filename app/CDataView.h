@@ -53,6 +53,9 @@ public:
     bool FetchLanguage();
     bool SendBackup();
     bool SendLanguage();
+    // A second Esc stopped the restore of this view halfway: the user is
+    // told at once.
+    void OnRestoreForced();
 
     // The window that the transfers' data-update messages reach.
     WindowHandle Handle() const;
@@ -98,6 +101,7 @@ private:
     // Asks "send anyway?" for a file the system should not get; true to send.
     bool ConfirmSendFile(int kind);
     void OnRestoreStage(int stage);
+    void CloseIfEmptyAfterCourse();
 
     CMainFrame& m_mainFrame;
     CChildFrame& m_frame;
@@ -109,6 +113,7 @@ private:
     bool m_bShrinkOnShow = true;
     bool m_bTextUpdatePending = false;
     std::unique_ptr<RestoreCourse> m_pRestore;  // the restore of this document, while it runs
+    bool m_bForcedTold = false;                 // its stop halfway was told as it was decided
     std::unique_ptr<Window> m_pWnd;  // last: messages reach a complete view
 };
 

@@ -13,9 +13,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <set>
 
 #include "CBrelkoApp.h"
 #include "CChildFrame.h"
@@ -60,6 +62,9 @@ const std::vector<Accelerator>& Accelerators() {
         {QKeySequence(Qt::CTRL | Qt::Key_F4), ID_VIEW_STATUS, ID_FILE_CLOSE},
         {QKeySequence(Qt::Key_F6), ID_NEXT_PANE, ID_NEXT_PANE},
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), ID_PREV_PANE, ID_PREV_PANE},
+        // The Window menu's: from one document window to the next.
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), ID_WINDOW_NEXT, ID_WINDOW_NEXT},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), ID_WINDOW_PREVIOUS, ID_WINDOW_PREVIOUS},
         // Beyond the classic tables: Esc stops a running transfer.
         {QKeySequence(Qt::Key_Escape), ID_CANCEL_TRANSFER, ID_CANCEL_TRANSFER},
     };
@@ -80,6 +85,7 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
     Profile::WriteInt("Custom", "Status", m_bStatusShown == 0 ? 1 : 0);
+    SaveGeometry();
     // Document windows go before the status window, whose logic owns the line.
     if (m_pMdiArea) {
         const auto windows = m_pMdiArea->subWindowList();
@@ -100,11 +106,24 @@ bool CMainFrame::LoadFrame(unsigned resourceId) {
     m_pClientLayout = new QHBoxLayout(m_pClient);
     m_pClientLayout->setContentsMargins(0, 0, 0, 0);
     m_pClientLayout->setSpacing(0);
-    m_pMdiArea = new QMdiArea(m_pClient);
+    // The strip and the document area share the client area; the user may
+    // widen the strip by its splitter handle.
+    m_pSplitter = new QSplitter(Qt::Horizontal, m_pClient);
+    m_pSplitter->setObjectName(QStringLiteral("stripSplitter"));
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pSplitter->setHandleWidth(5);
+    m_pClientLayout->addWidget(m_pSplitter, 1);
+    m_pMdiArea = new QMdiArea(m_pSplitter);
     m_pMdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_pClientLayout->addWidget(m_pMdiArea, 1);
+    m_pSplitter->addWidget(m_pMdiArea);
+    m_pSplitter->setStretchFactor(1, 1);
+    connect(m_pSplitter, &QSplitter::splitterMoved, this, [this] {
+        const int client = m_pSplitter->width();
+        if (client > 0 && m_pStatusFrame && m_pStatusFrame->isVisible())
+            m_fStripShare = static_cast<double>(m_pSplitter->sizes().value(0)) / client;
+    });
     setCentralWidget(m_pClient);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
@@ -182,6 +201,16 @@ void CMainFrame::LoadMenuBar() {
                 }
                 QAction* action = MakeAction(item.command, Q(item.text));
                 target->addAction(action);
+                // A button whose command has no prompt of its own (Open,
+                // Save, About) is named as its menu item, for its tooltip
+                // and for the accessibility tools.
+                if (auto button = m_toolbarActions.find(item.command);
+                    button != m_toolbarActions.end() && ToolTipOf(item.command).isEmpty() && PromptOf(item.command).isEmpty()) {
+                    QString name = Q(item.text).section('\t', 0, 0).remove('&');
+                    if (name.endsWith(QStringLiteral("..."))) name.chop(3);
+                    button->second->setText(name);
+                    button->second->setToolTip(name);
+                }
                 if (item.command == ID_FILE_MRU_FILE1) {
                     // The recent files take the place of this item when the menu opens.
                     connect(target, &QMenu::aboutToShow, this, [this, target, action] { UpdateRecentFileMenu(target, action); });
@@ -191,12 +220,18 @@ void CMainFrame::LoadMenuBar() {
             }
         }
     };
+    int popups = 0;
+    for (const MenuItem& popup : menu->items) popups += popup.kind == MenuItem::Kind::Popup ? 1 : 0;
     for (const MenuItem& popup : menu->items) {
         if (popup.kind != MenuItem::Kind::Popup) continue;
+        // The Window menu stands before the last one (Help) in whatever
+        // menu the language brings.
+        if (--popups == 0) AddWindowMenu(bar);
         QMenu* target = bar->addMenu(Q(popup.text));
         fill(target, popup.items);
         connect(target, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     }
+    NameControls();
     UpdateCommandUI();
 }
 
@@ -232,7 +267,6 @@ void CMainFrame::UpdateRecentFileMenu(QMenu* menu, QAction* placeholder) {
 bool CMainFrame::CreateToolBars() {
     m_pToolBar = new QToolBar(this);
     m_pToolBar->setObjectName(QStringLiteral("toolBar128"));
-    m_pToolBar->setWindowTitle(QStringLiteral("128"));
     m_pToolBar->setIconSize(QSize(16, 15));
     m_pToolBar->addAction(m_toolbarActions[ID_FILE_OPEN]);
     m_pToolBar->addAction(m_toolbarActions[ID_FILE_SAVE]);
@@ -243,7 +277,6 @@ bool CMainFrame::CreateToolBars() {
 
     m_pTransferBar = new QToolBar(this);
     m_pTransferBar->setObjectName(QStringLiteral("toolBar150"));
-    m_pTransferBar->setWindowTitle(QStringLiteral("150"));
     m_pTransferBar->setIconSize(QSize(29, 15));
     m_pTransferBar->addAction(m_toolbarActions[ID_SEND_SETUP]);
     m_pTransferBar->addAction(m_toolbarActions[ID_GET_SETUP]);
@@ -291,6 +324,7 @@ bool CMainFrame::CreateStatusBar() {
     makePane(QStringLiteral("paneCap"), false);
     makePane(QStringLiteral("paneNum"), false);
     makePane(QStringLiteral("paneScrl"), false);
+    NameControls();
     UpdateIndicatorPanes();
     return true;
 }
@@ -322,10 +356,14 @@ void CMainFrame::MapCommands() {
     MapCommand(ID_APP_EXIT, [this](unsigned) { close(); });
     MapCommand(ID_NEXT_PANE, [this](unsigned) { OnNextPane(true); });
     MapCommand(ID_PREV_PANE, [this](unsigned) { OnNextPane(false); });
-    // The transfer rule: one update handler for the whole range.
-    const auto transferRule = [this](CCmdUI& ui) { ui.Enable(m_bStatusNotCreated != 0 || !IsBusy()); };
+    // The transfer rule: one update handler for the whole range. A device
+    // command that cannot run now (no system identified, an exchange
+    // running) is greyed, never a file dialog that then does nothing; the
+    // state line says why. Connect only waits for the running exchange.
+    const auto transferRule = [this](CCmdUI& ui) { ui.Enable(m_bStatusNotCreated != 0 || CanStartTransfer()); };
+    const auto connectRule = [this](CCmdUI& ui) { ui.Enable(m_bStatusNotCreated != 0 || !IsBusy()); };
     MapCommand(ID_GET_SETUP, [this](unsigned) { OnGetSetup(); }, transferRule);
-    MapCommand(ID_CONNECT, [this](unsigned) { OnConnect(); }, transferRule);
+    MapCommand(ID_CONNECT, [this](unsigned) { OnConnect(); }, connectRule);
     MapCommand(ID_GET_PICTURE, [this](unsigned) { OnGetPicture(); }, transferRule);
     MapCommand(ID_GET_MENU, [this](unsigned) { OnGetMenu(); }, transferRule);
     MapCommand(ID_GET_LANGUAGE, [this](unsigned) { OnGetLanguage(); }, transferRule);
@@ -334,6 +372,11 @@ void CMainFrame::MapCommands() {
     MapCommand(ID_COMPARE_SYSTEM, [this](unsigned) { OnCompareSystem(); }, transferRule);
     MapCommand(ID_CANCEL_TRANSFER, [this](unsigned) { OnCancelTransfer(); },
                [this](CCmdUI& ui) { ui.Enable(m_bStatusNotCreated == 0 && IsBusy()); });
+    const auto anyWindow = [this](CCmdUI& ui) { ui.Enable(!DocumentWindows().empty()); };
+    MapCommand(ID_WINDOW_CASCADE, [this](unsigned) { m_pMdiArea->cascadeSubWindows(); }, anyWindow);
+    MapCommand(ID_WINDOW_TILE, [this](unsigned) { m_pMdiArea->tileSubWindows(); }, anyWindow);
+    MapCommand(ID_WINDOW_NEXT, [this](unsigned) { ActivateNextWindow(true); }, anyWindow);
+    MapCommand(ID_WINDOW_PREVIOUS, [this](unsigned) { ActivateNextWindow(false); }, anyWindow);
 }
 
 // ---------------------------------------------------------------- status window
@@ -347,8 +390,14 @@ bool CMainFrame::IsBusy() const {
     return logic && logic->IsExchangeRunning();
 }
 
+bool CMainFrame::CanStartTransfer() const {
+    const brelko::CStatusView* logic = StatusLogic();
+    return logic && !logic->IsExchangeRunning() && logic->m_pLine->m_bReady != 0;
+}
+
 void CMainFrame::InsertStatusFrame(CChildFrameStatus* frame) {
-    m_pClientLayout->insertWidget(0, frame);
+    m_pSplitter->insertWidget(0, frame);
+    m_pSplitter->setStretchFactor(0, 0);
 }
 
 void CMainFrame::ToggleStatusWindow() {
@@ -359,6 +408,13 @@ void CMainFrame::ToggleStatusWindow() {
         m_pStatusView = dynamic_cast<CStatusViewWnd*>(document->GetFirstView());
         m_pStatusFrame = m_pStatusView ? static_cast<CChildFrameStatus*>(m_pStatusView->Frame()) : nullptr;
         m_bStatusNotCreated = 0;
+        // Whatever a course was and however it ended, the window tidies up
+        // after it once the status view has shown its end.
+        if (m_pStatusView)
+            m_pStatusView->Logic().AddCourseListener([this](const brelko::CourseOutcome& outcome) {
+                QTimer::singleShot(0, this, [this, outcome] { OnCourseEnded(outcome); });
+            });
+        NameControls();
     }
     if (!m_pStatusFrame) return;
     if (m_bStatusShown == 0) {
@@ -437,6 +493,7 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     UpdateIndicatorPanes();
+    UpdateWindowTitle();
     emit commandUIUpdated();
 }
 
@@ -486,79 +543,35 @@ void CMainFrame::OnToolbarToggle() {
 
 void CMainFrame::OnStatusBarToggle() { statusBar()->setVisible(!statusBar()->isVisible()); }
 
-void CMainFrame::OnNextPane(bool forward) {
-    // The panes of the window: the status strip and the active document.
-    QWidget* document = ActiveDataFrame() ? ActiveDataFrame()->widget() : nullptr;
-    QWidget* status = m_pStatusFrame && m_pStatusFrame->isVisible() && m_pStatusView ? m_pStatusView->TextControl() : nullptr;
-    (void)forward;  // with two panes both directions lead to the other one
-    QWidget* focused = QApplication::focusWidget();
-    const bool inStatus = status && focused && (focused == status || status->isAncestorOf(focused));
-    QWidget* next = inStatus ? document : (status ? status : document);
-    if (next) next->setFocus(Qt::OtherFocusReason);
-}
-
-// ---------------------------------------------------------------- activation and layout
-
-void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
-    auto* child = dynamic_cast<CChildFrame*>(window);
-    auto* document = child && child->View() ? dynamic_cast<CDataDoc*>(child->View()->GetDocument()) : nullptr;
-    if (document && document->Kind() == DataDocKind::Backup) {
-        // A backup window never shows: the status window tells the progress.
-        // The window the user had stays the active one.
-        window->hide();
-        QMdiSubWindow* previous = m_pLastActive;
-        if (previous && previous != window && previous->isVisible()) m_pMdiArea->setActiveSubWindow(previous);
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_bTerminating) {
+        event->accept();  // no one is there to answer
         return;
     }
-    if (window) m_pLastActive = window;
-    // The status window shows a line about the active document.
-    if (m_pStatusView) m_pStatusView->Invalidate(true);
-    UpdateWindowTitle();
-    RequestCommandUIUpdate();
-}
-
-void CMainFrame::UpdateWindowTitle() {
-    QString title = QStringLiteral("Brelko");
-    CDocument* document = GetActiveDocument();
-    if (document && dynamic_cast<CDataDoc*>(document)) {
-        title += QStringLiteral(" - ") + Q(document->GetTitle()) + QStringLiteral("[*]");
-        setWindowModified(document->IsModified());
-    } else {
-        setWindowModified(false);
-    }
-    if (windowTitle() != title) setWindowTitle(title);
-}
-
-void CMainFrame::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    if (m_pStatusView) m_pStatusView->Logic().LayOut();
-}
-
-void CMainFrame::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) RequestCommandUIUpdate();
-}
-
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // A lock key changes a pane at once rather than at the next idle update.
-    if (event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) RequestCommandUIUpdate();
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Every modified document is asked about first; Cancel keeps the program.
-    for (CDocument* document : BrelkoApp()->AllDocuments()) {
-        if (!document->SaveModified()) {
-            event->ignore();
-            return;
-        }
-    }
+    // A running transfer first: on Yes it is stopped, and the program ends
+    // once its course is over (this handler runs again then).
     if (!ConfirmQuitWhileBusy()) {
         event->ignore();
         return;
+    }
+    // Every modified document is asked about; Cancel keeps the program, and
+    // a later Exit asks afresh. A question runs the event loop, in which a
+    // document may close: the list is taken afresh after each one.
+    std::set<CDocument*> asked;
+    for (;;) {
+        CDocument* next = nullptr;
+        for (CDocument* document : BrelkoApp()->AllDocuments())
+            if (!asked.count(document) && !document->IsClosing()) {
+                next = document;
+                break;
+            }
+        if (!next) break;
+        asked.insert(next);
+        if (!next->SaveModified()) {
+            m_bQuitWhenIdle = false;
+            event->ignore();
+            return;
+        }
     }
     event->accept();
 }

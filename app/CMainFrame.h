@@ -24,12 +24,14 @@ class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
 class QShortcut;
+class QSplitter;
 class QTimer;
 class QToolBar;
 class QHBoxLayout;
 
 namespace brelko {
 class CStatusView;
+struct CourseOutcome;
 }
 
 namespace brelko::app {
@@ -69,14 +71,21 @@ public:
     // The core status logic behind the status window; null before it exists.
     brelko::CStatusView* StatusLogic() const;
     bool IsBusy() const;
+    // A device command can start: the system is identified and no exchange runs.
+    bool CanStartTransfer() const;
 
     // The area the document windows share, and the client area the status
     // strip takes its quarter of.
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     QWidget* ClientArea() const { return m_pClient; }
-    // The host of the status strip (left of the document area).
+    // The host of the status strip (left of the document area): a splitter
+    // pane that the user can widen.
     QWidget* StatusHost() const { return m_pClient; }
+    QSplitter* Splitter() const { return m_pSplitter; }
     void InsertStatusFrame(CChildFrameStatus* frame);
+    // Gives the strip its width: a quarter of the client area (`quarter`)
+    // until the user drags the splitter, then the share the user chose.
+    void PlaceStrip(int quarter);
 
     // The active document window's view, or the status view when no document
     // window is active (the status window is then the active child).
@@ -126,6 +135,28 @@ public:
     void StoreReceivedBackup(CDataDoc& document, CDataView& view);
     // Asks before quitting while a transfer runs; true when the program may end now.
     bool ConfirmQuitWhileBusy();
+    // Runs `task` once the running course has ended however it ended (a
+    // failed picture, a cancel, a vanished device), unless `context` is gone.
+    void WhenCourseEnds(QObject* context, std::function<void()> task);
+    // The restore that runs now, as its view tells; a second Esc reaches it.
+    void SetRunningRestore(CDataView* view);
+    // SIGTERM (logout, shutdown): the program ends as Exit does, without
+    // questions: a running transfer is stopped, the settings are written.
+    void Terminate();
+    // A later start on the same settings file asked for this window.
+    void RaiseToFront();
+    // The device of the port is gone: its port is closed (and reopened at
+    // once should the device be back after all). Not while a course runs.
+    void CloseVanishedPort();
+
+    // The document windows: where a new one goes (cascading from the top
+    // left of the document area), and the Window menu's cycling.
+    QRect NewWindowGeometry() const;
+    void ActivateNextWindow(bool forward);
+    std::vector<QMdiSubWindow*> DocumentWindows() const;
+    QMenu* WindowMenu() const { return m_pWindowMenu; }
+    // The frame's size and place, and the strip's share, from the last run.
+    void RestoreGeometry();
 
     // The settings of the line that the Options dialog changes besides the
     // port: the trace of the line (Custom/Trace, Custom/TraceFile) and the
@@ -164,10 +195,18 @@ private:
     void UpdateWindowTitle();
     void OnAccelerator(int key);
     CDataView* ActiveDataView() const;
+    void NameControls();
+    void AddWindowMenu(QMenuBar* bar);
+    void FillWindowList();
+    void SaveGeometry();
+    void OnCourseEnded(const brelko::CourseOutcome& outcome);
 
     QWidget* m_pClient = nullptr;
     QHBoxLayout* m_pClientLayout = nullptr;
+    QSplitter* m_pSplitter = nullptr;
+    double m_fStripShare = 0;  // of the client width, once the user dragged; 0: a quarter
     QMdiArea* m_pMdiArea = nullptr;
+    QMenu* m_pWindowMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;      // toolbar 128
     QToolBar* m_pTransferBar = nullptr;  // toolbar 150
     std::vector<QLabel*> m_panes;        // panes 0 to 5
@@ -183,7 +222,10 @@ private:
     std::vector<std::function<void()>> m_deferred;  // waiting for the modal dialog to close
     QTimer* m_pModalTimer = nullptr;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterTransfer;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterCourse;
+    QPointer<CDataView> m_pRestoreView;
     bool m_bQuitWhenIdle = false;
+    bool m_bTerminating = false;
     class AdapterMonitor* m_pAdapters = nullptr;  // a child of the frame
 };
 

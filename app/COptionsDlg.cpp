@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -24,6 +25,7 @@
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "Resources.h"
+#include "framework/Dialogs.h"
 #include "framework/QtText.h"
 #ifdef BRELKO_HAVE_SERIALDEVICES
 #include "PortInventory.h"
@@ -160,13 +162,22 @@ void COptionsDlg::BuildControls() {
     m_pTrace->setObjectName(QStringLiteral("traceLine"));
     m_pTraceFile = new QLineEdit(this);
     m_pTraceFile->setObjectName(QStringLiteral("traceFile"));
+    m_pTraceFile->setAccessibleName(m_pTrace->text().remove('&'));
     auto* browseTrace = new QPushButton(Str(IDS_BROWSE), this);
     browseTrace->setObjectName(QStringLiteral("browseTrace"));
+    browseTrace->setAccessibleName(Str(IDS_BROWSE).remove(QStringLiteral("...")) + QStringLiteral(": ") +
+                                   m_pTrace->text().remove('&'));
     browseTrace->setAutoDefault(false);
     connect(browseTrace, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, m_pTrace->text(), m_pTraceFile->text(), QString(),
-                                                          nullptr, QFileDialog::DontConfirmOverwrite);
-        if (!file.isEmpty()) m_pTraceFile->setText(file);
+        // The program's own file dialog: its size remembered, and no device
+        // in the folder read to tell its type.
+        FileDialogRequest request;
+        request.save = true;
+        request.title = S(m_pTrace->text().remove('&'));
+        request.fileName = S(m_pTraceFile->text());
+        request.startFolder = S(QFileInfo(m_pTraceFile->text()).absolutePath());
+        const std::string file = RunFileDialog(request);
+        if (!file.empty()) m_pTraceFile->setText(Q(file));
     });
     auto* traceRow = new QHBoxLayout;
     traceRow->addSpacing(20);

@@ -23,6 +23,7 @@
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "StatusFrame.h"
+#include "TransferFailure.h"
 #include "framework/CDocTemplate.h"
 #include "framework/Dialogs.h"
 #include "framework/QtText.h"
@@ -30,6 +31,13 @@
 namespace brelko::app {
 
 namespace {
+
+// The command's name, for the title of its dialog: "Back up", "Restore".
+std::string CommandName(unsigned id) {
+    const std::string text = LoadString(id);
+    const std::size_t feed = text.find('\n');
+    return feed == std::string::npos ? text : text.substr(feed + 1);
+}
 
 // The shared set-up of Back up, Restore and Send language: the template's
 // filter, the remembered path or else the data folder.
@@ -50,14 +58,16 @@ CDataView* FirstDataView(CDocument* document) {
 
 }  // namespace
 
-FileDialogRequest BackupDialogRequest(bool save) {
+FileDialogRequest BackupDialogRequest(bool save, unsigned command) {
     CBrelkoApp* app = BrelkoApp();
-    return TransferDialog(*app->m_pBackupTemplate, "*.asc", app->m_strBackupPath, save);
+    FileDialogRequest request = TransferDialog(*app->m_pBackupTemplate, "*.asc", app->m_strBackupPath, save);
+    request.title = CommandName(command);
+    return request;
 }
 
 void CMainFrame::OnGetSetup() {
     CBrelkoApp* app = BrelkoApp();
-    const std::string chosen = RunFileDialog(BackupDialogRequest(true));
+    const std::string chosen = RunFileDialog(BackupDialogRequest(true, ID_GET_SETUP));
     if (chosen.empty()) return;
     // The chosen file keeps what it holds until a complete backup replaces it.
     CDocument* document = app->m_pBackupTemplate->OpenDocumentFile(std::string(), true);
@@ -105,7 +115,9 @@ void CMainFrame::OnGetLanguage() { FetchText(false); }
 
 void CMainFrame::OnSendLanguage() {
     CBrelkoApp* app = BrelkoApp();
-    const std::string chosen = RunFileDialog(TransferDialog(*app->m_pTextTemplate, "*.txt", app->m_strTextPath, false));
+    FileDialogRequest request = TransferDialog(*app->m_pTextTemplate, "*.txt", app->m_strTextPath, false);
+    request.title = CommandName(ID_SEND_LANGUAGE);
+    const std::string chosen = RunFileDialog(request);
     if (chosen.empty()) return;
     CDocument* document = app->m_pTextTemplate->OpenDocumentFile(chosen, true);
     CDataView* view = FirstDataView(document);
@@ -115,14 +127,19 @@ void CMainFrame::OnSendLanguage() {
 }
 
 void CMainFrame::OnCompareSystem() {
-    const std::string chosen = RunFileDialog(BackupDialogRequest(false));
+    const std::string chosen = RunFileDialog(BackupDialogRequest(false, ID_COMPARE_SYSTEM));
     if (chosen.empty()) return;
     CompareWithSystem::Start(*this, chosen);
 }
 
 void CMainFrame::OnCancelTransfer() {
-    if (m_pStatusView) m_pStatusView->CancelTransfer();
+    if (!m_pStatusView) return;
+    const CancelReply reply = m_pStatusView->CancelTransfer();
+    // A restore stopped halfway is told now, not once the system is back.
+    if (reply.answer == CancelAnswer::Forced && m_pRestoreView) m_pRestoreView->OnRestoreForced();
 }
+
+void CMainFrame::SetRunningRestore(CDataView* view) { m_pRestoreView = view; }
 
 // ---------------------------------------------------------------- after a transfer
 
@@ -151,10 +168,7 @@ void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::i
         break;
     }
     case WM_EXCHANGE_STATE:
-        if (!IsBusy()) {
-            m_pProgress->hide();
-            if (m_bQuitWhenIdle) QTimer::singleShot(0, this, &QWidget::close);
-        }
+        if (!IsBusy()) m_pProgress->hide();
         break;
     default:
         break;
@@ -164,6 +178,77 @@ void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::i
 
 void CMainFrame::WhenTransferDone(QObject* context, std::function<void()> task) {
     m_afterTransfer.emplace_back(QPointer<QObject>(context), std::move(task));
+}
+
+void CMainFrame::WhenCourseEnds(QObject* context, std::function<void()> task) {
+    m_afterCourse.emplace_back(QPointer<QObject>(context), std::move(task));
+}
+
+void CMainFrame::OnCourseEnded(const brelko::CourseOutcome& outcome) {
+    brelko::CStatusView* logic = StatusLogic();
+    // A listener may have started the next course (a restore after its
+    // safety copy): the tidying waits for that one's end.
+    if (!logic || IsBusy()) return;
+    // However the course ended, nothing of it stays on the bar, and no empty
+    // window stays behind.
+    m_pProgress->hide();
+    auto tasks = std::move(m_afterCourse);
+    m_afterCourse.clear();
+    for (auto& [context, task] : tasks)
+        if (context) task();
+    // A device that vanished during the course: its port is closed and the
+    // state line says so, until it is back.
+    bool gone = outcome.failure == TransferFailure::DeviceGone && !outcome.ready;
+    std::string name = logic->m_pLine->Port() ? logic->m_pLine->Port()->Device() : std::string();
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    if (m_pAdapters && gone) m_pAdapters->OnLineVanished();
+    if (m_pAdapters && m_pAdapters->AdapterGone()) {
+        gone = true;
+        name = m_pAdapters->Followed();
+    }
+#endif
+    if (gone) {
+        if (logic->GoneDevice().empty()) logic->SetDeviceGone(name);
+        CloseVanishedPort();
+    }
+#ifdef BRELKO_HAVE_SERIALDEVICES
+    // An adapter that came back while the course ran is reconnected now.
+    if (m_pAdapters) m_pAdapters->ReconnectIfDue();
+#endif
+    // The program ends once the course is over, after any message about it
+    // was read.
+    if (m_bQuitWhenIdle)
+        RunWhenNoModal([this] {
+            if (m_bQuitWhenIdle && !IsBusy()) close();
+        });
+    RequestCommandUIUpdate();
+}
+
+void CMainFrame::CloseVanishedPort() {
+    brelko::CStatusView* logic = StatusLogic();
+    if (!logic || IsBusy()) return;
+    // Reopening closes the port of the device that went; should it open
+    // after all, the device is back and the program connects.
+    if (logic->m_pLine->Reopen()) {
+        logic->SetDeviceGone(std::string());
+        m_pStatusView->Connect();
+        return;
+    }
+    CDeviceLine& line = *logic->m_pLine;
+    line.m_bContact = line.m_bRightPort = line.m_bKnownSystem = line.m_bReady = 0;
+    m_pStatusView->Invalidate(true);
+    RequestCommandUIUpdate();
+}
+
+void CMainFrame::Terminate() {
+    // No one is there to answer a question: a running transfer is stopped
+    // (a restore too), and the program ends; the settings are written and
+    // the port closed (its lock file removed) as the objects go.
+    m_bQuitWhenIdle = false;
+    m_bTerminating = true;
+    if (brelko::CStatusView* logic = StatusLogic()) logic->m_pLine->RequestCancel();
+    // exit(), not quit(): quit() would close the windows first, and they ask.
+    QCoreApplication::exit(0);
 }
 
 void CMainFrame::RunWhenNoModal(std::function<void()> task) {
@@ -188,11 +273,17 @@ void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
     // Complete: replaces the chosen file. Kept after line errors or silence:
     // under its name only when no file has it, else beside it. Cut short:
     // the chosen file stays as it was.
-    const brelko::CStatusView* logic = StatusLogic();
+    brelko::CStatusView* logic = StatusLogic();
     auto text = std::dynamic_pointer_cast<CText>(document.m_pData);
     if (logic && text) {
         const BackupSave saved = SaveBackup(document.GetPathName(), logic->LastOutcome(), text->GetText());
         if (saved.written) BrelkoApp()->AddToRecentFileList(saved.path);
+        // Where the backup went stays on status line 4 until the next
+        // course, below what went wrong, if anything did.
+        const bool failed = logic->LastOutcome().receiveFailed;
+        logic->m_strProgress = (failed && !logic->m_strProgress.empty() ? logic->m_strProgress + "\n" : std::string()) +
+                               saved.message;
+        if (m_pStatusView) m_pStatusView->Invalidate(false);
         if (saved.placement == BackupPlacement::Replaced && saved.written) {
             statusBar()->showMessage(Q(saved.message), 10000);
         } else {
@@ -229,16 +320,9 @@ void CMainFrame::ApplyLineSettings() {
         trace.Stop();
     }
 #ifdef BRELKO_HAVE_SERIALDEVICES
-    if (!m_pAdapters) {
-        m_pAdapters = new AdapterMonitor(*this);
-        // An adapter that came back while a transfer ran is reconnected once
-        // the course has ended.
-        logic->AddCourseListener([this](const CourseOutcome&) {
-            QTimer::singleShot(0, this, [this] {
-                if (m_pAdapters) m_pAdapters->ReconnectIfDue();
-            });
-        });
-    }
+    // An adapter that came back while a transfer ran is reconnected once
+    // the course has ended (OnCourseEnded).
+    if (!m_pAdapters) m_pAdapters = new AdapterMonitor(*this);
     m_pAdapters->FollowConfiguredPort();
 #endif
 }

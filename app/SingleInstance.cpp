@@ -24,8 +24,9 @@ SingleInstance::SingleInstance(const std::string& settingsPath) : m_strName(Serv
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::Listen(std::function<void(const std::string&)> open) {
+bool SingleInstance::Listen(std::function<void(const std::string&)> open, std::function<void()> raise) {
     m_open = std::move(open);
+    m_raise = std::move(raise);
     m_pServer = std::make_unique<QLocalServer>();
     m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_pServer->listen(Q(m_strName))) {
@@ -49,6 +50,7 @@ bool SingleInstance::Listen(std::function<void(const std::string&)> open) {
                     socket->write("ok\n");
                     socket->flush();
                     QTimer::singleShot(0, this, [this, request = std::move(*files)] {
+                        if (request.empty() && m_raise) m_raise();
                         for (const std::string& file : request)
                             if (m_open) m_open(file);
                     });

@@ -31,6 +31,8 @@ CStatusViewWnd::CStatusViewWnd(CMainFrame& mainFrame, CChildFrameStatus& frame)
     m_wndText->setReadOnly(true);
     m_wndText->setFrameShape(QFrame::NoFrame);
     m_wndText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A long path (where a backup went, the safety copy) wraps too.
+    m_wndText->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_wndText->setFocusPolicy(Qt::ClickFocus);
     // Grey background and a fixed-pitch font, as the status lines always had.
     QPalette palette = m_wndText->palette();
@@ -62,15 +64,20 @@ void CStatusViewWnd::Connect() {
     }
 }
 
-void CStatusViewWnd::CancelTransfer() {
+CancelReply CStatusViewWnd::CancelTransfer() {
     const CancelReply reply = m_pLogic->RequestCancel();
     if (reply.answer == CancelAnswer::RestoreCannotStop) {
-        // A restore is never cut in the middle unless the user insists.
+        // A restore is never cut in the middle unless the user insists. Told
+        // on line 4 too, where it stays readable while the restore runs.
         const std::string text = FormatArgs(LoadString(IDS_RESTORE_CANNOT_STOP), {std::to_string(reply.secondsLeft)}) +
                                  " " + LoadString(IDS_RESTORE_STOP_AGAIN);
+        m_pLogic->m_strNotice = text;
         m_mainFrame.statusBar()->showMessage(Q(text), 3000);
+    } else if (reply.answer == CancelAnswer::Forced) {
+        m_pLogic->m_strNotice.clear();
     }
     Invalidate(false);
+    return reply;
 }
 
 void CStatusViewWnd::Invalidate(bool erase) {
@@ -112,9 +119,9 @@ Size CStatusViewWnd::GetClientAreaSize() {
 bool CStatusViewWnd::IsVisible() { return m_mainFrame.m_bStatusShown != 0; }
 
 void CStatusViewWnd::PlaceStatusFrame(const Rect& frame) {
-    // The strip keeps a quarter of the client width; the layout gives it the
-    // full height and the document area the rest.
-    if (m_frame.width() != frame.Width() || m_frame.minimumWidth() != frame.Width()) m_frame.setFixedWidth(frame.Width());
+    // The strip takes a quarter of the client width at full height until the
+    // user widens it by the splitter; the document area takes the rest.
+    m_mainFrame.PlaceStrip(frame.Width());
 }
 
 void CStatusViewWnd::Notify(const ExchangeEvent& event) {
@@ -125,7 +132,8 @@ CChildFrameStatus::CChildFrameStatus(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("statusFrame"));
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    setMinimumWidth(60);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "CStatusView.h"   // CancelReply
 #include "StatusWindow.h"  // the core's IStatusWindow
 #include "framework/CDocument.h"
 
@@ -58,7 +59,7 @@ public:
     void Connect();
     // Asks the running transfer to stop; a restore under way is not cut, and
     // line 4 says why and for how long it still runs.
-    void CancelTransfer();
+    CancelReply CancelTransfer();
 
     // Refreshes now if a refresh is pending.
     void RedrawNow();

@@ -2,21 +2,69 @@
 //   brelko [--ini FILE] [--lang en|da] [--simulate[=PRESET]] [--open FILE...]
 // A file named without --open is not opened: the program starts empty, as it
 // always has. --open hands the files to a program already running on the same
-// settings file, or opens them after start-up.
+// settings file, or opens them after start-up; a plain second start brings
+// the running program's window to the front instead of opening a second one.
+// SIGTERM, SIGHUP and SIGINT end the program as Exit does, without questions.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <cstdio>
+
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 #include "BrelkoVersion.h"
 #include "CBrelkoApp.h"
+#include "CMainFrame.h"
 #include "Options.h"
 #include "Profile.h"
 #include "SingleInstance.h"
 #include "SimulatorRunner.h"
 
 using namespace brelko;
+
+#ifndef _WIN32
+namespace {
+
+// The signal handler only writes a byte; the event loop does the rest.
+int g_signalPipe[2] = {-1, -1};
+
+void OnEndSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Logout, shutdown, a closed terminal or Ctrl+C: the program ends as Exit
+// does (the port closed and its lock file gone, the settings written).
+void EndOnSignals(app::CBrelkoApp& program, QObject* parent) {
+    if (::pipe(g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, parent, [&program, notifier] {
+        notifier->setEnabled(false);
+        if (app::CMainFrame* frame = program.MainFrame()) frame->Terminate();
+        else QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        ::sigaction(signal, &action, nullptr);
+        sigaddset(&ending, signal);
+    }
+    // A launcher may have left them blocked: they would never arrive.
+    ::pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
+}
+
+}  // namespace
+#endif
 
 int main(int argc, char** argv) {
     // The command line is read before Qt starts, so --help needs no display.
@@ -63,9 +111,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Brelko"));
     QApplication::setApplicationVersion(QString::fromLatin1(kBuildVersion));
     QApplication::setDesktopFileName(QStringLiteral("brelko"));
-    if (!options.openFiles.empty() && app::SingleInstance::SendToRunning(settings, options.openFiles)) return 0;
+    // One program per settings file: a running one takes the files, or
+    // comes to the front.
+    if (app::SingleInstance::SendToRunning(settings, options.openFiles)) return 0;
 
     app::CBrelkoApp brelkoApp(options);
     if (!brelkoApp.InitInstance()) return 1;
+#ifndef _WIN32
+    EndOnSignals(brelkoApp, &application);
+#endif
     return QApplication::exec();
 }

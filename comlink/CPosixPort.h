@@ -203,7 +203,9 @@ private:
     LineErrorCounters m_lastCounters;
     bool m_bVanished = false;
     bool m_bPseudoTerminal = false;
-    std::int64_t m_lineFreeAtUs = 0;  // steady clock: when the handed bytes are all out
+    // Steady clock: when the handed bytes are all out. A purge that stops a
+    // block may come from another thread than the writer's.
+    std::atomic<std::int64_t> m_lineFreeAtUs{0};
     bool m_bDeviceKeyHeld = false;
     unsigned long long m_deviceKey = 0;
     std::unique_ptr<UucpLock> m_pLock;  // held while the device is open

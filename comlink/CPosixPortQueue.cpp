@@ -34,12 +34,12 @@ void CPosixPort::NoteHanded(int count) {
     if (count <= 0 || m_config.BaudRate == 0) return;
     // Ten bits a byte on the line.
     const std::int64_t byteUs = 10'000'000 / static_cast<std::int64_t>(m_config.BaudRate);
-    m_lineFreeAtUs = std::max(m_lineFreeAtUs, NowUs()) + byteUs * count;
+    m_lineFreeAtUs = std::max(m_lineFreeAtUs.load(), NowUs()) + byteUs * count;
 }
 
 int CPosixPort::EstimatedBacklog() const {
     if (m_config.BaudRate == 0) return 0;
-    const std::int64_t left = m_lineFreeAtUs - NowUs();
+    const std::int64_t left = m_lineFreeAtUs.load() - NowUs();
     if (left <= 0) return 0;
     const std::int64_t byteUs = 10'000'000 / static_cast<std::int64_t>(m_config.BaudRate);
     return static_cast<int>((left + byteUs - 1) / byteUs);

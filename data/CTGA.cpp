@@ -4,6 +4,8 @@
 
 #include "CMTX.h"
 #include "Format.h"
+#include "ResourceIds.h"
+#include "Strings.h"
 
 namespace brelko {
 
@@ -111,6 +113,16 @@ void WriteTgaContent(ByteArchive& ar, const TgaContent& content) {
     ar.Write(content.pixels8.data(), content.pixels8.size());
 }
 
+namespace {
+
+// What a Targa made from an MTX picture is, in the user's language: "8 bit
+// TGA picture 320x240" in English, "8 bit TGA billede 320x240" in Danish.
+std::string ConvertedDescription(unsigned id, const TgaHeader& h) {
+    return FormatArgs(LoadString(id), {std::to_string(h.pixelDepth), std::to_string(h.width), std::to_string(h.height)});
+}
+
+}  // namespace
+
 std::shared_ptr<CTGA> CTGA::FromMtx8(const MtxContent& mtx) {
     TgaContent c;
     TgaHeader& h = c.header;
@@ -133,7 +145,7 @@ std::shared_ptr<CTGA> CTGA::FromMtx8(const MtxContent& mtx) {
     }
     c.pixels8 = mtx.pixels8;
     auto tga = std::make_shared<CTGA>();
-    tga->Adopt(std::move(c), FormatText("%d bit TGA billede %dx%d", int(h.pixelDepth), int(h.width), int(h.height)));
+    tga->Adopt(std::move(c), ConvertedDescription(IDS_TGA_FROM_MTX8, h));
     return tga;
 }
 
@@ -149,8 +161,7 @@ std::shared_ptr<CTGA> CTGA::FromMtx16(const MtxContent& mtx) {
     h.descriptor = 0;
     c.pixels16 = mtx.pixels16;
     auto tga = std::make_shared<CTGA>();
-    tga->Adopt(std::move(c),
-               FormatText("%d bit Targa billede %dx%d", int(h.pixelDepth), int(h.width), int(h.height)));
+    tga->Adopt(std::move(c), ConvertedDescription(IDS_TARGA_FROM_MTX16, h));
     return tga;
 }
 

@@ -35,7 +35,7 @@ int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
     // After a block that was sent whole the queue was seen empty: purging it
     // could only cut the tail of a block that the driver still holds but
     // does not count (pseudo-terminals, some USB adapters count nothing).
-    m_bPurgeTransmit = !(m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE && !m_outcome.sendFailed);
+    m_bPurgeTransmit = !(m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE && !m_outcome.sendFailed) || m_bForced;
     m_bCourse = true;
     if (!StartWorker([this] { BufferClearingThread(this); })) {
         // No thread: identify at once rather than stay busy forever.

@@ -44,6 +44,7 @@ void CStatusView::SetLine(std::size_t index, std::string text) {
 
 std::string CStatusView::ConnectionStateText() const {
     const CDeviceLine& line = *m_pLine;
+    if (!m_strGoneDevice.empty()) return FormatPercent1(LoadString(IDS_ADAPTER_GONE_STATE), m_strGoneDevice);
     if (!line.m_bPortOpen) return LoadString(IDS_CANNOT_OPEN_PORT);
     if (!line.m_bContact) return LoadString(IDS_NO_CONTACT);
     if (!line.m_bRightPort) return LoadString(IDS_WRONG_PORT);
@@ -55,6 +56,8 @@ std::string CStatusView::WhatHappenedText() const {
     // "Wrong com port" is what no echo at all means; an echo spoilt by the
     // line, or a device that is gone, has another remedy.
     const CDeviceLine& line = *m_pLine;
+    // A device known to be gone is told so, whatever the line did last.
+    if (!m_strGoneDevice.empty()) return ConnectionStateText();
     // And a device that vanished is no unknown system either.
     const bool misleading = !line.m_bRightPort || m_lineFault.fault == LineFault::Vanished;
     if (line.m_bPortOpen && line.m_bContact && !line.m_bReady && misleading && m_lineFault.Any() &&
@@ -75,7 +78,7 @@ void CStatusView::OnDraw() {
     SetLine(0, m_strVersionReply);
     SetLine(1, std::move(portLine));
     SetLine(2, m_strDocInfo);
-    SetLine(4, m_strProgress);
+    SetLine(4, m_strNotice.empty() ? m_strProgress : m_strProgress + (m_strProgress.empty() ? "" : "\n") + m_strNotice);
 
     std::string text;
     for (const std::string& line : m_astrLines) text += line + "\n\n";
@@ -107,6 +110,7 @@ void CStatusView::Connect() {
         m_window.Invalidate(true);
         return;
     }
+    m_strGoneDevice.clear();  // the port opens: its device is there
     if (!IsCtsOn()) {
         m_pLine->m_bContact = 0;
         m_pLine->m_bRightPort = 0;
@@ -209,11 +213,20 @@ void CStatusView::BeginCourse() {
     m_deferredCancel = 0;
     m_bForced = false;
     m_bCourse = true;
+    m_strNotice.clear();
 }
 
 void CStatusView::EndCourse() {
     m_bCourse = false;
     m_outcome.ready = m_pLine->m_bReady != 0;
+    if (m_bForced && !m_outcome.forced && m_block->HandedOver()) {
+        // Stopped in the driver after the sender was done: what left before
+        // the purge is what the system can have received.
+        m_outcome.forced = true;
+        m_outcome.sendFailed = true;
+        m_outcome.failure = TransferFailure::Cancelled;
+        m_outcome.bytesSent = m_block->CarriedAtStop();
+    }
 }
 
 int CStatusView::AddCourseListener(CourseListener listener) {
@@ -240,20 +253,31 @@ void CStatusView::TellCourseEnded() {
 CancelReply CStatusView::RequestCancel(std::chrono::steady_clock::time_point now) {
     CancelReply reply;
     if (!m_pLine) return reply;
-    if (m_block->UnderWay()) {
+    // The block is under way until the line can have carried it, also when
+    // the driver took all of it at once.
+    const auto clock = std::chrono::steady_clock::now();
+    if (m_block->UnderWay(clock)) {
         const long long at = now.time_since_epoch().count();
         const long long before = m_deferredCancel.load();
         const auto window = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kForceWindow).count();
         if (before != 0 && at - before <= window && at >= before) {
             // The user insists: the block stops halfway.
             m_bForced = true;
-            m_pLine->RequestCancel();
+            if (m_block->HandedOver()) {
+                // The sender is done and the rest waits in the driver: it is
+                // thrown away there, and the trace tells what really left.
+                // The clearing that runs (or comes) must not be cut, or the
+                // system would stay in the middle of a block.
+                m_block->Stop(PurgeUnsentBytes(*m_pLine, m_block->SentBytes(), m_block->Total()), clock);
+            } else {
+                m_pLine->RequestCancel();
+            }
             reply.answer = CancelAnswer::Forced;
             return reply;
         }
         m_deferredCancel = at;
         reply.answer = CancelAnswer::RestoreCannotStop;
-        reply.secondsLeft = m_block->SecondsLeft();
+        reply.secondsLeft = m_block->SecondsLeft(clock);
         return reply;
     }
     m_pLine->RequestCancel();

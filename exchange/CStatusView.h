@@ -143,8 +143,14 @@ public:
     int IsHexPictureSystem() const;
     int HasExtraPictureByte() const;
 
-    // The text of the connection state: the first unset flag, or "Ready".
+    // The text of the connection state: an adapter that is gone, else the
+    // first unset flag, or "Ready".
     std::string ConnectionStateText() const;
+    // The device of the port is gone (its adapter unplugged, or the line hung
+    // up and nothing answers): the state line says so until it is back.
+    // Empty: it is there. A Connect that opens the port again clears it.
+    void SetDeviceGone(std::string name) { m_strGoneDevice = std::move(name); }
+    const std::string& GoneDevice() const { return m_strGoneDevice; }
     // What the line did when the last identification failed (none after a
     // good one or a connect that did not get that far).
     const LineFaultReport& LastLineFault() const { return m_lineFault; }
@@ -205,6 +211,9 @@ public:
     Rect m_rcArea;
     std::vector<std::string> m_astrLines;
     std::string m_strProgress;
+    // Shown on line 4 below the progress for the rest of the course (what
+    // the user may do now); a new course clears it.
+    std::string m_strNotice;
     std::string m_strDocInfo;
     int m_nFollowUp = 0;
     int m_bServiceData = 0;
@@ -223,6 +232,7 @@ private:
     void ShowLine4(const std::string& text);
 
     IStatusWindow& m_window;
+    std::string m_strGoneDevice;
     bool m_bCourse = false;
     bool m_bPurgeTransmit = true;  // read by the clearing worker
     CourseOutcome m_outcome;

@@ -323,16 +323,12 @@ int CText::TextSendThread(TransferContext ctx) {
     // says what really left.
     std::size_t onLine = sent;
     if (error && port) {
-        const int purged = port->PurgeOutput();
-        if (purged > 0) {
-            onLine = sent > static_cast<std::size_t>(purged) ? sent - static_cast<std::size_t>(purged) : 0;
-            line.Trace().Note(std::to_string(purged) + " of these bytes were purged from the output queue: " +
-                              std::to_string(onLine) + " of " + std::to_string(total) + " reached the line");
-        }
+        const int purged = PurgeUnsentBytes(line, sent, total);
+        if (purged > 0) onLine = sent - std::min(sent, static_cast<std::size_t>(purged));
     }
     if (watch) {
         watch->Sent(onLine, 0);
-        watch->End();
+        watch->End(!error);
     }
     ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
     ctx.statusView.Post(WM_BYTES_SENT, onLine, static_cast<LPARAM>(total));

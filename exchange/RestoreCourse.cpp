@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "AtomicFile.h"
+#include "BlockWatch.h"
 #include "CDeviceLine.h"
 #include "CStatusView.h"
 #include "CText.h"
@@ -219,6 +220,15 @@ void RestoreCourse::Confirm(const std::string& current) {
         // The system may have gone while the user looked.
         StartSending();
     });
+}
+
+RestoreOutcome RestoreCourse::StoppedHalfwayNow() const {
+    RestoreOutcome now = m_outcome;
+    now.end = RestoreEnd::Forced;
+    const BlockWatch& block = *m_view.Block();
+    now.bytesToSend = block.Total();
+    now.bytesReceivable = block.HandedOver() ? block.CarriedAtStop() : block.SentBytes();
+    return now;
 }
 
 void RestoreCourse::SendingEnded(const CourseOutcome& course) {

@@ -105,6 +105,9 @@ public:
     RestoreStage Stage() const { return m_stage; }
     bool Finished() const { return m_outcome.end != RestoreEnd::Running; }
     const RestoreOutcome& Outcome() const { return m_outcome; }
+    // The outcome as it stands the moment a second cancel request stops the
+    // block: what the system can have received so far, and the safety copy.
+    RestoreOutcome StoppedHalfwayNow() const;
 
     // Told on the user-interface thread when the stage changes (the safety
     // copy's path is in Outcome() once the sending stage begins) and when the

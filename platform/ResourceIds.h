@@ -67,6 +67,36 @@ constexpr unsigned IDS_CONFIRM_RESTORE_OPTION = 31715;
 constexpr unsigned IDS_RESTORE_ASK = 31716;         // "%1": the file
 constexpr unsigned IDS_COMPARE_SYSTEM_LABEL = 31717;
 
+// The window's trust: states, outcomes, the Window menu, names for the
+// accessibility tools.
+constexpr unsigned IDS_ADAPTER_GONE_STATE = 31800;  // the state line while "%1", the adapter, is away
+constexpr unsigned IDS_TGA_FROM_MTX8 = 31801;       // "%1" bits, "%2" x "%3": a Targa made from an MTX
+constexpr unsigned IDS_TARGA_FROM_MTX16 = 31802;
+constexpr unsigned IDS_NOT_READY_NOT_SENT = 31803;  // "%1" the file, "%2" the state line
+constexpr unsigned IDS_RESTORE_CLEARING = 31804;    // after a restore stopped halfway
+constexpr unsigned IDS_REPLACE_FILE = 31805;        // "%1": the file
+constexpr unsigned IDS_ALL_SUPPORTED = 31806;       // File Open's first filter
+constexpr unsigned IDS_TOOLBAR_STANDARD = 31807;
+constexpr unsigned IDS_TOOLBAR_TRANSFER = 31808;
+constexpr unsigned IDS_WINDOW_MENU = 31810;
+constexpr unsigned IDS_WINDOW_CASCADE = 31811;
+constexpr unsigned IDS_WINDOW_TILE = 31812;
+constexpr unsigned IDS_WINDOW_NEXT = 31813;
+constexpr unsigned IDS_WINDOW_PREVIOUS = 31814;
+constexpr unsigned IDS_NAME_STATUS_TEXT = 31820;
+constexpr unsigned IDS_NAME_MESSAGE_PANE = 31821;
+constexpr unsigned IDS_NAME_PROGRESS = 31822;
+constexpr unsigned IDS_NAME_CTS = 31823;
+constexpr unsigned IDS_NAME_DTR = 31824;
+constexpr unsigned IDS_NAME_CAPS = 31825;
+constexpr unsigned IDS_NAME_NUM = 31826;
+constexpr unsigned IDS_NAME_SCROLL = 31827;
+constexpr unsigned IDS_NAME_DOCUMENT_AREA = 31828;
+constexpr unsigned IDS_NAME_DOCUMENT_TEXT = 31829;
+constexpr unsigned IDS_NAME_PICTURE = 31830;
+constexpr unsigned IDS_NAME_PORT_DEVICE = 31831;
+constexpr unsigned IDS_NAME_PROGRAM_ICON = 31832;
+
 // Why a file cannot be written where the user asked.
 constexpr unsigned IDS_TARGET_IS_FOLDER = 31500;
 constexpr unsigned IDS_TARGET_IS_FIFO = 31501;
@@ -152,6 +182,10 @@ constexpr unsigned ID_SEND_LANGUAGE = 32783;
 constexpr unsigned ID_OPTIONS = 32796;
 constexpr unsigned ID_CANCEL_TRANSFER = 32800;  // beyond the classic commands: stop a transfer
 constexpr unsigned ID_COMPARE_SYSTEM = 32801;   // beyond the classic commands: what a restore would change
+constexpr unsigned ID_WINDOW_CASCADE = 32810;   // the Window menu
+constexpr unsigned ID_WINDOW_TILE = 32811;
+constexpr unsigned ID_WINDOW_NEXT = 32812;
+constexpr unsigned ID_WINDOW_PREVIOUS = 32813;
 
 // Framework strings.
 constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345;     // "Ready"

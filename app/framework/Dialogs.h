@@ -22,8 +22,9 @@ MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons = Me
                             MessageIcon icon = MessageIcon::Information);
 
 // "Backup-file (*.asc)|*.asc||" in Qt's form ("Backup-file (*.asc)"), one
-// filter per pair; a name that does not end with its own pattern in
-// parentheses gets it appended.
+// filter per pair. The name shows the patterns that apply: "Picture(*.mtx)"
+// becomes "Picture (*.mtx)", and "All Files (*.*)" with "*" becomes
+// "All Files (*)" rather than showing two lists.
 std::string QtFilterFromClassic(const std::string& classic);
 
 struct FileDialogRequest {
@@ -33,11 +34,26 @@ struct FileDialogRequest {
     std::string startFolder;       // empty: the current folder
     std::string fileName;          // proposed name; empty: none
     bool promptOverwrite = false;  // save: ask before replacing a file
+    std::string title;             // the command's own name; empty: the dialog's default
 };
 
+// What the user chose: the path, and the extension of the filter that was
+// selected (".png"; empty for a filter of several patterns). A save dialog
+// gives a name typed without an extension the selected filter's extension.
+struct FileChoice {
+    std::string path;
+    std::string filterExtension;
+};
+FileChoice ChooseFile(const FileDialogRequest& request);
+
 // Runs the dialog; the chosen path, or empty on Cancel. On OK the current
-// folder becomes the chosen file's folder.
+// folder becomes the chosen file's folder. The dialog opens at the size the
+// user last gave one.
 std::string RunFileDialog(const FileDialogRequest& request);
+
+// The extension one filter pattern names: "*.png" gives ".png"; "*" and a
+// list of patterns give "".
+std::string ExtensionOfPattern(const std::string& pattern);
 
 // Tests turn the platform's own dialogs off so that Qt's, which they can
 // drive, are used.

@@ -30,9 +30,35 @@
 
 namespace brelko::test {
 
+// The answers still waiting for their dialog. A rig that ends takes its
+// own with it: an answer left over from one test must not answer the next
+// test's dialog (with references into a test that has returned).
+inline std::vector<QPointer<QTimer>>& PendingAnswers() {
+    static std::vector<QPointer<QTimer>> pending;
+    return pending;
+}
+inline void ForgetPendingAnswers() {
+    for (QPointer<QTimer>& timer : PendingAnswers())
+        if (timer) delete timer.data();
+    PendingAnswers().clear();
+}
+
 class AppRig {
 public:
-    AppRig() { app::SetNativeDialogsAllowed(false); }
+    AppRig() {
+        app::SetNativeDialogsAllowed(false);
+        IsolateToolkitSettings();
+    }
+
+    // The file dialog keeps its history and last folder in the toolkit's
+    // own settings of the user. Each test process gets settings of its own:
+    // no dialog starts where another test (or the user) left one, in a
+    // folder that is gone or that holds a device.
+    static void IsolateToolkitSettings() {
+        static const TempDir config;
+        static const bool isolated = qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
+        (void)isolated;
+    }
     ~AppRig() { Stop(); }
 
     // The settings file the program will read (written before Start).
@@ -71,6 +97,7 @@ public:
 
     // Ends the program as closing its window does (exit writes the settings).
     void Stop() {
+        ForgetPendingAnswers();
         if (!m_app) return;
         if (app::CMainFrame* frame = m_app->MainFrame()) frame->hide();
         m_app.reset();
@@ -112,6 +139,7 @@ private:
 template <typename T>
 void AnswerNext(std::function<void(T*)> answer, int timeoutMs = 10000) {
     auto* timer = new QTimer;
+    PendingAnswers().emplace_back(timer);
     auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, answer, deadline] {
@@ -143,15 +171,21 @@ struct FileDialogSeen {
     QString directory;
     QString selected;  // the name proposed before the answer
     QString suffix;
+    QString title;
+    QSize size;
 };
-inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr) {
-    AnswerNext<QFileDialog>([path, seen](QFileDialog* dialog) {
+// `filter`, when given, is chosen in the dialog's type list before the answer.
+inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr, const QString& filter = QString()) {
+    AnswerNext<QFileDialog>([path, seen, filter](QFileDialog* dialog) {
         if (seen) {
             seen->filters = dialog->nameFilters();
             seen->directory = dialog->directory().absolutePath();
             seen->selected = dialog->selectedFiles().value(0);
             seen->suffix = dialog->defaultSuffix();
+            seen->title = dialog->windowTitle();
+            seen->size = dialog->size();
         }
+        if (!filter.isEmpty()) dialog->selectNameFilter(filter);
         if (path.isEmpty()) {
             dialog->reject();
             return;

@@ -63,7 +63,7 @@ private slots:
     void saveAsFilters_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("filters");
-        QTest::newRow("mtx") << "a.mtx" << QStringList{"Picture(*.mtx)", "Picture (*.tga)", "PNG (*.png)"};
+        QTest::newRow("mtx") << "a.mtx" << QStringList{"Picture (*.mtx)", "Picture (*.tga)", "PNG (*.png)"};
         QTest::newRow("tga") << "a.tga" << QStringList{"Picture (*.tga)", "PNG (*.png)"};
         QTest::newRow("txt") << "a.txt" << QStringList{"text-file (*.txt)"};
     }
@@ -152,6 +152,62 @@ private slots:
         QVERIFY(picture.document->Kind() == app::DataDocKind::Mtx);
     }
 
+    void saveAsFollowsTheChosenFilter_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("format");
+        // No extension: the filter decides; a known one decides itself; an
+        // unknown one gets the filter's, never a third format.
+        QTest::newRow("png, no extension") << "PNG (*.png)" << "pic2" << "pic2.png" << "png";
+        QTest::newRow("targa, no extension") << "Picture (*.tga)" << "pic2" << "pic2.tga" << "tga";
+        QTest::newRow("mtx, no extension") << "Picture (*.mtx)" << "pic2" << "pic2.mtx" << "mtx";
+        QTest::newRow("png filter, .tga name") << "PNG (*.png)" << "pic2.tga" << "pic2.tga" << "tga";
+        QTest::newRow("targa filter, unknown extension") << "Picture (*.tga)" << "pic2.v3" << "pic2.v3.tga" << "tga";
+    }
+    void saveAsFollowsTheChosenFilter() {
+        QFETCH(QString, filter);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, format);
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        QVERIFY(picture.document);
+        AnswerFileDialog(QString::fromStdString(rig.Dir().File(typed.toStdString())), nullptr, filter);
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        const QDir dir(QString::fromStdString(rig.Dir().Path()));
+        QStringList made = dir.entryList({"pic2*"}, QDir::Files);
+        QCOMPARE(made, QStringList{written});
+        const Bytes bytes = ReadFileBytes(rig.Dir().File(written.toStdString()));
+        QVERIFY(bytes.size() > 8);
+        if (format == "png") QCOMPARE(QImage(dir.filePath(written)).size(), QSize(4, 3));
+        if (format == "tga") QCOMPARE(int(bytes[2]), 1);  // colour-mapped Targa
+        if (format == "mtx") QVERIFY(bytes == SmallMtx8());
+    }
+
+    void targaMadeFromAnMtxIsDescribedInTheUsersLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("english") << "en" << "8 bit TGA picture 4x3";
+        QTest::newRow("danish") << "da" << "8 bit TGA billede 4x3";
+    }
+    void targaMadeFromAnMtxIsDescribedInTheUsersLanguage() {
+        QFETCH(QString, language);
+        QFETCH(QString, description);
+        AppRig rig;
+        app::AppOptions options = AppRig::OnDevice();
+        options.language = language.toStdString();
+        QVERIFY(rig.Start(options));
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        AnswerFileDialog(QString::fromStdString(rig.Dir().File("x.tga")));
+        rig.Frame().ExecuteCommand(ID_FILE_SAVE_AS);
+        QCOMPARE(QString::fromStdString(picture.document->m_pData->GetDescription()), description);
+        // The title and the strip's line about the document say the same.
+        QVERIFY2(FrameOf(picture)->windowTitle().endsWith(description), qPrintable(FrameOf(picture)->windowTitle()));
+        QTRY_COMPARE(QString::fromStdString(rig.Status().Lines().size() > 2 ? rig.Status().Lines()[2] : ""), description);
+    }
+
     void pngIsACopy() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
@@ -171,7 +227,7 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("saveAsShown");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("yes, then cancel the dialog") << int(QMessageBox::Yes) << true << true;
+        QTest::newRow("yes, then cancel the dialog") << int(QMessageBox::Yes) << true << false;
         QTest::newRow("no") << int(QMessageBox::No) << false << true;
         QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
     }

@@ -222,8 +222,8 @@ private slots:
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QCOMPARE(rig.App().FileOpenFilter(),
-                 std::string("Picture (*.tga)|*.tga|Picture(*.mtx)|*.mtx|Backup-file (*.asc)|*.asc|"
-                             "text-file (*.txt)|*.txt|All Files (*.*)|*||"));
+                 std::string("All supported files|*.tga;*.mtx;*.asc;*.txt|Picture (*.tga)|*.tga|Picture(*.mtx)|*.mtx|"
+                             "Backup-file (*.asc)|*.asc|text-file (*.txt)|*.txt|All Files (*.*)|*||"));
         const std::string damaged = rig.Dir().File("damaged.mtx");
         WriteFile(damaged, "MTX?");
         QString told;

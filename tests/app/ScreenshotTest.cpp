@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
@@ -91,6 +94,54 @@ private slots:
         auto* view = dynamic_cast<app::CDataView*>(ActiveData(rig)->GetFirstView());
         QVERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("ÅBN ÆNDRINGER")));
         Shoot(&rig.Frame(), "text-danish");
+    }
+
+    void outcomeOnLineFour() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        const std::string folder = rig.Dir().File("line-3-before-the-summer-service");
+        QDir().mkpath(QString::fromStdString(folder));
+        const std::string target = folder + "/camera-2-after-the-new-lens.asc";
+        AnswerFileDialog(QString::fromStdString(target));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_SETUP));
+        QVERIFY(rig.WaitReady(30000));
+        QTRY_VERIFY(rig.Status().Lines().size() > 4 && rig.Status().Lines()[4].rfind("Backup saved as ", 0) == 0);
+        QTest::qWait(300);
+        Shoot(&rig.Frame(), "outcome-line");
+    }
+
+    void windowMenuAndChildIcons() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        rig.Frame().resize(1024, 680);
+        QVERIFY(rig.WaitReady());
+        for (const char* name : {"sprog.txt", "menu.txt", "noter.txt"}) {
+            const std::string file = rig.Dir().File(name);
+            WriteFile(file, std::string("LANGUAGE DANSK\r\nTEXT 001 ") + name + "\r\n");
+            QVERIFY(rig.App().OpenDocumentFile(file));
+        }
+        QTest::qWait(200);
+        Shoot(&rig.Frame(), "child-windows");
+        // The Window menu open over the window, as a user sees it.
+        QMenu* menu = rig.Frame().WindowMenu();
+        QVERIFY(menu);
+        QAction* title = nullptr;
+        for (QAction* action : rig.Frame().menuBar()->actions())
+            if (action->menu() == menu) title = action;
+        QVERIFY(title);
+        const QPoint at = rig.Frame().menuBar()->mapTo(&rig.Frame(), rig.Frame().menuBar()->actionGeometry(title).bottomLeft());
+        // The window as it stands, then the menu that opens over it.
+        QImage shot = rig.Frame().grab().toImage();
+        menu->popup(rig.Frame().mapToGlobal(at));
+        QTRY_VERIFY(menu->isVisible());
+        QTest::qWait(100);
+        QPainter painter(&shot);
+        painter.drawImage(at, menu->grab().toImage());
+        painter.end();
+        menu->hide();
+        QVERIFY(shot.save(Folder() + "/window-menu.png"));
     }
 
     void statusDuringATransfer() {

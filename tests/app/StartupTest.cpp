@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSplitter>
 #include <thread>
 
 #include "AppRig.h"
@@ -77,7 +78,8 @@ private slots:
             const int client = rig.Frame().ClientArea()->width();
             QTRY_COMPARE(rig.Frame().m_pStatusFrame->width(), client / 4);
             QCOMPARE(rig.Frame().m_pStatusFrame->height(), rig.Frame().ClientArea()->height());
-            QTRY_COMPARE(rig.Frame().MdiArea()->x(), client / 4);
+            // The document area starts beyond the splitter's handle.
+            QTRY_COMPARE(rig.Frame().MdiArea()->x(), client / 4 + rig.Frame().Splitter()->handleWidth());
             const Rect area = rig.Status().GetStatusArea();
             QCOMPARE(area.right, client / 4);
             QCOMPARE(area.bottom, rig.Frame().ClientArea()->height());

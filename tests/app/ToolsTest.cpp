@@ -1,5 +1,6 @@
 // The technician's tools in the window: the record of the line, the adapter
 // pulled and put back, and what a restore of a file would change.
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +40,34 @@ QString Compare(AppRig& rig, const std::string& file) {
     return view ? view->TextControl()->toPlainText() : QString();
 }
 
+// An adapter for the rig's configured port: a simulator on a pty behind a
+// stable name, as udev would make it, in a folder of the test's own that the
+// watcher looks at often.
+struct Adapter {
+    explicit Adapter(AppRig& rig, long baud = 0) : link(rig.Dir().File("usb-Vision_Line3-if00-port0")), baudRate(baud) {
+        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
+        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
+        rig.UseDevice(link);
+    }
+    ~Adapter() { app::AdapterMonitor::SetWatchSettings({}); }
+    // A fresh system behind the name; false when it cannot start.
+    bool PlugIn() {
+        SimConfig config;
+        config.baudRate = baudRate;
+        config.restartSilence = std::chrono::milliseconds(0);
+        sim = std::make_unique<VisionSimulator>(config);
+        std::string error;
+        if (!sim->Start(&error)) return false;
+        fs::remove(link + ".new");
+        fs::create_symlink(sim->DevicePath(), link + ".new");
+        fs::rename(link + ".new", link);
+        return true;
+    }
+    const std::string link;
+    const long baudRate;
+    std::unique_ptr<VisionSimulator> sim;
+};
+
 }  // namespace
 
 class ToolsTest : public QObject {
@@ -70,25 +99,10 @@ private slots:
 
     void unpluggedAdapterIsToldOnceAndReconnectedWhenBack() {
         AppRig rig;
-        // The adapter's stable name, as udev would make it, in a folder of
-        // the test's own, looked at often.
-        const std::string link = rig.Dir().File("usb-Vision_Line3-if00-port0");
-        rig.WriteIni("[Custom]\nComport=1\n[Ports]\nCOM1=" + link + "\n");
-        app::AdapterMonitor::SetWatchSettings({rig.Dir().Path(), 100, false});
-        std::unique_ptr<VisionSimulator> sim;
-        auto plugIn = [&] {
-            SimConfig config;
-            config.baudRate = 0;
-            config.restartSilence = std::chrono::milliseconds(0);
-            sim = std::make_unique<VisionSimulator>(config);
-            std::string error;
-            QVERIFY2(sim->Start(&error), error.c_str());
-            fs::remove(link + ".new");
-            fs::create_symlink(sim->DevicePath(), link + ".new");
-            fs::rename(link + ".new", link);
-        };
+        Adapter adapter(rig);
+        const std::string& link = adapter.link;
+        auto plugIn = [&] { QVERIFY(adapter.PlugIn()); };
         plugIn();
-        rig.UseDevice(link);
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QVERIFY(rig.WaitReady());
         app::AdapterMonitor* monitor = rig.Frame().Adapters();
@@ -96,7 +110,7 @@ private slots:
         QCOMPARE(monitor->Followed(), link);
 
         // Pulled: the line hangs up and the stable name goes.
-        sim->Stop();
+        adapter.sim->Stop();
         fs::remove(link);
         QTRY_COMPARE_WITH_TIMEOUT(monitor->TimesTold(), 1, 10000);
         QVERIFY(rig.Frame().statusBar()->currentMessage().contains(QStringLiteral("was unplugged")));
@@ -113,7 +127,52 @@ private slots:
         QCOMPARE(rig.Status().m_strProduct, std::string("TZ410"));
         QCOMPARE(monitor->TimesTold(), 1);
         rig.Stop();
-        app::AdapterMonitor::SetWatchSettings({});
+    }
+
+    void whileTheAdapterIsGoneThePortIsClosedAndTheCommandsWait_data() {
+        QTest::addColumn<bool>("duringABackup");
+        QTest::newRow("while idle") << false;
+        QTest::newRow("during a backup") << true;
+    }
+    void whileTheAdapterIsGoneThePortIsClosedAndTheCommandsWait() {
+        QFETCH(bool, duringABackup);
+        AppRig rig;
+        Adapter adapter(rig, duringABackup ? 9600 : 0);
+        const std::string& link = adapter.link;
+        auto plugIn = [&] { QVERIFY(adapter.PlugIn()); };
+        plugIn();
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        QVERIFY(rig.WaitReady());
+        auto line = [&](std::size_t i) { return rig.Status().Lines().size() > i ? rig.Status().Lines()[i] : std::string(); };
+        if (duringABackup) {
+            AnswerFileDialog(QString::fromStdString(rig.Dir().File("line3.asc")));
+            QVERIFY(rig.Frame().ExecuteCommand(ID_GET_SETUP));
+            QTRY_VERIFY_WITH_TIMEOUT(line(4).rfind("Bytes received: ", 0) == 0, 20000);
+        }
+        // A backup cut short is told in a box of its own.
+        if (duringABackup) AnswerMessageBox(QMessageBox::Ok);
+        adapter.sim->Stop();
+        fs::remove(link);
+        QVERIFY(rig.WaitIdle(60000));
+        // The state line says what is wrong, not "Ready" and not a wrong port.
+        const std::string state = "The adapter " + link + " is unplugged";
+        QTRY_COMPARE(line(3), state);
+        QTRY_COMPARE(rig.Frame().Pane(0)->text(), QString::fromStdString(state));
+        QTRY_COMPARE(line(1), std::string("COM port 1 not open"));
+        QCOMPARE(rig.Status().m_pLine->m_bPortOpen, 0);
+        rig.Frame().UpdateCommandUI();
+        for (unsigned id : {ID_GET_SETUP, ID_SEND_SETUP, ID_GET_PICTURE, ID_GET_MENU, ID_GET_LANGUAGE, ID_SEND_LANGUAGE})
+            QVERIFY2(!rig.Frame().QueryCommand(id).enabled, qPrintable(QString::number(id)));
+        Shoot(&rig.Frame(), duringABackup ? "unplugged-during-a-backup" : "unplugged");
+        // Back: connected again without the user.
+        plugIn();
+        const bool ready = rig.WaitReady(30000);
+        QVERIFY2(ready, (line(3) + " | " + line(4) + " | reconnects " + std::to_string(rig.Frame().Adapters()->Reconnects()) + " told " + std::to_string(rig.Frame().Adapters()->TimesTold())).c_str());
+        QTRY_COMPARE(line(3), std::string("Ready"));
+        QCOMPARE(line(1), std::string("COM port 1 open"));
+        rig.Frame().UpdateCommandUI();
+        QVERIFY(rig.Frame().QueryCommand(ID_GET_SETUP).enabled);
+        rig.Stop();
     }
 
     void compareWithTheSystemShowsWhatARestoreWouldChange() {
@@ -126,7 +185,7 @@ private slots:
         for (QAction* menu : rig.Frame().menuBar()->actions())
             if (menu->menu() && menu->text() == QStringLiteral("&Send"))
                 for (QAction* item : menu->menu()->actions()) send << (item->isSeparator() ? "-" : item->text());
-        QCOMPARE(send, (QStringList{"&Compare with Vision System...", "-", "&Setup", "&Language"}));
+        QCOMPARE(send, (QStringList{"&Compare with Vision System...", "-", "&Setup...", "&Language..."}));
 
         const std::string same = rig.Dir().File("same.asc");
         QVERIFY(!BackUp(rig, "same.asc").empty());

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 
 #include "AppRig.h"
 #include "CDataDocument.h"
@@ -141,7 +142,10 @@ private slots:
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QVERIFY(!rig.Status().m_pLine->m_bReady);
-        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_PICTURE));
+        // The command waits for a system; reached all the same (a view's
+        // starter), the empty picture window goes again.
+        QVERIFY(!rig.Frame().ExecuteCommand(ID_GET_PICTURE));
+        rig.Frame().OnGetPicture();
         QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
         QVERIFY(rig.App().m_pPictureTemplate->Documents().empty());
     }
@@ -207,6 +211,80 @@ private slots:
         QVERIFY(rig.WaitReady(30000));
         auto* view = dynamic_cast<app::CDataView*>(fetched->GetFirstView());
         QTRY_VERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("TEXT 003 STOPP")));
+    }
+
+    void whereABackupWentStaysOnLineFourUntilTheNextCourse() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        // A long path, as a technician's folders are.
+        const std::string folder = rig.Dir().File("backups-of-line-3-vision-system-before-the-summer-service");
+        QDir().mkpath(QString::fromStdString(folder));
+        const std::string target = folder + "/line3-camera-2-after-new-lens.asc";
+        AnswerFileDialog(QString::fromStdString(target));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_SETUP));
+        QVERIFY(rig.WaitReady(30000));
+        QTRY_VERIFY(QFile::exists(QString::fromStdString(target)));
+        const std::string told = "Backup saved as " + target + " (" + std::to_string(ReadFile(target).size()) + " bytes)";
+        QTRY_COMPARE(Line(rig, 4), told);
+        // Readable in the strip: wrapped, not cut.
+        auto* text = rig.Frame().m_pStatusView->TextControl();
+        QTRY_VERIFY(text->toPlainText().contains(QString::fromStdString(told)));
+        QCOMPARE(text->horizontalScrollBar()->maximum(), 0);
+        QTest::qWait(2500);  // the status bar's message is long gone by now
+        QCOMPARE(Line(rig, 4), told);
+        // The next course starts afresh.
+        QVERIFY(rig.Frame().ExecuteCommand(ID_CONNECT));
+        QTRY_VERIFY(Line(rig, 4) != told);
+    }
+
+    void sendLanguageSendsOnlyALanguageText() {
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        // A comparison window is a report: Send Language asks for the file.
+        const std::string backup = rig.Dir().File("line3.asc");
+        QVERIFY(!BackUp(rig, "line3.asc").empty());
+        AnswerFileDialog(QString::fromStdString(backup));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_COMPARE_SYSTEM));
+        QTRY_VERIFY_WITH_TIMEOUT(ActiveData(rig) && ActiveData(rig)->m_bComparison, 30000);
+        QVERIFY(rig.WaitReady());
+        FileDialogSeen seen;
+        AnswerFileDialog(QString(), &seen);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_LANGUAGE));
+        QCOMPARE(seen.filters, QStringList{"text-file (*.txt)"});
+        QVERIFY(!rig.Status().IsExchangeRunning());
+        // So does a menu text from the system.
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
+        QVERIFY(rig.WaitReady(30000));
+        seen = FileDialogSeen{};
+        AnswerFileDialog(QString(), &seen);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_LANGUAGE));
+        QCOMPARE(seen.filters, QStringList{"text-file (*.txt)"});
+        QVERIFY(!rig.Status().IsExchangeRunning());
+        // A language from the system goes back as it stands.
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
+        QVERIFY(rig.WaitReady(30000));
+        QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_LANGUAGE));
+        QTRY_VERIFY(rig.Status().IsExchangeRunning());
+        QVERIFY(rig.WaitReady(30000));
+    }
+
+    void aFailedPictureLeavesNoProgressAndNoEmptyWindow() {
+        AppRig rig;
+        app::AppOptions options = AppRig::Simulated();
+        options.simulatorBaud = 9600;
+        options.simulatorFaults = {"request=GET PICTURE", "silent-after=400"};
+        QVERIFY(rig.Start(options));
+        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_PICTURE));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Frame().TransferProgress()->isVisible() && rig.Frame().TransferProgress()->value() > 0, 20000);
+        QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
+        QVERIFY(rig.WaitReady(60000));
+        QCOMPARE(Line(rig, 4), std::string("Error receiving picture"));
+        QTRY_VERIFY(!rig.Frame().TransferProgress()->isVisible());
+        QTRY_VERIFY(rig.Frame().MdiArea()->subWindowList().isEmpty());
+        QVERIFY(rig.App().m_pPictureTemplate->Documents().empty());
     }
 
     void restoreSendsTheChosenBackup() {

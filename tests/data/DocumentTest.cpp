@@ -10,6 +10,7 @@
 #include "CText.h"
 #include "PictureFiles.h"
 #include "SoftwareSurface.h"
+#include "Strings.h"
 
 namespace brelko {
 namespace {
@@ -82,6 +83,7 @@ TEST(DataDocument, AFileThatDoesNotLoadLeavesNoDataObject) {
 }
 
 TEST(DataDocument, AnMtxSavedAsTgaThenAsMtxWritesTargaBothTimes) {
+    SetBuiltinLanguage(Language::English);
     test::ScratchDir dir;
     test::WriteFileBytes(dir.File("in.mtx"), SmallMtx8());
     CDataDoc doc;
@@ -92,7 +94,7 @@ TEST(DataDocument, AnMtxSavedAsTgaThenAsMtxWritesTargaBothTimes) {
 
     ASSERT_TRUE(doc.OnSaveDocument(dir.File("x.TGA")));
     EXPECT_TRUE(std::dynamic_pointer_cast<CTGA>(doc.m_pData));
-    EXPECT_EQ(doc.m_pData->m_strDescription, "8 bit TGA billede 5x3");
+    EXPECT_EQ(doc.m_pData->m_strDescription, "8 bit TGA picture 5x3");
     EXPECT_EQ(test::ReadFileBytes(dir.File("x.TGA")), memory->Bytes());
 
     ASSERT_TRUE(doc.OnSaveDocument(dir.File("y.mtx")));

@@ -6,6 +6,7 @@
 #include "CMTX.h"
 #include "CTGA.h"
 #include "PictureFiles.h"
+#include "Strings.h"
 
 namespace brelko {
 namespace {
@@ -111,9 +112,13 @@ TEST(TgaFormat, BuiltFromAnEightBitMtxPicture) {
     auto ar = ByteArchive::FromBytes(test::MakeMtx8(mtx));
     source->Serialize(*ar);
     ASSERT_TRUE(ar->Ok());
+    // Described in the user's language.
+    SetBuiltinLanguage(Language::Danish);
+    EXPECT_EQ(source->ToTarga()->m_strDescription, "8 bit TGA billede 3x2");
+    SetBuiltinLanguage(Language::English);
     auto tga = source->ToTarga();
     ASSERT_TRUE(tga);
-    EXPECT_EQ(tga->m_strDescription, "8 bit TGA billede 3x2");
+    EXPECT_EQ(tga->m_strDescription, "8 bit TGA picture 3x2");
     test::TgaSpec expected;
     expected.width = 3;
     expected.height = 2;
@@ -134,9 +139,12 @@ TEST(TgaFormat, BuiltFromASixteenBitMtxPicture) {
     auto ar = ByteArchive::FromBytes(test::MakeMtx16(mtx));
     source->Serialize(*ar);
     ASSERT_TRUE(ar->Ok());
+    SetBuiltinLanguage(Language::Danish);
+    EXPECT_EQ(source->ToTarga()->m_strDescription, "16 bit Targa billede 2x2");
+    SetBuiltinLanguage(Language::English);
     auto tga = source->ToTarga();
     ASSERT_TRUE(tga);
-    EXPECT_EQ(tga->m_strDescription, "16 bit Targa billede 2x2");
+    EXPECT_EQ(tga->m_strDescription, "16 bit Targa picture 2x2");
     test::TgaSpec expected;
     expected.width = 2;
     expected.height = 2;

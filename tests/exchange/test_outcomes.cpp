@@ -74,6 +74,49 @@ TEST_F(Outcomes, AStoppedRestoreCountsWhatReallyLeftAndTheTraceMarksThePurge) {
         << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
 }
 
+// A block the pseudo-terminal took whole at once is still on the line; two
+// requests then purge it in the driver. The far end keeps what it took in
+// already, so what really left is more than the line carried till the stop,
+// and the count and the trace say so.
+TEST_F(Outcomes, AStopAfterTheHandoverCountsWhatReallyLeftAndTheTraceMarksThePurge) {
+    SimConfig config = Preset("tz410-3.2.E");
+    config.baudRate = 9600;
+    rig.Start(config);
+    ASSERT_TRUE(rig.Connect());
+    const std::string trace = (std::filesystem::temp_directory_path() /
+                               ("brelko-handover-" + std::to_string(::getpid()) + ".trace")).string();
+    ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
+
+    CancelReply second;
+    bool handedOver = false;
+    rig.window.onEvent = [&](const ExchangeEvent& e) {
+        // The sender's last count: the whole block is with the driver.
+        if (e.message == WM_BYTES_SENT && e.wParam == static_cast<WPARAM>(e.lParam) && !handedOver) {
+            handedOver = rig.view->Block()->HandedOver();
+            rig.view->RequestCancel();
+            second = rig.view->RequestCancel();
+        }
+    };
+    rig.Restore(BigSettings(12000));
+    rig.window.onEvent = nullptr;
+    ASSERT_TRUE(handedOver) << "the pseudo-terminal took the block at once";
+    EXPECT_EQ(second.answer, CancelAnswer::Forced);
+    const CourseOutcome outcome = rig.view->LastOutcome();
+    ASSERT_TRUE(outcome.forced);
+    rig.view->m_pLine->Trace().Stop();
+
+    const std::size_t heard = rig.sim->BlockBytesHeard();
+    EXPECT_LT(outcome.bytesSent, outcome.bytesToSend);
+    EXPECT_GE(outcome.bytesSent + 200, heard - std::min<std::size_t>(heard, 10));
+    EXPECT_LE(outcome.bytesSent, heard + 200);
+    const std::string text = ReadAll(trace);
+    std::remove(trace.c_str());
+    EXPECT_NE(text.find("of these bytes were purged from the output queue: " + std::to_string(outcome.bytesSent) +
+                        " of " + std::to_string(outcome.bytesToSend) + " reached the line"),
+              std::string::npos)
+        << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+}
+
 TEST_F(Outcomes, TheUsersOwnCancelSaysItWasCancelled) {
     SimConfig config = Preset("tz410-3.2.E");
     config.baudRate = 9600;

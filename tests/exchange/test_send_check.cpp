@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "BlockWatch.h"
 #include "SendFileCheck.h"
 #include "Strings.h"
 
@@ -71,4 +72,66 @@ TEST(SendFileCheck, WhatGoesOnTheLineAndHowLongItTakes) {
 }
 
 }  // namespace
+// A restore block taken by the driver all at once (a pseudo-terminal or a USB
+// adapter that counts nothing queued) is still on the line until the line,
+// at 960 bytes a second, can have carried it. The total counts the closing
+// line feed.
+TEST(BlockWatch, UnderWayUntilTheLineCanHaveCarriedTheBlock) {
+    using namespace std::chrono_literals;
+    const BlockWatch::Clock::time_point t0{};
+    struct Case {
+        const char* what;
+        std::size_t sent;
+        int queued;
+        bool ended, whole;
+        std::chrono::milliseconds at;
+        bool underWay;
+        long secondsLeft;
+    } cases[] = {
+        {"nothing sent yet", 0, -1, false, false, 0ms, false, 10},
+        {"first bytes handed over", 100, -1, false, false, 100ms, true, 10},
+        {"the port counts what it still holds", 5000, 4000, false, false, 5s, true, 9},
+        {"all with the driver at once", 9600, -1, true, true, 200ms, true, 10},
+        {"the line halfway through it", 9600, -1, true, true, 5s, true, 5},
+        {"the line has carried it", 9600, -1, true, true, 10s + 1ms, false, 0},
+        {"given up halfway", 4000, -1, true, false, 1s, false, 9},
+    };
+    for (const Case& c : cases) {
+        BlockWatch watch;
+        watch.Begin(9600, 9600, t0);
+        watch.Sent(c.sent, c.queued);
+        if (c.ended) watch.End(c.whole);
+        EXPECT_EQ(watch.UnderWay(t0 + c.at), c.underWay) << c.what;
+        EXPECT_EQ(watch.SecondsLeft(t0 + c.at), c.secondsLeft) << c.what;
+    }
+}
+
+// Stopped in the driver after the handover: no longer under way. What the
+// purge did not take back is what the system can have received; a port
+// that cannot tell leaves what the line can have carried by then.
+TEST(BlockWatch, AStopAfterTheHandoverCountsWhatThePurgeLeft) {
+    using namespace std::chrono_literals;
+    const BlockWatch::Clock::time_point t0{};
+    struct Case {
+        const char* what;
+        int purged;
+        std::size_t carried;
+    } cases[] = {
+        {"the port took 5000 back", 5000, 4600},
+        {"the port took nothing back", 0, 9600},
+        {"the port took back more than the block", 20000, 0},
+        {"the port cannot tell", -1, 1920},
+    };
+    for (const Case& c : cases) {
+        BlockWatch watch;
+        watch.Begin(9600, 9600, t0);
+        watch.Sent(9600, 0);
+        watch.End(true);
+        ASSERT_TRUE(watch.UnderWay(t0 + 2s)) << c.what;
+        watch.Stop(c.purged, t0 + 2s);
+        EXPECT_FALSE(watch.UnderWay(t0 + 3s)) << c.what;
+        EXPECT_EQ(watch.CarriedAtStop(), c.carried) << c.what;
+    }
+}
+
 }  // namespace brelko

@@ -129,8 +129,9 @@ TEST_F(BuiltinStrings, DanishMainMenu) {
         "32779 &Opret Forbindelse", "-", "57616 Foretrukne Filer", "-", "57665 &Afslut", "end",
         "popup &Vis", "59392 &Værktøjslinie", "59393 Status &Bar", "-", "32771 &Status Vindue",
         "32796 &Indstillinger...", "end",
-        "popup H&ent", "32777 &Opsætning", "32781 &Menu", "32782 &Sprog", "32780 Skærm &billede", "end",
-        "popup &Send", "32778 &Opsætning", "32783 &Sprog", "end",
+        // The commands that open a file dialog say so with "...".
+        "popup H&ent", "32777 &Opsætning...", "32781 &Menu", "32782 &Sprog", "32780 Skærm &billede", "end",
+        "popup &Send", "32778 &Opsætning...", "32783 &Sprog...", "end",
         "popup &Billede", "popup &Zoom", "32772 &Ind 2X", "32773 &Ud 2X", "32774 &1:1", "32775 &Skærm", "end",
         "32776 &Skalér Naturlig", "32780 Hent Skærm &Billede", "end",
         "popup &Hjælp", "57664 &Om Brelko...", "end",
