@@ -19,7 +19,6 @@
 #include "COptionsDlg.h"
 #include "CPosixPort.h"
 #include "CStatusView.h"
-#include "Options.h"
 #include "PictureReceiver.h"
 #include "Profile.h"
 #include "ResourceIds.h"
@@ -149,7 +148,7 @@ void CBrelkoApp::LoadQtTranslations() {
 }
 
 bool CBrelkoApp::StartSimulator() {
-    cli::GlobalOptions sim;
+    SimulatorOptions sim;
     sim.simulate = m_options.simulatorPreset;
     if (m_options.simulatorBaud >= 0) sim.simBaud = m_options.simulatorBaud;
     sim.simFaults = m_options.simulatorFaults;
@@ -157,7 +156,7 @@ bool CBrelkoApp::StartSimulator() {
     sim.simBits = m_options.simulatorBits;
     std::string error;
     bool badOptions = false;
-    m_pSimulator = cli::SimulatorRunner::Start(sim, &error, &badOptions);
+    m_pSimulator = SimulatorRunner::Start(sim, &error, &badOptions);
     if (!m_pSimulator) {
         AfxMessageBox(error, MessageButtons::Ok, MessageIcon::Error);
         return false;

@@ -12,7 +12,7 @@
 
 #include "framework/CWinApp.h"
 
-namespace brelko::cli {
+namespace brelko {
 class SimulatorRunner;
 }
 
@@ -99,7 +99,7 @@ private:
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     std::unique_ptr<RecentFileList> m_pRecentFiles;
     std::unique_ptr<CMainFrame> m_pMainFrame;
-    std::unique_ptr<cli::SimulatorRunner> m_pSimulator;
+    std::unique_ptr<SimulatorRunner> m_pSimulator;
     std::unique_ptr<SingleInstance> m_pSingleInstance;
     std::vector<std::unique_ptr<QObject>> m_translators;
 };

@@ -21,10 +21,10 @@
 #include "BrelkoVersion.h"
 #include "CBrelkoApp.h"
 #include "CMainFrame.h"
-#include "Options.h"
 #include "Profile.h"
-#include "SingleInstance.h"
+#include "SimOptions.h"
 #include "SimulatorRunner.h"
+#include "SingleInstance.h"
 
 using namespace brelko;
 
@@ -68,7 +68,7 @@ void EndOnSignals(app::CBrelkoApp& program, QObject* parent) {
 
 int main(int argc, char** argv) {
     // The command line is read before Qt starts, so --help needs no display.
-    const std::vector<std::string> args = cli::NormaliseArguments(argc, argv);
+    const std::vector<std::string> args = NormaliseArguments(argc, argv);
     app::AppOptions options;
     std::optional<std::string> simulate;
     CLI::App parser{"brelko: the maintenance tool for the vision system"};
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({8, 16}));
     parser.add_option("--open", options.openFiles, "Open these files (in the running program when there is one)")
         ->expected(1, -1);
-    parser.footer("Presets of the simulator:\n" + cli::SimulatorPresetHelp());
+    parser.footer("Presets of the simulator:\n" + SimulatorPresetHelp());
     std::vector<const char*> argvNormalised;
     for (const std::string& arg : args) argvNormalised.push_back(arg.c_str());
     try {

@@ -68,7 +68,6 @@ constexpr Entry kTexts[] = {
     {Text::WrongFileKind, "%1: the file name must end in %2", "%1: filnavnet skal ende på %2"},
     {Text::SavedPicture, "Saved %1 (%2)", "Gemt %1 (%2)"},
     {Text::SeeHelp, "Run brelko-cli --help for the options.", "Kør brelko-cli --help for at se valgmulighederne."},
-    {Text::UnknownPreset, "unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"},
     {Text::TraceStopped, "Warning: the trace %1 stopped early: %2", "Advarsel: sporingen %1 stoppede før tid: %2"},
     {Text::TraceIncomplete,
      "Warning: the trace %1 is incomplete: %2 bytes of the line are missing (it was not written fast enough; "
@@ -119,10 +118,6 @@ std::string CliText(Text id) {
     if (index >= std::size(kTexts)) return {};
     const Entry& entry = kTexts[index];
     return BuiltinLanguage() == Language::Danish ? entry.danish : entry.english;
-}
-
-std::string Bilingual(const char* english, const char* danish) {
-    return BuiltinLanguage() == Language::Danish ? danish : english;
 }
 
 std::string SentenceCase(std::string text) {

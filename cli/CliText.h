@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "Strings.h"  // Bilingual
+
 namespace brelko::cli {
 
 enum class Text {
@@ -52,7 +54,6 @@ enum class Text {
     WrongFileKind,      // %1 file, %2 extension
     SavedPicture,       // %1 file, %2 description
     SeeHelp,
-    UnknownPreset,      // %1 preset, %2 list
     TraceStopped,       // %1 file, %2 reason
     TraceIncomplete,    // %1 file, %2 bytes missing
     NoDifferences,      // %1 file, %2 file
@@ -80,10 +81,6 @@ enum class Text {
 
 // The text in the language of the built-in string table (Danish or English).
 std::string CliText(Text id);
-
-// One of two texts by the language of the built-in string table, for the
-// short reasons that stand inside a formatted line.
-std::string Bilingual(const char* english, const char* danish);
 
 // The text with its first letter a capital, to start a sentence ("the
 // device vanished" after "... not saved.").

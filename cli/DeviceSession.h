@@ -13,11 +13,10 @@
 namespace brelko {
 class CDeviceLine;
 class LineTrace;
+class SimulatorRunner;
 }
 
 namespace brelko::cli {
-
-class SimulatorRunner;
 
 class DeviceSession {
 public:

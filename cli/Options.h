@@ -31,11 +31,6 @@ struct SendOptions {
     std::string safetyDir;      // --safety-dir DIR (restore; empty: safety/ beside the file)
 };
 
-// The arguments with a bare "--simulate" made "--simulate=<default preset>":
-// the option takes its preset only as "--simulate=PRESET", so that
-// "--simulate identify" keeps identify as the command.
-std::vector<std::string> NormaliseArguments(int argc, const char* const* argv);
-
 // The value of "--name VALUE" or "--name=VALUE" before the command line is
 // parsed in full (the language and the settings file are needed for --help).
 std::optional<std::string> PeekOption(const std::vector<std::string>& args, const std::string& name);

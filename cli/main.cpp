@@ -13,6 +13,9 @@
 #include "Options.h"
 #include "Profile.h"
 #include "RgbImage.h"
+#if BRELKO_CLI_SIMULATOR
+#include "SimOptions.h"
+#endif
 #include "Strings.h"
 
 using namespace brelko;
@@ -43,7 +46,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> given = ProgramArguments(argc, argv, &refused);
     std::vector<const char*> givenPointers;
     for (const std::string& arg : given) givenPointers.push_back(arg.c_str());
+#if BRELKO_CLI_SIMULATOR
     const std::vector<std::string> args = NormaliseArguments(static_cast<int>(givenPointers.size()), givenPointers.data());
+#else
+    const std::vector<std::string>& args = given;
+#endif
     SetUpEnvironment(args);
     if (refused >= 0) {
         // Never a name with U+FFFD in it: that could be another file.

@@ -152,6 +152,10 @@ std::string FormatArgs(const std::string& text, std::initializer_list<std::strin
     return result;
 }
 
+std::string Bilingual(const char* english, const char* danish) {
+    return BuiltinLanguage() == Language::Danish ? danish : english;
+}
+
 std::string CurrentLanguageName() { return Current()->name; }
 
 }  // namespace brelko

@@ -21,6 +21,9 @@ void SetBuiltinLanguage(Language language);
 Language BuiltinLanguage();
 // From the locale environment (LC_ALL, LC_MESSAGES, LANG): "da*" gives Danish.
 Language LanguageFromLocale();
+// One of two texts by the language of the built-in table, for the short
+// reasons that stand inside a formatted line.
+std::string Bilingual(const char* english, const char* danish);
 
 // Loads a language library by file name (relative names are looked up beside
 // the executable, in the source tree's res/lang, in the installed

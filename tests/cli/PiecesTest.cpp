@@ -86,7 +86,7 @@ TEST(ExitStatusTest, TableListsDistinctStatusesWithTextsInBothLanguages) {
 }
 
 TEST(CliTextTest, EveryTextExistsInBothLanguages) {
-    for (int id = 0; id <= static_cast<int>(Text::UnknownPreset); ++id) {
+    for (int id = 0; id <= static_cast<int>(Text::Stopping); ++id) {
         LanguageGuard english(Language::English);
         const std::string en = CliText(static_cast<Text>(id));
         SetBuiltinLanguage(Language::Danish);

@@ -1,19 +1,20 @@
 // The simulated vision system inside this process, on a pseudo-terminal, for
-// --simulate: the device commands then run end to end without hardware.
+// --simulate: the device commands and the window then run end to end
+// without hardware.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "Options.h"
+#include "SimOptions.h"
 
-namespace brelko::cli {
+namespace brelko {
 
 class SimulatorRunner {
 public:
     // Starts the simulator the options describe; null with a reason, and
     // *badOptions set when the options themselves are wrong (a usage error).
-    static std::unique_ptr<SimulatorRunner> Start(const GlobalOptions& options, std::string* error,
+    static std::unique_ptr<SimulatorRunner> Start(const SimulatorOptions& options, std::string* error,
                                                   bool* badOptions);
     virtual ~SimulatorRunner() = default;
 
@@ -26,4 +27,4 @@ public:
 // The presets with their descriptions, for --help.
 std::string SimulatorPresetHelp();
 
-}  // namespace brelko::cli
+}  // namespace brelko

@@ -1,11 +1,11 @@
 #include "SimulatorRunner.h"
 
-#include "CliText.h"
 #include "SimOptions.h"
 #include "SimPresets.h"
+#include "Strings.h"
 #include "VisionSimulator.h"
 
-namespace brelko::cli {
+namespace brelko {
 
 namespace {
 
@@ -25,7 +25,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const GlobalOptions& options, std::string* error,
+std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const SimulatorOptions& options, std::string* error,
                                                         bool* badOptions) {
     SimConfig config;
     *badOptions = true;
@@ -33,7 +33,8 @@ std::unique_ptr<SimulatorRunner> SimulatorRunner::Start(const GlobalOptions& opt
     if (!FindSimPreset(config.preset)) {
         std::string names;
         for (const SimPreset& preset : SimPresets()) names += (names.empty() ? "" : ", ") + preset.name;
-        if (error) *error = Format(CliText(Text::UnknownPreset), {config.preset, names});
+        if (error) *error = FormatArgs(Bilingual("unknown preset %1 (known: %2)", "ukendt forvalg %1 (kendte: %2)"),
+                                     {config.preset, names});
         return nullptr;
     }
     *badOptions = false;
@@ -78,4 +79,4 @@ std::string SimulatorPresetHelp() {
     return out;
 }
 
-}  // namespace brelko::cli
+}  // namespace brelko

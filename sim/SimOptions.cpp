@@ -1,11 +1,11 @@
 #include "SimOptions.h"
 
-#include "CliText.h"
+#include "Strings.h"
 
 #include <cerrno>
 #include <cstdlib>
 
-namespace brelko::cli {
+namespace brelko {
 
 namespace {
 
@@ -43,6 +43,16 @@ constexpr FaultSwitch kSwitches[] = {
 
 }  // namespace
 
+std::vector<std::string> NormaliseArguments(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (i > 0 && arg == "--simulate") arg = "--simulate=" + SimConfig{}.preset;
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
 bool ApplySimFault(const std::string& text, SimFaults& faults, std::string* error) {
     const auto eq = text.find('=');
     const std::string name = text.substr(0, eq);
@@ -74,7 +84,7 @@ bool ApplySimFault(const std::string& text, SimFaults& faults, std::string* erro
     return fail(Bilingual("unknown fault switch", "ukendt fejl"));
 }
 
-bool MakeSimConfig(const GlobalOptions& options, SimConfig& config, std::string* error) {
+bool MakeSimConfig(const SimulatorOptions& options, SimConfig& config, std::string* error) {
     config = SimConfig{};
     if (options.simulate && !options.simulate->empty()) config.preset = *options.simulate;
     config.baudRate = options.simBaud;
@@ -99,4 +109,4 @@ std::string SimFaultHelp() {
     return out;
 }
 
-}  // namespace brelko::cli
+}  // namespace brelko
