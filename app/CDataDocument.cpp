@@ -66,10 +66,10 @@ bool CDataDoc::OnSaveDocument(const std::string& path, std::string* error) {
             if (error) *error = LoadString(IDS_NO_PICTURE_TO_SAVE);
             return false;
         }
-        cli::Picture copy;
+        brelko::Picture copy;
         copy.mtx = std::dynamic_pointer_cast<CMTX>(m_pData);
         copy.tga = std::dynamic_pointer_cast<CTGA>(m_pData);
-        return cli::SavePicture(copy, path, error);
+        return brelko::SavePicture(copy, path, error);
     }
     const bool saved = brelko::CDataDoc::OnSaveDocument(path, error);
     SetModifiedFlag(!saved && brelko::CDataDoc::m_bModified);

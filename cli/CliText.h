@@ -34,8 +34,6 @@ enum class Text {
     Cancelled,
     CannotRead,         // %1 file, %2 reason
     CannotWrite,        // %1 file, %2 reason
-    UnknownFileType,    // %1 file
-    NoPngSupport,
     NoSerialDevices,
     Sent,               // %1 bytes
     LanguageSent,       // %1 bytes, %2 lines

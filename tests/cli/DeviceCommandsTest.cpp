@@ -17,7 +17,7 @@
 #include "PtyPeer.h"
 #include "TestFiles.h"
 
-using namespace brelko::cli;
+using namespace brelko;
 
 extern char** environ;
 

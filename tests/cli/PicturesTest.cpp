@@ -14,7 +14,6 @@
 #include "SimPicture.h"
 
 using namespace brelko;
-using namespace brelko::cli;
 using brelko::fileutil::ReadWholeFile;
 namespace fs = std::filesystem;
 

@@ -12,7 +12,6 @@
 #include "TestFiles.h"
 
 using namespace brelko;
-using namespace brelko::cli;
 using brelko::fileutil::ReadWholeFile;
 
 TEST(ProgramTest, HelpShowsCommandsExitStatusesAndSimulatorChoices) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace brelko::cli {
+namespace brelko {
 
 struct RgbImage {
     int width = 0;
@@ -21,5 +21,7 @@ struct RgbImage {
 bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes, std::string* error);
 bool DecodePng(const std::vector<std::uint8_t>& bytes, RgbImage* image, std::string* error);
 bool PngSupported();
+// Why a build without PNG refuses PNG files.
+std::string NoPngSupportText();
 
-}  // namespace brelko::cli
+}  // namespace brelko

@@ -4,10 +4,10 @@
 #include <QByteArray>
 #include <QImage>
 
-#include "CliText.h"
+#include "Strings.h"
 #include "RgbImage.h"
 
-namespace brelko::cli {
+namespace brelko {
 
 bool PngSupported() { return true; }
 
@@ -60,4 +60,4 @@ bool DecodePng(const std::vector<std::uint8_t>& bytes, RgbImage* image, std::str
     return true;
 }
 
-}  // namespace brelko::cli
+}  // namespace brelko

@@ -1,5 +1,6 @@
 // Picture files by name: MTX and Targa through the picture classes, PNG
-// through plain colours. Used by get-picture and convert.
+// through plain colours. Used by the command line's get-picture and convert
+// and by the window's Save As PNG.
 #pragma once
 
 #include <memory>
@@ -14,7 +15,7 @@ class CMTX;
 class CTGA;
 }  // namespace brelko
 
-namespace brelko::cli {
+namespace brelko {
 
 enum class PictureKind { Mtx, Tga, Png, Unknown };
 
@@ -49,4 +50,4 @@ MtxContent MtxFromRgb(const RgbImage& image);
 // windowed program. False with a reason.
 bool SavePicture(const Picture& picture, const std::string& path, std::string* error);
 
-}  // namespace brelko::cli
+}  // namespace brelko

@@ -10,11 +10,10 @@
 #include "CDataDoc.h"
 #include "CMTX.h"
 #include "CTGA.h"
-#include "CliText.h"
 #include "SoftwareSurface.h"
 #include "Strings.h"
 
-namespace brelko::cli {
+namespace brelko {
 
 namespace {
 
@@ -98,7 +97,10 @@ PictureKind PictureKindOf(const std::string& path) {
 
 // Offers .png only where this build can read and write it.
 static std::string UnknownKind(const std::string& path) {
-    if (PngSupported()) return Format(CliText(Text::UnknownFileType), {path});
+    if (PngSupported())
+        return FormatArgs(Bilingual("%1: unknown file type (use .mtx, .tga or .png)",
+                                    "%1: ukendt filtype (brug .mtx, .tga eller .png)"),
+                          {path});
     return FormatArgs(LoadString(IDS_UNKNOWN_PICTURE_KIND), {path});
 }
 
@@ -109,7 +111,7 @@ bool PictureNameUsable(const std::string& path, std::string* error) {
         return false;
     }
     if (kind == PictureKind::Png && !PngSupported()) {
-        if (error) *error = CliText(Text::NoPngSupport);
+        if (error) *error = NoPngSupportText();
         return false;
     }
     return true;
@@ -242,4 +244,4 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* e
     return WriteFileAtomically(path, bytes, error);
 }
 
-}  // namespace brelko::cli
+}  // namespace brelko
