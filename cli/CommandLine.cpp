@@ -268,35 +268,35 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& args, Comman
                                                   "Indstillingsfil (standard: ved siden af programmet)"))
         ->type_name(Bilingual("FILE", "FIL"));
 #if BRELKO_CLI_SIMULATOR
-    auto* simulate = app.add_option("--simulate", options.simulate,
+    auto* simulate = app.add_option("--simulate", options.sim.simulate,
                                     Bilingual("Run the built-in simulator and use it; --simulate=PRESET picks a preset",
                                               "Kør den indbyggede simulator og brug den; --simulate=FORVALG vælger et forvalg"))
                          ->type_name(Bilingual("PRESET", "FORVALG"));
     std::vector<CLI::Option*> simOptions;
-    simOptions.push_back(app.add_option("--sim-fault", options.simFaults,
+    simOptions.push_back(app.add_option("--sim-fault", options.sim.simFaults,
                                         Bilingual("Fault switch of the simulator (repeatable)",
                                                   "Simulatorens fejl (kan gentages)"))
                              ->type_name(Bilingual("NAME[=VALUE]", "NAVN[=VÆRDI]")));
-    simOptions.push_back(app.add_option("--sim-picture", options.simPicture,
+    simOptions.push_back(app.add_option("--sim-picture", options.sim.simPicture,
                                         Bilingual("MTX file the simulator sends as its screen picture",
                                                   "MTX fil, som simulatoren sender som sit skærmbillede"))
                              ->type_name(Bilingual("FILE", "FIL"))
                              ->check(AnExistingFile()));
-    simOptions.push_back(app.add_option("--sim-form", options.simForm,
+    simOptions.push_back(app.add_option("--sim-form", options.sim.simForm,
                                         Bilingual("How the simulator sends its picture", "Hvordan simulatoren sender sit billede"))
                              ->type_name("raw|archive")
                              ->check(OneOf({"raw", "archive"})));
-    simOptions.push_back(app.add_option("--sim-bits", options.simBits,
+    simOptions.push_back(app.add_option("--sim-bits", options.sim.simBits,
                                         Bilingual("Bits per pixel of the simulator's picture",
                                                   "Bits pr. pixel i simulatorens billede"))
                              ->type_name("8|16")
                              ->check(OneOf({"8", "16"})));
-    simOptions.push_back(app.add_option("--sim-baud", options.simBaud,
+    simOptions.push_back(app.add_option("--sim-baud", options.sim.simBaud,
                                         Bilingual("Line speed of the simulator (default 0: as fast as it goes)",
                                                   "Simulatorens linjehastighed (standard 0: så hurtigt det kan gå)"))
                              ->type_name("N")
                              ->check(WholeNumberIn(0, 4000000)));
-    simOptions.push_back(app.add_option("--sim-restart", options.simRestart,
+    simOptions.push_back(app.add_option("--sim-restart", options.sim.simRestart,
                                         Bilingual("Seconds the simulator stays silent after a restore",
                                                   "Sekunder simulatoren tier efter en gendannelse"))
                              ->type_name(Bilingual("SECONDS", "SEKUNDER"))

@@ -22,25 +22,6 @@
 
 namespace brelko::cli {
 
-#if BRELKO_CLI_SIMULATOR
-namespace {
-
-// What the simulator takes of the options every command shares.
-SimulatorOptions SimulatorOptionsOf(const GlobalOptions& options) {
-    SimulatorOptions sim;
-    sim.simulate = options.simulate;
-    sim.simFaults = options.simFaults;
-    sim.simPicture = options.simPicture;
-    sim.simForm = options.simForm;
-    sim.simBits = options.simBits;
-    sim.simBaud = options.simBaud;
-    sim.simRestart = options.simRestart;
-    return sim;
-}
-
-}  // namespace
-#endif
-
 StdoutSilencer::StdoutSilencer() {
     std::fflush(stdout);
     m_saved = RedirectToNull(stdout);
@@ -63,10 +44,10 @@ DeviceSession::~DeviceSession() {
 
 ExitStatus DeviceSession::Prepare() {
 #if BRELKO_CLI_SIMULATOR
-    if (m_options.simulate) {
+    if (m_options.sim.simulate) {
         std::string error;
         bool badOptions = false;
-        m_simulator = SimulatorRunner::Start(SimulatorOptionsOf(m_options), &error, &badOptions);
+        m_simulator = SimulatorRunner::Start(m_options.sim, &error, &badOptions);
         if (!m_simulator) {
             m_console.Error(Format(CliText(Text::SimulatorFailed), {error}));
             return badOptions ? ExitStatus::Usage : ExitStatus::Failure;

@@ -5,19 +5,19 @@
 #include <string>
 #include <vector>
 
+#if BRELKO_CLI_SIMULATOR
+#include "SimOptions.h"
+#endif
+
 namespace brelko::cli {
 
 struct GlobalOptions {
     std::optional<int> port;             // --port N: COM number
     std::string device;                  // --device PATH: any tty
     std::string ini;                     // --ini FILE
-    std::optional<std::string> simulate; // --simulate[=PRESET]
-    std::vector<std::string> simFaults;  // --sim-fault NAME[=VALUE]
-    std::string simPicture;              // --sim-picture FILE.mtx
-    std::string simForm;                 // --sim-form raw|archive
-    int simBits = 0;                     // --sim-bits 8|16
-    long simBaud = 0;                    // --sim-baud N (0: as fast as the pty goes)
-    double simRestart = 3;               // --sim-restart SECONDS
+#if BRELKO_CLI_SIMULATOR
+    SimulatorOptions sim;                // --simulate[=PRESET], --sim-*: Linux only, it plays on a pty
+#endif
     std::optional<double> timeout;       // --timeout SECONDS: reception silence limit
     std::string lang;                    // --lang en|da
     std::string trace;                   // --trace FILE: record the line
