@@ -154,7 +154,7 @@ constexpr unsigned IDS_RESTORE_SAFETY_COPY = 31552;
 constexpr unsigned IDS_SAFETY_COPY_OPTION = 31553;
 
 // What happened on the line (status line 4 and the command line): each fault
-// with its remedy; the spec's state texts stay on line 3.
+// with its remedy; the connection's state texts stay on line 3.
 constexpr unsigned IDS_FAULT_NO_ANSWER = 31560;
 constexpr unsigned IDS_FAULT_VANISHED = 31561;
 constexpr unsigned IDS_FAULT_NOISE = 31562;        // "%1": the bytes that did not belong
