@@ -17,7 +17,6 @@
 #include "CDeviceLine.h"
 #include "CMainFrame.h"
 #include "COptionsDlg.h"
-#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "PictureReceiver.h"
 #include "Profile.h"
@@ -164,8 +163,8 @@ bool CBrelkoApp::StartSimulator() {
     // The configured port leads to the simulator; every other COM number to its own device.
     const int simulated = Profile::GetInt("Custom", "Comport", 1) - 1;
     CDeviceLine::SetPortFactory([simulated, device = m_pSimulator->DevicePath()](int portNumber, int rx, int tx) {
-        if (portNumber == simulated) return std::make_unique<CPosixPort>(device, rx, tx, 0);
-        return std::make_unique<CPosixPort>(portNumber, rx, tx, 0);
+        if (portNumber == simulated) return CDeviceLine::MakeSystemPort(device, rx, tx);
+        return CDeviceLine::MakeSystemPort(portNumber, rx, tx);
     });
     return true;
 }
