@@ -1,5 +1,6 @@
 #include "CDataView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -70,7 +71,7 @@ CDataView::CDataView(CMainFrame& mainFrame, CChildFrame& frame)
     m_wndText->setAccessibleName(Str(IDS_NAME_DOCUMENT_TEXT));
     m_wndText->hide();
     setAccessibleName(Str(IDS_NAME_PICTURE));
-    MapZoomCommands();
+    MapCommands();
     m_pWnd = std::make_unique<Window>(BrelkoApp()->PostQueue(), *this);
 }
 
@@ -96,6 +97,7 @@ void CDataView::OnInitialUpdate() {
     // The first window takes the document area right of the status strip,
     // over its full height; the next ones cascade from there.
     if (m_mainFrame.MdiArea()) m_frame.setGeometry(m_mainFrame.NewWindowGeometry());
+    MakeZoomActions();
     OnUpdate(nullptr);
 }
 
@@ -108,6 +110,7 @@ void CDataView::OnUpdate(CView* sender) {
     } else {
         m_wndText->hide();
         RedrawPicture();
+        UpdateZoomActions();
     }
     OnTitleChanged();
 }
@@ -184,6 +187,8 @@ void CDataView::RedrawPicture() {
     UpdateScrollBars();
     ShrinkFrameToPicture();
     viewport()->update();
+    // Copy follows whether there is a picture to copy.
+    m_mainFrame.RequestCommandUIUpdate();
 }
 
 void CDataView::UpdateScrollBars() {
@@ -333,19 +338,42 @@ void CDataView::wheelEvent(QWheelEvent* event) {
 
 // ---------------------------------------------------------------- zoom and copy
 
-void CDataView::MapZoomCommands() {
-    const auto pictureOnly = [this](unsigned id) {
-        return [this, id](CCmdUI& ui) {
-            CDataDoc* document = Document();
-            const bool picture = document && document->IsPicture();
-            ui.Enable(picture);
-            const CData* data = picture ? document->m_pData.get() : nullptr;
-            if (id == ID_ZOOM_FIT) ui.SetCheck(data && data->m_bFitToWindow);
-            if (id == ID_ZOOM_NATURAL) ui.SetCheck(data && data->m_bNaturalScale);
-        };
-    };
-    for (unsigned id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_1TO1, ID_ZOOM_FIT, ID_ZOOM_NATURAL})
-        MapCommand(id, [this](unsigned command) { Zoom(command); }, pictureOnly(id));
+void CDataView::MakeZoomActions() {
+    // Only a picture zooms: a text or backup window carries no zoom command,
+    // and the menu's items are greyed and unticked there.
+    CDataDoc* document = Document();
+    if (!m_zoomActions.empty() || !document || !document->IsPicture()) return;
+    for (unsigned id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_1TO1, ID_ZOOM_FIT, ID_ZOOM_NATURAL}) {
+        auto* action = new QAction(this);
+        action->setData(id);
+        action->setCheckable(id == ID_ZOOM_FIT || id == ID_ZOOM_NATURAL);
+        connect(action, &QAction::triggered, this, [this, id] { Zoom(id); });
+        m_zoomActions.emplace(id, action);
+    }
+    UpdateZoomActions();
+}
+
+void CDataView::UpdateZoomActions() {
+    CDataDoc* document = Document();
+    const CData* data = document ? document->m_pData.get() : nullptr;
+    for (const auto& [id, action] : m_zoomActions) {
+        if (id == ID_ZOOM_FIT) action->setChecked(data && data->m_bFitToWindow);
+        if (id == ID_ZOOM_NATURAL) action->setChecked(data && data->m_bNaturalScale);
+    }
+}
+
+QAction* CDataView::CommandAction(unsigned id) const {
+    const auto it = m_zoomActions.find(id);
+    return it == m_zoomActions.end() ? nullptr : it->second;
+}
+
+std::vector<QAction*> CDataView::CommandActions() const {
+    std::vector<QAction*> actions;
+    for (const auto& [id, action] : m_zoomActions) actions.push_back(action);
+    return actions;
+}
+
+void CDataView::MapCommands() {
     MapCommand(ID_EDIT_COPY, [this](unsigned) { CopyPicture(); }, [this](CCmdUI& ui) {
         ui.Enable(!m_picture.image.isNull());
     });

@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -45,6 +46,9 @@ public:
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender) override;
     void OnTitleChanged() override;
+    // A picture's zoom commands, null and empty for a text.
+    QAction* CommandAction(unsigned id) const override;
+    std::vector<QAction*> CommandActions() const override;
 
     // The transfer starters; each returns true when the transfer runs.
     bool FetchPicture();
@@ -86,7 +90,9 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    void MapZoomCommands();
+    void MapCommands();
+    void MakeZoomActions();
+    void UpdateZoomActions();
     void Zoom(unsigned command);
     void RedrawPicture();
     void ShowText(bool reset);
@@ -114,6 +120,7 @@ private:
     bool m_bTextUpdatePending = false;
     std::unique_ptr<RestoreCourse> m_pRestore;  // the restore of this document, while it runs
     bool m_bForcedTold = false;                 // its stop halfway was told as it was decided
+    std::map<unsigned, QAction*> m_zoomActions;  // children of the view
     std::unique_ptr<Window> m_pWnd;  // last: messages reach a complete view
 };
 

@@ -71,7 +71,7 @@ const std::vector<Accelerator>& Accelerators() {
     return table;
 }
 
-constexpr int kIdleUpdateMs = 200;
+constexpr int kLinePanesMs = 200;
 
 }  // namespace
 
@@ -132,10 +132,13 @@ bool CMainFrame::LoadFrame(unsigned resourceId) {
     if (!CreateToolBars() || !CreateStatusBar()) return false;
     CreateAccelerators();
 
-    m_pIdleTimer = new QTimer(this);
-    m_pIdleTimer->setInterval(kIdleUpdateMs);
-    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-    m_pIdleTimer->start();
+    // The modem lines give no word when they change: the CTS and DTR panes
+    // look at them every so often (a cheap query that leaves the port alone
+    // while an exchange runs). Commands follow their events instead.
+    m_pLineTimer = new QTimer(this);
+    m_pLineTimer->setInterval(kLinePanesMs);
+    connect(m_pLineTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicatorPanes);
+    m_pLineTimer->start();
     qApp->installEventFilter(this);  // lock keys
     UpdateWindowTitle();
     return true;
@@ -425,7 +428,7 @@ void CMainFrame::ToggleStatusWindow() {
         m_bStatusShown = 0;
     }
     if (m_pStatusView) m_pStatusView->Logic().LayOut();
-    RequestCommandUIUpdate();
+    UpdateCommandUI();
 }
 
 // ---------------------------------------------------------------- routing
@@ -454,13 +457,52 @@ std::vector<CCmdTarget*> CMainFrame::RouteChain() const {
     return {view, document, const_cast<CMainFrame*>(this), BrelkoApp()};
 }
 
-CCmdUI CMainFrame::QueryCommand(unsigned id) { return RouteUpdate(RouteChain(), id); }
+QAction* CMainFrame::ViewActionFor(unsigned id) const {
+    CView* view = GetActiveView();
+    return view ? view->CommandAction(id) : nullptr;
+}
+
+CCmdUI CMainFrame::QueryCommand(unsigned id) {
+    // The active view's own action first: it knows its state.
+    if (QAction* action = ViewActionFor(id)) {
+        CCmdUI ui;
+        ui.id = id;
+        ui.enabled = action->isEnabled();
+        if (action->isCheckable()) ui.checked = action->isChecked();
+        return ui;
+    }
+    return RouteUpdate(RouteChain(), id);
+}
 
 bool CMainFrame::ExecuteCommand(unsigned id) {
     if (!QueryCommand(id).enabled) return false;
-    const bool handled = RouteCommand(RouteChain(), id);
-    RequestCommandUIUpdate();
+    bool handled = true;
+    if (QAction* action = ViewActionFor(id)) action->trigger();
+    else handled = RouteCommand(RouteChain(), id);
+    // Whatever the command changed shows before the next event.
+    UpdateCommandUI();
     return handled;
+}
+
+void CMainFrame::FollowActiveViewActions() {
+    CView* view = GetActiveView();
+    QWidget* widget = view ? view->Widget() : nullptr;
+    if (widget == m_pFollowedView && view && view->CommandActions().size() == m_viewActionLinks.size()) return;
+    for (const QMetaObject::Connection& connection : m_viewActionLinks) disconnect(connection);
+    m_viewActionLinks.clear();
+    m_pFollowedView = widget;
+    if (!view) return;
+    for (QAction* action : view->CommandActions()) {
+        const unsigned id = action->data().toUInt();
+        m_viewActionLinks.push_back(connect(action, &QAction::changed, this, [this, id] { UpdateCommandsOf(id); }));
+    }
+}
+
+void CMainFrame::NoteCommandState() {
+    const CommandState now{m_bStatusNotCreated == 0, IsBusy(), CanStartTransfer()};
+    if (now == m_lastCommandState) return;
+    m_lastCommandState = now;
+    UpdateCommandUI();
 }
 
 std::vector<QAction*> CMainFrame::ActionsFor(unsigned id) const {
@@ -475,22 +517,35 @@ void CMainFrame::RequestCommandUIUpdate() {
     QTimer::singleShot(0, this, &CMainFrame::UpdateCommandUI);
 }
 
+void CMainFrame::ApplyCommandUI(QAction* action, unsigned id, const CCmdUI& ui) {
+    if (action->property("recentFile").isValid()) return;
+    if (id == ID_FILE_MRU_FILE1 && action->isVisible()) {
+        action->setEnabled(false);  // the placeholder of an empty list
+        return;
+    }
+    action->setEnabled(ui.enabled);
+    if (ui.checked) {
+        action->setCheckable(true);
+        action->setChecked(*ui.checked);
+    } else if (action->isCheckable()) {
+        action->setChecked(false);  // a command without a check mark now (a zoom mode in a text window)
+    }
+}
+
+void CMainFrame::UpdateCommandsOf(unsigned id) {
+    const CCmdUI ui = QueryCommand(id);
+    for (auto [it, end] = m_actions.equal_range(id); it != end; ++it) ApplyCommandUI(it->second, id, ui);
+}
+
 void CMainFrame::UpdateCommandUI() {
     m_bUpdatePending = false;
+    m_lastCommandState = CommandState{m_bStatusNotCreated == 0, IsBusy(), CanStartTransfer()};
+    FollowActiveViewActions();
     unsigned last = 0;
     CCmdUI ui;
     for (const auto& [id, action] : m_actions) {
         if (id != last) ui = QueryCommand(id), last = id;
-        if (action->property("recentFile").isValid()) continue;
-        if (id == ID_FILE_MRU_FILE1 && action->isVisible() && !action->property("recentFile").isValid()) {
-            action->setEnabled(false);  // the placeholder of an empty list
-            continue;
-        }
-        action->setEnabled(ui.enabled);
-        if (ui.checked) {
-            action->setCheckable(true);
-            action->setChecked(*ui.checked);
-        }
+        ApplyCommandUI(action, id, ui);
     }
     UpdateIndicatorPanes();
     UpdateWindowTitle();

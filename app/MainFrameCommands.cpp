@@ -173,7 +173,7 @@ void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::i
     default:
         break;
     }
-    RequestCommandUIUpdate();
+    NoteCommandState();
 }
 
 void CMainFrame::WhenTransferDone(QObject* context, std::function<void()> task) {
@@ -221,7 +221,7 @@ void CMainFrame::OnCourseEnded(const brelko::CourseOutcome& outcome) {
         RunWhenNoModal([this] {
             if (m_bQuitWhenIdle && !IsBusy()) close();
         });
-    RequestCommandUIUpdate();
+    UpdateCommandUI();
 }
 
 void CMainFrame::CloseVanishedPort() {
@@ -237,7 +237,7 @@ void CMainFrame::CloseVanishedPort() {
     CDeviceLine& line = *logic->m_pLine;
     line.m_bContact = line.m_bRightPort = line.m_bKnownSystem = line.m_bReady = 0;
     m_pStatusView->Invalidate(true);
-    RequestCommandUIUpdate();
+    NoteCommandState();
 }
 
 void CMainFrame::Terminate() {

@@ -171,8 +171,8 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     if (window) m_pLastActive = window;
     // The status window shows a line about the active document.
     if (m_pStatusView) m_pStatusView->Invalidate(true);
-    UpdateWindowTitle();
-    RequestCommandUIUpdate();
+    // The commands follow the window the user works in now.
+    UpdateCommandUI();
 }
 
 void CMainFrame::UpdateWindowTitle() {

@@ -58,6 +58,7 @@ void CStatusViewWnd::Connect() {
     brelko::CStatusView& logic = *m_pLogic;
     if (logic.IsExchangeRunning()) return;
     logic.Connect();
+    m_mainFrame.NoteCommandState();
     if (!logic.m_pLine->m_bPortOpen) {
         logic.m_strProgress = PortProblemText(*logic.m_pLine);
         Invalidate(true);

@@ -250,6 +250,55 @@ private slots:
         else QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
     }
 
+    void zoomActionsBelongToPictureViews() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        auto& frame = rig.Frame();
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        QVERIFY(picture.view);
+        // A picture view carries the five zoom commands as its own actions;
+        // Fit screen and Natural scale are the two with a check mark.
+        QCOMPARE(picture.view->CommandActions().size(), std::size_t{5});
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id) {
+            QAction* action = picture.view->CommandAction(id);
+            QVERIFY(action);
+            QCOMPARE(action->data().toUInt(), id);
+            QCOMPARE(action->isCheckable(), id == ID_ZOOM_FIT || id == ID_ZOOM_NATURAL);
+        }
+        // The menu follows the view's action at once, both ways.
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
+        QCOMPARE(picture.view->CommandAction(ID_ZOOM_FIT)->isChecked(), true);
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) {
+            QCOMPARE(item->isEnabled(), true);
+            QCOMPARE(item->isChecked(), true);
+        }
+        picture.view->CommandAction(ID_ZOOM_FIT)->trigger();  // as a shortcut of the view would
+        QCOMPARE(picture.document->m_pData->m_bFitToWindow, 0);
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) QCOMPARE(item->isChecked(), false);
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
+
+        // A text view has none; with it active the zoom items are greyed and
+        // unticked as soon as it is, though the picture still fits its window.
+        Opened text = OpenFile(rig, "notes.txt", Bytes{'x', '\n'});
+        QVERIFY(text.view);
+        QVERIFY(text.view->CommandActions().empty());
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id) QVERIFY(!text.view->CommandAction(id));
+        frame.MdiArea()->setActiveSubWindow(FrameOf(text));
+        QCOMPARE(frame.GetActiveView(), static_cast<app::CView*>(text.view));
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id)
+            for (QAction* item : frame.ActionsFor(id)) {
+                QCOMPARE(item->isEnabled(), false);
+                QCOMPARE(item->isChecked(), false);
+            }
+        QVERIFY(!frame.ExecuteCommand(ID_ZOOM_IN));
+        // Back on the picture, its state is there again at once.
+        frame.MdiArea()->setActiveSubWindow(FrameOf(picture));
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) {
+            QCOMPARE(item->isEnabled(), true);
+            QCOMPARE(item->isChecked(), true);
+        }
+    }
+
     void zoomCommands() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));

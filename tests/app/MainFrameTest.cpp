@@ -180,6 +180,40 @@ private slots:
         QVERIFY(QFileInfo(target).size() > 1000);
     }
 
+    void commandsFollowTheExchangeAtOnce() {
+        // The device commands grey the moment an exchange begins and come
+        // back the moment it ends: each message is handled here as the
+        // window's queue would hand it over, and the menu items and buttons
+        // are looked at straight after, with no event loop in between.
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const auto deviceActions = [&] {
+            std::vector<QAction*> actions;
+            for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id)
+                for (QAction* action : rig.Frame().ActionsFor(id)) actions.push_back(action);
+            return actions;
+        };
+        QVERIFY(deviceActions().size() >= 9);  // the menu items and the buttons
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), true);
+        QAction* cancel = rig.Frame().ActionsFor(ID_CANCEL_TRANSFER).front();
+        QCOMPARE(cancel->isEnabled(), false);
+
+        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_RECEIVING);
+        QCOMPARE(rig.Status().m_bBusy, 1);
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), false);
+        QCOMPARE(cancel->isEnabled(), true);
+
+        // The identification that ends the course, here on this thread.
+        rig.Status().SetIdentifyOnWorker(false);
+        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_IDENTIFY);
+        rig.Status().SetIdentifyOnWorker(true);
+        QVERIFY(!rig.Status().IsExchangeRunning());
+        QCOMPARE(rig.Status().m_pLine->m_bReady, 1);
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), true);
+        QCOMPARE(cancel->isEnabled(), false);
+    }
+
     void promptsAreStatusTipsAndTooltips() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
