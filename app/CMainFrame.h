@@ -39,6 +39,7 @@ namespace brelko::app {
 class CChildFrameStatus;
 class CDataDoc;
 class CDataView;
+class CTextView;
 class CDocument;
 class CStatusViewWnd;
 class CView;
@@ -145,7 +146,7 @@ public:
     // failed picture, a cancel, a vanished device), unless `context` is gone.
     void WhenCourseEnds(QObject* context, std::function<void()> task);
     // The restore that runs now, as its view tells; a second Esc reaches it.
-    void SetRunningRestore(CDataView* view);
+    void SetRunningRestore(CTextView* view);
     // SIGTERM (logout, shutdown): the program ends as Exit does, without
     // questions: a running transfer is stopped, the settings are written.
     void Terminate();
@@ -245,7 +246,7 @@ private:
     QTimer* m_pModalTimer = nullptr;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterTransfer;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterCourse;
-    QPointer<CDataView> m_pRestoreView;
+    QPointer<CTextView> m_pRestoreView;
     bool m_bQuitWhenIdle = false;
     bool m_bTerminating = false;
     class AdapterMonitor* m_pAdapters = nullptr;  // a child of the frame
