@@ -60,8 +60,6 @@ void CPictureView::RedrawPicture() {
     UpdateScrollBars();
     ShrinkFrameToPicture();
     viewport()->update();
-    // Copy follows whether there is a picture to copy.
-    m_mainFrame.RequestCommandUIUpdate();
 }
 
 void CPictureView::UpdateScrollBars() {
