@@ -44,6 +44,12 @@ CTextView::CTextView(CMainFrame& mainFrame, CChildFrame& frame)
     m_wndText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_wndText->setAccessibleName(Str(IDS_NAME_DOCUMENT_TEXT));
     m_wndText->hide();
+    // A text has no zoom: its window greys the zoom items and shows the two
+    // modes unticked (the commands themselves are the picture view's).
+    MapUpdate(ID_ZOOM_IN, ID_ZOOM_NATURAL, [](CCmdUI& ui) {
+        ui.Enable(false);
+        if (ui.id == ID_ZOOM_FIT || ui.id == ID_ZOOM_NATURAL) ui.SetCheck(false);
+    });
 }
 
 CTextView::~CTextView() = default;

@@ -259,6 +259,16 @@ private slots:
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
         auto& frame = rig.Frame();
+        // A text window before any picture: the zoom items are greyed, and
+        // the two modes show an empty box.
+        Opened first = OpenFile(rig, "first.txt", Bytes{'x', '\n'});
+        QVERIFY(first.view);
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id)
+            for (QAction* item : frame.ActionsFor(id)) {
+                QCOMPARE(item->isEnabled(), false);
+                QCOMPARE(item->isCheckable(), id == ID_ZOOM_FIT || id == ID_ZOOM_NATURAL);
+                QCOMPARE(item->isChecked(), false);
+            }
         Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
         QVERIFY(picture.view);
         // A picture view carries the five zoom commands as its own actions;
