@@ -112,8 +112,6 @@ void CMainFrame::ApplyCommandUI(QAction* action, unsigned id, const CCmdUI& ui) 
     if (ui.checked) {
         action->setCheckable(true);
         action->setChecked(*ui.checked);
-    } else if (action->isCheckable()) {
-        action->setChecked(false);  // a command without a check mark now (a zoom mode in a text window)
     }
 }
 
