@@ -13,11 +13,11 @@
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CPictureView.h"
+#include "CTextView.h"
 #include "CDeviceLine.h"
 #include "CMainFrame.h"
 #include "COptionsDlg.h"
-#include "CPosixPort.h"
 #include "CStatusView.h"
 #include "PictureReceiver.h"
 #include "Profile.h"
@@ -164,8 +164,8 @@ bool CBrelkoApp::StartSimulator() {
     // The configured port leads to the simulator; every other COM number to its own device.
     const int simulated = Profile::GetInt("Custom", "Comport", 1) - 1;
     CDeviceLine::SetPortFactory([simulated, device = m_pSimulator->DevicePath()](int portNumber, int rx, int tx) {
-        if (portNumber == simulated) return std::make_unique<CPosixPort>(device, rx, tx, 0);
-        return std::make_unique<CPosixPort>(portNumber, rx, tx, 0);
+        if (portNumber == simulated) return CDeviceLine::MakeSystemPort(device, rx, tx);
+        return CDeviceLine::MakeSystemPort(portNumber, rx, tx);
     });
     return true;
 }
@@ -174,14 +174,19 @@ std::string CBrelkoApp::SimulatorDevice() const { return m_pSimulator ? m_pSimul
 std::string CBrelkoApp::SimulatorLabel() const { return m_pSimulator ? m_pSimulator->Label() : std::string(); }
 
 void CBrelkoApp::RegisterTemplates() {
-    auto dataFrame = [this](CDocTemplate&, CDocument& document) -> CView* {
-        auto* child = new CChildFrame(*m_pMainFrame);
-        auto* view = new CDataView(*m_pMainFrame, *child);
-        child->SetView(view, view);
-        document.AddView(view);
-        m_pMainFrame->MdiArea()->addSubWindow(child);
-        child->hide();
-        return view;
+    // Targa and MTX documents show in a picture view, texts and backups in
+    // a text view.
+    auto dataFrame = [this](bool picture) {
+        return [this, picture](CDocTemplate&, CDocument& document) -> CView* {
+            auto* child = new CChildFrame(*m_pMainFrame);
+            CDataView* view = picture ? static_cast<CDataView*>(new CPictureView(*m_pMainFrame, *child))
+                                      : new CTextView(*m_pMainFrame, *child);
+            child->SetView(view, view);
+            document.AddView(view);
+            m_pMainFrame->MdiArea()->addSubWindow(child);
+            child->hide();
+            return view;
+        };
     };
     auto showData = [this](CView& view, bool visible) {
         auto* child = static_cast<CChildFrame*>(view.Frame());
@@ -198,10 +203,10 @@ void CBrelkoApp::RegisterTemplates() {
         m_templates.push_back(std::make_unique<CDocTemplate>(id, makeDocument, makeFrame, showFrame));
         return m_templates.back().get();
     };
-    m_pTargaTemplate = add(IDR_TGATYPE, makeData, dataFrame, showData);
-    m_pPictureTemplate = add(IDR_MTXTYPE, makeData, dataFrame, showData);
-    m_pBackupTemplate = add(IDR_ASCTYPE, makeData, dataFrame, showData);
-    m_pTextTemplate = add(IDR_TXTTYPE, makeData, dataFrame, showData);
+    m_pTargaTemplate = add(IDR_TGATYPE, makeData, dataFrame(true), showData);
+    m_pPictureTemplate = add(IDR_MTXTYPE, makeData, dataFrame(true), showData);
+    m_pBackupTemplate = add(IDR_ASCTYPE, makeData, dataFrame(false), showData);
+    m_pTextTemplate = add(IDR_TXTTYPE, makeData, dataFrame(false), showData);
     m_pStatusTemplate = add(
         IDR_MAINFRAME, [] { return std::make_unique<CStatusDoc>(); },
         [this](CDocTemplate&, CDocument& document) -> CView* {
@@ -234,7 +239,7 @@ CDocument* CBrelkoApp::OpenDocumentFile(const std::string& path) {
         // Opening a backup sends it to the vision system.
         CDocument* document = m_pBackupTemplate->OpenDocumentFile(path, true);
         if (!document) return nullptr;
-        if (auto* view = dynamic_cast<CDataView*>(document->GetFirstView())) view->SendBackup();
+        if (auto* view = dynamic_cast<CTextView*>(document->GetFirstView())) view->SendBackup();
         return document;
     }
     // An open document of that file is shown rather than opened twice.
@@ -314,7 +319,7 @@ void CBrelkoApp::OnSendSetup() {
     auto* backup = dynamic_cast<CDataDoc*>(document);
     if (!backup || !backup->m_pData) return;
     m_strBackupPath = chosen;
-    if (auto* view = dynamic_cast<CDataView*>(document->GetFirstView())) view->SendBackup();
+    if (auto* view = dynamic_cast<CTextView*>(document->GetFirstView())) view->SendBackup();
 }
 
 }  // namespace brelko::app

@@ -1,36 +1,11 @@
 #include "CDataView.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QFontDatabase>
-#include <QMdiArea>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QScrollBar>
-#include <QSyntaxHighlighter>
 #include <QStatusBar>
-#include <QTextCursor>
-#include <QTimer>
 
 #include "CBrelkoApp.h"
 #include "CChildFrame.h"
 #include "CDataDocument.h"
-#include "CDeviceLine.h"
 #include "CMainFrame.h"
-#include "CPicture.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "OemText.h"
-#include "QtDrawSurface.h"
-#include "RestoreCourse.h"
-#include "CompareWithSystem.h"
-#include "SendFileCheck.h"
-#include "COptionsDlg.h"
-#include "framework/Dialogs.h"
 #include "ResourceIds.h"
 #include "StatusFrame.h"
 #include "framework/QtPostQueue.h"
@@ -38,39 +13,15 @@
 
 namespace brelko::app {
 
-namespace {
-
-// The changed lines of a comparison: taken away in red, brought in green.
-class ComparisonMarks final : public QSyntaxHighlighter {
-public:
-    using QSyntaxHighlighter::QSyntaxHighlighter;
-
-protected:
-    void highlightBlock(const QString& text) override {
-        QTextCharFormat format;
-        if (text.startsWith(QStringLiteral("- "))) format.setBackground(QColor(255, 214, 214));
-        else if (text.startsWith(QStringLiteral("+ "))) format.setBackground(QColor(208, 244, 208));
-        else return;
-        setFormat(0, static_cast<int>(text.size()), format);
-    }
-};
-
-}  // namespace
-
 CDataView::CDataView(CMainFrame& mainFrame, CChildFrame& frame)
-    : QAbstractScrollArea(&frame), m_mainFrame(mainFrame), m_frame(frame), m_oem(std::make_unique<OemText>()) {
+    : QAbstractScrollArea(&frame), m_mainFrame(mainFrame), m_frame(frame) {
     setObjectName(QStringLiteral("dataView"));
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(true);
-    m_wndText = new QPlainTextEdit(this);
-    m_wndText->setObjectName(QStringLiteral("documentText"));
-    m_wndText->setReadOnly(true);
-    m_wndText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_wndText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_wndText->setAccessibleName(Str(IDS_NAME_DOCUMENT_TEXT));
-    m_wndText->hide();
     setAccessibleName(Str(IDS_NAME_PICTURE));
-    MapZoomCommands();
+    MapCommand(ID_SEND_LANGUAGE, [this](unsigned) { SendLanguage(); }, [this](CCmdUI& ui) {
+        ui.Enable(m_mainFrame.CanStartTransfer());
+    });
     m_pWnd = std::make_unique<Window>(BrelkoApp()->PostQueue(), *this);
 }
 
@@ -85,31 +36,11 @@ QWidget* CDataView::Frame() { return &m_frame; }
 
 WindowHandle CDataView::Handle() const { return m_pWnd->Handle(); }
 
-std::shared_ptr<CText> CDataView::Text() const {
-    CDataDoc* document = Document();
-    return document ? std::dynamic_pointer_cast<CText>(document->m_pData) : nullptr;
-}
-
-// ---------------------------------------------------------------- updates
-
 void CDataView::OnInitialUpdate() {
     // The first window takes the document area right of the status strip,
     // over its full height; the next ones cascade from there.
     if (m_mainFrame.MdiArea()) m_frame.setGeometry(m_mainFrame.NewWindowGeometry());
     OnUpdate(nullptr);
-}
-
-void CDataView::OnUpdate(CView* sender) {
-    (void)sender;
-    CDataDoc* document = Document();
-    if (!document) return;
-    if (Text()) {
-        ShowText(true);
-    } else {
-        m_wndText->hide();
-        RedrawPicture();
-    }
-    OnTitleChanged();
 }
 
 void CDataView::OnTitleChanged() {
@@ -122,256 +53,14 @@ void CDataView::OnTitleChanged() {
         m_frame.setWindowTitle(m_frame.windowTitle() + QStringLiteral(" - ") + Q(document->m_pData->GetDescription()));
 }
 
-void CDataView::RequestTextUpdate() {
-    // Many updates in a row make one append, once the event loop gets to it.
-    if (m_bTextUpdatePending) return;
-    m_bTextUpdatePending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_bTextUpdatePending = false;
-        ShowText(false);
-    });
-}
-
-void CDataView::ShowText(bool reset) {
-    std::shared_ptr<CText> text = Text();
-    if (!text) return;
-    if (CDataDoc* document = Document(); document && document->m_bComparison && !m_wndText->property("marked").isValid()) {
-        new ComparisonMarks(m_wndText->document());
-        m_wndText->setProperty("marked", true);
-    }
-    // A backup's window never shows: its text need not be laid out.
-    if (CDataDoc* document = Document(); document && document->Kind() == DataDocKind::Backup) return;
-    m_wndText->setGeometry(rect());
-    m_wndText->show();
-    m_wndText->raise();
-    horizontalScrollBar()->hide();
-    verticalScrollBar()->hide();
-    // Only what is new since the last look is converted and appended, so a
-    // growing reception costs in proportion to what arrived.
-    std::string bytes;
-    {
-        std::lock_guard lock(text->m_mutex);
-        const std::string& all = text->m_strText;
-        if (reset || all.size() < m_nShownBytes) {
-            m_nShownBytes = 0;
-            m_oem = std::make_unique<OemText>();
-            m_wndText->clear();
-        }
-        // At most a slice at a time: a long text arrives in the window over
-        // a few turns of the event loop, never in one long stall.
-        const std::size_t count = std::min(all.size() - std::min(all.size(), m_nShownBytes), kAppendSlice);
-        if (count > 0) bytes.assign(all, m_nShownBytes, count);
-        m_nShownBytes += count;
-        if (m_nShownBytes < all.size()) RequestTextUpdate();
-    }
-    if (bytes.empty()) return;
-    QTextCursor cursor(m_wndText->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(Q(m_oem->ToDisplay(bytes)));
-}
-
-void CDataView::RedrawPicture() {
-    CDataDoc* document = Document();
-    auto picture = document ? std::dynamic_pointer_cast<CPicture>(document->m_pData) : nullptr;
-    m_picture = DrawnPicture{};
-    if (picture && picture->m_bValid) {
-        // One conversion per picture and zoom state; painting only scales.
-        QtDrawSurface surface(viewport()->size());
-        picture->Draw(surface);
-        m_picture.image = surface.Image();
-        m_picture.drawnSize = surface.DrawnSize();
-    }
-    UpdateScrollBars();
-    ShrinkFrameToPicture();
-    viewport()->update();
-}
-
-void CDataView::UpdateScrollBars() {
-    const QSize total = m_picture.image.isNull() ? QSize(0, 0) : m_picture.drawnSize;
-    const QSize page = viewport()->size();
-    // The classic steps: a page is a tenth of the total, a line a tenth of a page.
-    auto set = [](QScrollBar* bar, int totalSize, int pageSize) {
-        bar->setRange(0, std::max(0, totalSize - pageSize));
-        bar->setPageStep(std::max(1, std::max(pageSize, totalSize / 10)));
-        bar->setSingleStep(std::max(1, totalSize / 100));
-    };
-    set(horizontalScrollBar(), total.width(), page.width());
-    set(verticalScrollBar(), total.height(), page.height());
-}
-
-void CDataView::ShrinkFrameToPicture() {
-    // Only a shown frame has its real size; a new one shrinks when it shows.
-    if (m_picture.image.isNull() || !m_frame.isVisible() || m_frame.isMaximized() || m_frame.isMinimized()) return;
-    // The frame shrinks to the picture, never grows.
-    const QSize picture = m_picture.drawnSize;
-    const QSize client = viewport()->size();
-    const int dw = std::max(0, client.width() - picture.width());
-    const int dh = std::max(0, client.height() - picture.height());
-    if (dw == 0 && dh == 0) return;
-    m_frame.resize(m_frame.width() - dw, m_frame.height() - dh);
-}
-
-// ---------------------------------------------------------------- painting
-
-void CDataView::paintEvent(QPaintEvent* event) {
-    ++m_nPaints;
-    QPainter painter(viewport());
-    const QRect exposed = event->rect();
-    painter.fillRect(exposed, palette().base());
-    if (m_picture.image.isNull() || m_picture.drawnSize.isEmpty()) return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QPoint origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-    const QRect target(origin, m_picture.drawnSize);
-    const QRect area = exposed & target;
-    if (area.isEmpty()) return;
-    // The picture pixels under the exposed area, widened to whole pixels, and
-    // where their blocks lie: the same edges whatever part is repainted.
-    const int iw = m_picture.image.width(), ih = m_picture.image.height();
-    const int tw = target.width(), th = target.height();
-    const auto toPicture = [](int offset, int size, int picture) {
-        return static_cast<int>(static_cast<long long>(offset) * picture / size);
-    };
-    const auto toScreen = [](int pixel, int size, int picture) {
-        return static_cast<int>(static_cast<long long>(pixel) * size / picture);
-    };
-    // [a0, a1) is the exposed span in the picture's screen coordinates.
-    const int ax0 = area.left() - target.left(), ax1 = area.right() + 1 - target.left();
-    const int ay0 = area.top() - target.top(), ay1 = area.bottom() + 1 - target.top();
-    const int sx0 = toPicture(ax0, tw, iw), sy0 = toPicture(ay0, th, ih);
-    const int sx1 = std::min(iw, static_cast<int>((static_cast<long long>(ax1) * iw + tw - 1) / tw));
-    const int sy1 = std::min(ih, static_cast<int>((static_cast<long long>(ay1) * ih + th - 1) / th));
-    const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
-    const QRect blocks(QPoint(target.left() + toScreen(sx0, tw, iw), target.top() + toScreen(sy0, th, ih)),
-                       QPoint(target.left() + toScreen(sx1, tw, iw) - 1, target.top() + toScreen(sy1, th, ih) - 1));
-    painter.setClipRect(area);
-    painter.drawImage(blocks, m_picture.image, source);
-}
-
-void CDataView::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    if (Text()) {
-        m_wndText->setGeometry(rect());
-        return;
-    }
-    CDataDoc* document = Document();
-    if (document && document->m_pData && document->m_pData->m_bFitToWindow) RedrawPicture();
-    else UpdateScrollBars();
-}
-
-void CDataView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
-
-void CDataView::showEvent(QShowEvent* event) {
-    QAbstractScrollArea::showEvent(event);
-    if (m_bShrinkOnShow) {
-        m_bShrinkOnShow = false;
-        // The frame has its size now: the first drawing's shrinking happens here.
-        QTimer::singleShot(0, this, [this] {
-            UpdateScrollBars();
-            ShrinkFrameToPicture();
-        });
-    }
-}
-
-QImage CDataView::RenderPicture() const {
-    if (m_picture.image.isNull()) return {};
-    return m_picture.image.scaled(m_picture.drawnSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-}
-
-// ---------------------------------------------------------------- the mouse
-
-std::optional<QPoint> CDataView::PicturePixelAt(const QPoint& point) const {
-    if (m_picture.image.isNull() || m_picture.drawnSize.isEmpty()) return std::nullopt;
-    const int x = point.x() + horizontalScrollBar()->value();
-    const int y = point.y() + verticalScrollBar()->value();
-    if (x < 0 || y < 0 || x >= m_picture.drawnSize.width() || y >= m_picture.drawnSize.height()) return std::nullopt;
-    return QPoint(static_cast<int>(static_cast<long long>(x) * m_picture.image.width() / m_picture.drawnSize.width()),
-                  static_cast<int>(static_cast<long long>(y) * m_picture.image.height() / m_picture.drawnSize.height()));
-}
-
-QString CDataView::PixelDescription(const QPoint& at) const {
-    CDataDoc* document = Document();
-    auto picture = document ? std::dynamic_pointer_cast<CPicture>(document->m_pData) : nullptr;
-    if (!picture) return {};
-    const std::optional<PixelInfo> pixel = picture->PixelAt(at.x(), at.y());
-    if (!pixel) return {};
-    const RgbQuad& c = pixel->color;
-    if (pixel->bitsPerPixel == 8)
-        return Q(FormatArgs(LoadString(IDS_PIXEL_INDEXED), {std::to_string(at.x()), std::to_string(at.y()),
-                                                             std::to_string(pixel->index), std::to_string(c.red),
-                                                             std::to_string(c.green), std::to_string(c.blue)}));
-    char value[8];
-    std::snprintf(value, sizeof value, "0x%04X", pixel->value);
-    return Q(FormatArgs(LoadString(IDS_PIXEL_15BIT),
-                        {std::to_string(at.x()), std::to_string(at.y()), value, std::to_string((pixel->value >> 10) & 31),
-                         std::to_string((pixel->value >> 5) & 31), std::to_string(pixel->value & 31)}));
-}
-
-void CDataView::mouseMoveEvent(QMouseEvent* event) {
-    QAbstractScrollArea::mouseMoveEvent(event);
-    const std::optional<QPoint> at = PicturePixelAt(event->position().toPoint());
-    const QString text = at ? PixelDescription(*at) : QString();
-    if (text.isEmpty()) m_mainFrame.statusBar()->clearMessage();
-    else m_mainFrame.statusBar()->showMessage(text);
-    emit pixelHovered(text);
+bool CDataView::SendLanguage() {
+    m_mainFrame.OnSendLanguage();
+    return false;
 }
 
 void CDataView::leaveEvent(QEvent* event) {
     QAbstractScrollArea::leaveEvent(event);
     m_mainFrame.statusBar()->clearMessage();
-}
-
-void CDataView::wheelEvent(QWheelEvent* event) {
-    // Ctrl and the wheel zoom, as in every picture viewer.
-    if (event->modifiers().testFlag(Qt::ControlModifier) && Document() && Document()->IsPicture()) {
-        const int steps = event->angleDelta().y();
-        if (steps != 0) m_mainFrame.ExecuteCommand(steps > 0 ? ID_ZOOM_IN : ID_ZOOM_OUT);
-        event->accept();
-        return;
-    }
-    QAbstractScrollArea::wheelEvent(event);
-}
-
-// ---------------------------------------------------------------- zoom and copy
-
-void CDataView::MapZoomCommands() {
-    const auto pictureOnly = [this](unsigned id) {
-        return [this, id](CCmdUI& ui) {
-            CDataDoc* document = Document();
-            const bool picture = document && document->IsPicture();
-            ui.Enable(picture);
-            const CData* data = picture ? document->m_pData.get() : nullptr;
-            if (id == ID_ZOOM_FIT) ui.SetCheck(data && data->m_bFitToWindow);
-            if (id == ID_ZOOM_NATURAL) ui.SetCheck(data && data->m_bNaturalScale);
-        };
-    };
-    for (unsigned id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_1TO1, ID_ZOOM_FIT, ID_ZOOM_NATURAL})
-        MapCommand(id, [this](unsigned command) { Zoom(command); }, pictureOnly(id));
-    MapCommand(ID_EDIT_COPY, [this](unsigned) { CopyPicture(); }, [this](CCmdUI& ui) {
-        ui.Enable(!m_picture.image.isNull());
-    });
-    MapCommand(ID_SEND_LANGUAGE, [this](unsigned) { SendLanguage(); }, [this](CCmdUI& ui) {
-        ui.Enable(m_mainFrame.CanStartTransfer());
-    });
-}
-
-void CDataView::Zoom(unsigned command) {
-    CDataDoc* document = Document();
-    if (!document || !document->m_pData) return;
-    CData& data = *document->m_pData;
-    switch (command) {
-    case ID_ZOOM_IN: data.ZoomIn(); break;
-    case ID_ZOOM_OUT: data.ZoomOut(); break;
-    case ID_ZOOM_1TO1: data.ZoomActualSize(); break;
-    case ID_ZOOM_FIT: data.ToggleFitToWindow(); break;
-    case ID_ZOOM_NATURAL: data.ToggleNaturalScale(); break;
-    default: return;
-    }
-    document->CDocument::UpdateAllViews(nullptr);
-}
-
-void CDataView::CopyPicture() {
-    if (m_picture.image.isNull()) return;
-    QApplication::clipboard()->setImage(m_picture.image);
 }
 
 }  // namespace brelko::app

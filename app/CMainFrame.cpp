@@ -71,7 +71,7 @@ const std::vector<Accelerator>& Accelerators() {
     return table;
 }
 
-constexpr int kIdleUpdateMs = 200;
+constexpr int kLinePanesMs = 200;
 
 }  // namespace
 
@@ -132,10 +132,13 @@ bool CMainFrame::LoadFrame(unsigned resourceId) {
     if (!CreateToolBars() || !CreateStatusBar()) return false;
     CreateAccelerators();
 
-    m_pIdleTimer = new QTimer(this);
-    m_pIdleTimer->setInterval(kIdleUpdateMs);
-    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-    m_pIdleTimer->start();
+    // The modem lines give no word when they change: the CTS and DTR panes
+    // look at them every so often (a cheap query that leaves the port alone
+    // while an exchange runs). Commands follow their events instead.
+    m_pLineTimer = new QTimer(this);
+    m_pLineTimer->setInterval(kLinePanesMs);
+    connect(m_pLineTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicatorPanes);
+    m_pLineTimer->start();
     qApp->installEventFilter(this);  // lock keys
     UpdateWindowTitle();
     return true;
@@ -425,76 +428,7 @@ void CMainFrame::ToggleStatusWindow() {
         m_bStatusShown = 0;
     }
     if (m_pStatusView) m_pStatusView->Logic().LayOut();
-    RequestCommandUIUpdate();
-}
-
-// ---------------------------------------------------------------- routing
-
-QMdiSubWindow* CMainFrame::ActiveDataFrame() const {
-    // The current window stays current while a dialog has the focus.
-    return m_pMdiArea ? m_pMdiArea->currentSubWindow() : nullptr;
-}
-
-CView* CMainFrame::GetActiveView() const {
-    if (auto* frame = dynamic_cast<CChildFrame*>(ActiveDataFrame()))
-        if (CView* view = frame->View()) return view;
-    return m_pStatusView;
-}
-
-CDocument* CMainFrame::GetActiveDocument() const {
-    CView* view = GetActiveView();
-    return view ? view->GetDocument() : nullptr;
-}
-
-CDataView* CMainFrame::ActiveDataView() const { return dynamic_cast<CDataView*>(GetActiveView()); }
-
-std::vector<CCmdTarget*> CMainFrame::RouteChain() const {
-    CView* view = GetActiveView();
-    CDocument* document = view ? view->GetDocument() : nullptr;
-    return {view, document, const_cast<CMainFrame*>(this), BrelkoApp()};
-}
-
-CCmdUI CMainFrame::QueryCommand(unsigned id) { return RouteUpdate(RouteChain(), id); }
-
-bool CMainFrame::ExecuteCommand(unsigned id) {
-    if (!QueryCommand(id).enabled) return false;
-    const bool handled = RouteCommand(RouteChain(), id);
-    RequestCommandUIUpdate();
-    return handled;
-}
-
-std::vector<QAction*> CMainFrame::ActionsFor(unsigned id) const {
-    std::vector<QAction*> actions;
-    for (auto [it, end] = m_actions.equal_range(id); it != end; ++it) actions.push_back(it->second);
-    return actions;
-}
-
-void CMainFrame::RequestCommandUIUpdate() {
-    if (m_bUpdatePending) return;
-    m_bUpdatePending = true;
-    QTimer::singleShot(0, this, &CMainFrame::UpdateCommandUI);
-}
-
-void CMainFrame::UpdateCommandUI() {
-    m_bUpdatePending = false;
-    unsigned last = 0;
-    CCmdUI ui;
-    for (const auto& [id, action] : m_actions) {
-        if (id != last) ui = QueryCommand(id), last = id;
-        if (action->property("recentFile").isValid()) continue;
-        if (id == ID_FILE_MRU_FILE1 && action->isVisible() && !action->property("recentFile").isValid()) {
-            action->setEnabled(false);  // the placeholder of an empty list
-            continue;
-        }
-        action->setEnabled(ui.enabled);
-        if (ui.checked) {
-            action->setCheckable(true);
-            action->setChecked(*ui.checked);
-        }
-    }
-    UpdateIndicatorPanes();
-    UpdateWindowTitle();
-    emit commandUIUpdated();
+    UpdateCommandUI();
 }
 
 // ---------------------------------------------------------------- bars and panes

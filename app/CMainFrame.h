@@ -39,6 +39,7 @@ namespace brelko::app {
 class CChildFrameStatus;
 class CDataDoc;
 class CDataView;
+class CTextView;
 class CDocument;
 class CStatusViewWnd;
 class CView;
@@ -100,10 +101,16 @@ public:
     bool ExecuteCommand(unsigned id);
     // The enabling and check state the update handlers give a command now.
     CCmdUI QueryCommand(unsigned id);
-    // Brings every menu item, button and pane up to date at once.
+    // Brings every menu item, button and pane up to date at once. Run by the
+    // events that change what a command may do: the active window, a command
+    // run, a menu opening, the exchange's busy and ready state, the language.
     void UpdateCommandUI();
     // Asks for that soon (coalesced), after something changed.
     void RequestCommandUIUpdate();
+    // The connection's state may have changed (an exchange began or ended,
+    // the system was identified or lost): the commands follow at once when
+    // it did.
+    void NoteCommandState();
 
     // The actions that carry a command (menu items and toolbar buttons).
     std::vector<QAction*> ActionsFor(unsigned id) const;
@@ -139,7 +146,7 @@ public:
     // failed picture, a cancel, a vanished device), unless `context` is gone.
     void WhenCourseEnds(QObject* context, std::function<void()> task);
     // The restore that runs now, as its view tells; a second Esc reaches it.
-    void SetRunningRestore(CDataView* view);
+    void SetRunningRestore(CTextView* view);
     // SIGTERM (logout, shutdown): the program ends as Exit does, without
     // questions: a running transfer is stopped, the settings are written.
     void Terminate();
@@ -187,6 +194,12 @@ private:
     void MapCommands();
     void UpdateRecentFileMenu(QMenu* menu, QAction* placeholder);
     std::vector<CCmdTarget*> RouteChain() const;
+    // The active view's action for a command, if it carries one.
+    QAction* ViewActionFor(unsigned id) const;
+    // The menu items and buttons follow the active view's actions.
+    void FollowActiveViewActions();
+    void UpdateCommandsOf(unsigned id);
+    void ApplyCommandUI(QAction* action, unsigned id, const CCmdUI& ui);
     void OnToolbarToggle();
     void OnStatusBarToggle();
     void OnNextPane(bool forward);
@@ -214,8 +227,18 @@ private:
     std::multimap<unsigned, QAction*> m_actions;
     std::map<unsigned, QAction*> m_toolbarActions;
     std::vector<QShortcut*> m_shortcuts;
-    QTimer* m_pIdleTimer = nullptr;
+    QTimer* m_pLineTimer = nullptr;  // the CTS and DTR panes
     bool m_bUpdatePending = false;
+    // What the device commands' enabling depends on, as last shown.
+    struct CommandState {
+        bool statusCreated = false;
+        bool busy = false;
+        bool canStart = false;
+        bool operator==(const CommandState&) const = default;
+    };
+    CommandState m_lastCommandState;
+    std::vector<QMetaObject::Connection> m_viewActionLinks;
+    QPointer<QWidget> m_pFollowedView;  // whose actions the links follow
     QPointer<QMdiSubWindow> m_pLastActive;
     std::unique_ptr<KeyboardLocks> m_pLocks;
     QString m_strMessage;
@@ -223,7 +246,7 @@ private:
     QTimer* m_pModalTimer = nullptr;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterTransfer;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_afterCourse;
-    QPointer<CDataView> m_pRestoreView;
+    QPointer<CTextView> m_pRestoreView;
     bool m_bQuitWhenIdle = false;
     bool m_bTerminating = false;
     class AdapterMonitor* m_pAdapters = nullptr;  // a child of the frame

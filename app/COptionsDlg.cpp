@@ -19,7 +19,7 @@
 
 #include "CBrelkoApp.h"
 #include "CMainFrame.h"
-#include "CPosixPort.h"
+#include "CDeviceLine.h"
 #include "CStatusView.h"
 #include "CompareWithSystem.h"
 #include "Profile.h"
@@ -291,7 +291,7 @@ std::string COptionsDlg::PortDeviceText(int comNumber) {
     CBrelkoApp* app = BrelkoApp();
     if (app && !app->SimulatorDevice().empty() && comNumber == Profile::GetInt("Custom", "Comport", 1))
         return FormatArgs(LoadString(IDS_DEVICE_SIMULATOR), {app->SimulatorDevice()});
-    const std::string device = CPosixPort::DevicePathFor(comNumber - 1);
+    const std::string device = CDeviceLine::SystemDeviceName(comNumber - 1);
     struct stat st {};
     const bool present = ::stat(device.c_str(), &st) == 0;
     return FormatArgs(LoadString(present ? IDS_DEVICE_PRESENT : IDS_DEVICE_ABSENT), {device});

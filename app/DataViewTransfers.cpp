@@ -1,61 +1,24 @@
-// The data view's transfers: the starters that the device commands call,
-// what a restore tells the user, and the data-update messages of the
-// workers. Every starter leaves no empty window behind once its course has
-// ended, however it ended.
-#include <QFileInfo>
+// The data views' part in the transfers that both kinds share: no empty
+// window is left behind once a course has ended, however it ended, and the
+// workers' data-update messages reach the kind of view they concern.
 #include <QPointer>
-#include <QStatusBar>
 #include <QTimer>
 
-#include "CBrelkoApp.h"
 #include "CChildFrame.h"
 #include "CDataDocument.h"
 #include "CDataView.h"
-#include "CDeviceLine.h"
 #include "CMainFrame.h"
-#include "COptionsDlg.h"
-#include "CPicture.h"
-#include "CStatusView.h"
 #include "CText.h"
-#include "CompareWithSystem.h"
-#include "DeviceCommands.h"
-#include "ResourceIds.h"
-#include "RestoreCourse.h"
-#include "SendFileCheck.h"
-#include "StatusFrame.h"
-#include "framework/Dialogs.h"
-#include "framework/QtText.h"
 
 namespace brelko::app {
 
 // ---------------------------------------------------------------- transfers
 
-namespace {
-
-// Closes a document once the handler that asked has returned: the view that
-// asks is one of the things that go.
-void CloseLater(CDataDoc* document, QWidget* frame) {
+void CDataView::CloseLater(CDataDoc* document, QWidget* frame) {
     QPointer<QWidget> guard(frame);
     QTimer::singleShot(0, frame, [guard, document] {
         if (guard && !document->IsClosing()) document->OnCloseDocument();
     });
-}
-
-}  // namespace
-
-bool CDataView::FetchPicture() {
-    CDataDoc* document = Document();
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    if (!document || !status || !document->m_pData) return false;
-    if (!status->m_pLine->m_bReady) {
-        // The empty picture window goes again.
-        CloseLater(document, &m_frame);
-        return false;
-    }
-    const CommandStart started = brelko::FetchPicture(*status, *document->m_pData, Handle());
-    if (started == CommandStart::NotReady) CloseLater(document, &m_frame);
-    if (started == CommandStart::Started) CloseIfEmptyAfterCourse();
-    return started == CommandStart::Started;
 }
 
 void CDataView::CloseIfEmptyAfterCourse() {
@@ -65,157 +28,11 @@ void CDataView::CloseIfEmptyAfterCourse() {
     CDataDoc* document = Document();
     m_mainFrame.WhenCourseEnds(&m_frame, [this, document] {
         if (!document || document->IsClosing()) return;
+        const auto text = std::dynamic_pointer_cast<CText>(document->m_pData);
         const bool empty = document->IsPicture() ? !document->m_pData || !document->m_pData->m_bValid
-                                                 : !Text() || Text()->GetLength() == 0;
+                                                 : !text || text->GetLength() == 0;
         if (empty) CloseLater(document, &m_frame);
     });
-}
-
-bool CDataView::FetchBackup() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    return brelko::FetchBackup(*status, *text, Handle()) == CommandStart::Started;
-}
-
-bool CDataView::FetchMenus() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    if (brelko::FetchMenus(*status, *text, Handle()) != CommandStart::Started) return false;
-    CloseIfEmptyAfterCourse();
-    return true;
-}
-
-bool CDataView::FetchLanguage() {
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    // What comes is a language: Send Language may send it back as it stands.
-    if (CDataDoc* document = Document()) document->m_bLanguageText = true;
-    if (brelko::FetchLanguage(*status, *text, Handle()) != CommandStart::Started) return false;
-    CloseIfEmptyAfterCourse();
-    return true;
-}
-
-bool CDataView::ConfirmSendFile(int kind) {
-    std::shared_ptr<CText> text = Text();
-    if (!text) return false;
-    const SendFileCheck check = CheckSendFile(static_cast<SendFileKind>(kind), text->GetText());
-    if (check.Ok()) return true;
-    // An empty file is never sent; a file that is no text, or too large for
-    // the system, only when the user insists.
-    CDataDoc* document = Document();
-    std::string question = (document ? document->GetPathName() + "\n" : std::string()) + check.Reason();
-    if (!check.Overridable()) {
-        AfxMessageBox(question, MessageButtons::Ok, MessageIcon::Warning);
-        return false;
-    }
-    question += "\n" + check.SizeAndTime() + "\n\n" + LoadString(IDS_SEND_ANYWAY);
-    return AfxMessageBox(question, MessageButtons::YesNo, MessageIcon::Warning) == MessageResult::Yes;
-}
-
-bool CDataView::SendBackup() {
-    CDataDoc* document = Document();
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!document || !status || !text) return false;
-    if (status->IsExchangeRunning() || !status->m_pLine->m_bReady) {
-        // Opened (File Open, the recent files) while a transfer runs or no
-        // system is there: nothing goes, and the user is told why.
-        const std::string state = status->Lines().size() > 3 ? status->Lines()[3] : status->ConnectionStateText();
-        const std::string name = S(QFileInfo(Q(document->GetPathName())).fileName());
-        m_mainFrame.RunWhenNoModal([name, state] {
-            AfxMessageBox(FormatArgs(LoadString(IDS_NOT_READY_NOT_SENT), {name, state}), MessageButtons::Ok,
-                          MessageIcon::Warning);
-        });
-        if (status->IsExchangeRunning()) CloseLater(document, &m_frame);
-        return false;
-    }
-    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Backup))) return false;
-    // The system's current settings are saved first; the file goes only
-    // when that copy is safe.
-    RestoreOptions options;
-    options.safetyCopy = SafetyCopyEnabled();
-    options.restoredFile = document->GetPathName();
-    if (ConfirmRestoreEnabled()) {
-        // What the restore would change, shown once the current settings
-        // are here; the question comes after the course's own call returned.
-        const std::string name = S(QFileInfo(Q(document->GetPathName())).fileName());
-        options.confirm = [this, name, text](const std::string& current, std::function<void(bool)> answer) {
-            QTimer::singleShot(0, this, [name, text, current, answer] {
-                answer(AskBeforeRestore(name, current, text->GetText()));
-            });
-        };
-    }
-    m_pRestore = std::make_unique<RestoreCourse>(*status, text, options);
-    m_pRestore->OnStage([this](RestoreStage stage) { OnRestoreStage(static_cast<int>(stage)); });
-    m_bForcedTold = false;
-    m_mainFrame.SetRunningRestore(this);
-    if (m_pRestore->Start()) return true;
-    OnRestoreStage(static_cast<int>(RestoreStage::Done));
-    return false;
-}
-
-namespace {
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
-
-}  // namespace
-
-void CDataView::OnRestoreForced() {
-    if (!m_pRestore || m_bForcedTold) return;
-    // Told as soon as the stop is decided, not when the system is back: what
-    // the system can hold now, the copy that brings the old settings back,
-    // and that the clearing still runs.
-    m_bForcedTold = true;
-    const std::string text = Lines(m_pRestore->StoppedHalfwayNow().Messages()) + "\n\n" + LoadString(IDS_RESTORE_CLEARING);
-    m_mainFrame.RunWhenNoModal([text] { AfxMessageBox(text, MessageButtons::Ok, MessageIcon::Warning); });
-}
-
-void CDataView::OnRestoreStage(int stage) {
-    if (!m_pRestore || static_cast<RestoreStage>(stage) != RestoreStage::Done) return;
-    const RestoreOutcome outcome = m_pRestore->Outcome();
-    const std::string text = Lines(outcome.Messages());
-    m_mainFrame.SetRunningRestore(nullptr);
-    // The course is over: let it go once its own call has returned.
-    QTimer::singleShot(0, this, [this] { m_pRestore.reset(); });
-    if (text.empty()) return;
-    // The outcome stays on status line 4 until the next course.
-    if (brelko::CStatusView* status = m_mainFrame.StatusLogic()) {
-        status->m_strProgress = text;
-        status->m_strNotice.clear();
-        if (m_mainFrame.m_pStatusView) m_mainFrame.m_pStatusView->Invalidate(false);
-    }
-    if (outcome.end == RestoreEnd::Completed && !m_bForcedTold) {
-        m_mainFrame.statusBar()->showMessage(Q(text).replace('\n', QStringLiteral("  ")), 15000);
-        return;
-    }
-    // A stop already told as it was decided is not told twice.
-    if (m_bForcedTold && outcome.end == RestoreEnd::Forced) return;
-    // Half a restore, or none at all: the user must know, and which file
-    // brings the old settings back.
-    m_mainFrame.RunWhenNoModal([text] { AfxMessageBox(text, MessageButtons::Ok, MessageIcon::Warning); });
-}
-
-bool CDataView::SendLanguage() {
-    CDataDoc* document = Document();
-    // Only a language text is ever sent as a language: a comparison, a menu
-    // text or any other window asks for the file, as when none is active.
-    if (!document || document->Kind() != DataDocKind::Text || document->m_bComparison || !document->m_bLanguageText) {
-        m_mainFrame.OnSendLanguage();
-        return false;
-    }
-    brelko::CStatusView* status = m_mainFrame.StatusLogic();
-    std::shared_ptr<CText> text = Text();
-    if (!status || !text) return false;
-    if (!status->m_pLine->m_bReady || status->IsExchangeRunning()) return false;
-    if (!ConfirmSendFile(static_cast<int>(SendFileKind::Language))) return false;
-    return brelko::SendLanguage(*status, *text, Handle()) == CommandStart::Started;
 }
 
 void CDataView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
@@ -239,34 +56,6 @@ void CDataView::OnDataUpdate(LPARAM what) {
     default:  // 3: a sending ended
         break;
     }
-}
-
-void CDataView::OnPictureComplete() {
-    CDataDoc* document = Document();
-    if (!document) return;
-    RedrawPicture();
-    OnTitleChanged();
-    document->SetModifiedFlag(true);
-    // The question waits for any message box already up (a checksum error).
-    QPointer<QWidget> guard(&m_frame);
-    m_mainFrame.RunWhenNoModal([guard, document] {
-        if (guard && !document->IsClosing()) document->SaveModified();
-    });
-}
-
-void CDataView::OnTextReceived() {
-    CDataDoc* document = Document();
-    if (!document) return;
-    if (document->Kind() != DataDocKind::Backup) {
-        // A menu or language text from the system is the user's until it is
-        // saved: closing or quitting asks first, as for a picture.
-        if (std::shared_ptr<CText> text = Text(); text && text->GetLength() > 0 && !document->m_bComparison)
-            document->SetModifiedFlag(true);
-        return;
-    }
-    // The reception's outcome (line errors, silence, a vanished device) is
-    // known once its transfer has ended: the backup is stored then.
-    m_mainFrame.WhenTransferDone(&m_frame, [this, document] { m_mainFrame.StoreReceivedBackup(*document, *this); });
 }
 
 }  // namespace brelko::app

@@ -10,7 +10,8 @@
 
 #include "CBrelkoApp.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CPictureView.h"
+#include "CTextView.h"
 #include "CDeviceLine.h"
 #include "AdapterMonitor.h"
 #include "BackupTarget.h"
@@ -52,8 +53,11 @@ FileDialogRequest TransferDialog(const CDocTemplate& docTemplate, const char* pa
     return request;
 }
 
-CDataView* FirstDataView(CDocument* document) {
-    return document ? dynamic_cast<CDataView*>(document->GetFirstView()) : nullptr;
+// The view of the kind a device command needs: a picture for Get picture,
+// a text for the others.
+template <typename View>
+View* FirstView(CDocument* document) {
+    return document ? dynamic_cast<View*>(document->GetFirstView()) : nullptr;
 }
 
 }  // namespace
@@ -72,7 +76,7 @@ void CMainFrame::OnGetSetup() {
     // The chosen file keeps what it holds until a complete backup replaces it.
     CDocument* document = app->m_pBackupTemplate->OpenDocumentFile(std::string(), true);
     auto* backup = dynamic_cast<CDataDoc*>(document);
-    CDataView* view = FirstDataView(document);
+    CTextView* view = FirstView<CTextView>(document);
     if (!backup || !view) return;
     backup->SetPathName(chosen, false);
     backup->m_pData = CText::Create();
@@ -90,7 +94,7 @@ void CMainFrame::OnConnect() {
 void CMainFrame::OnGetPicture() {
     CDocument* document = BrelkoApp()->m_pPictureTemplate->OpenDocumentFile(std::string(), true);
     auto* picture = dynamic_cast<CDataDoc*>(document);
-    CDataView* view = FirstDataView(document);
+    CPictureView* view = FirstView<CPictureView>(document);
     if (!picture || !view) return;
     picture->m_pData = std::make_shared<CMTX>();
     view->FetchPicture();
@@ -101,7 +105,7 @@ void CMainFrame::OnGetPicture() {
 static void FetchText(bool menus) {
     CDocument* document = BrelkoApp()->m_pTextTemplate->OpenDocumentFile(std::string(), true);
     auto* text = dynamic_cast<CDataDoc*>(document);
-    CDataView* view = FirstDataView(document);
+    CTextView* view = FirstView<CTextView>(document);
     if (!text || !view) return;
     text->m_pData = CText::Create();
     view->OnUpdate(nullptr);
@@ -120,7 +124,7 @@ void CMainFrame::OnSendLanguage() {
     const std::string chosen = RunFileDialog(request);
     if (chosen.empty()) return;
     CDocument* document = app->m_pTextTemplate->OpenDocumentFile(chosen, true);
-    CDataView* view = FirstDataView(document);
+    CTextView* view = FirstView<CTextView>(document);
     if (!view) return;
     view->SendLanguage();
     app->m_strTextPath = chosen;
@@ -139,7 +143,7 @@ void CMainFrame::OnCancelTransfer() {
     if (reply.answer == CancelAnswer::Forced && m_pRestoreView) m_pRestoreView->OnRestoreForced();
 }
 
-void CMainFrame::SetRunningRestore(CDataView* view) { m_pRestoreView = view; }
+void CMainFrame::SetRunningRestore(CTextView* view) { m_pRestoreView = view; }
 
 // ---------------------------------------------------------------- after a transfer
 
@@ -173,7 +177,7 @@ void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::i
     default:
         break;
     }
-    RequestCommandUIUpdate();
+    NoteCommandState();
 }
 
 void CMainFrame::WhenTransferDone(QObject* context, std::function<void()> task) {
@@ -221,7 +225,7 @@ void CMainFrame::OnCourseEnded(const brelko::CourseOutcome& outcome) {
         RunWhenNoModal([this] {
             if (m_bQuitWhenIdle && !IsBusy()) close();
         });
-    RequestCommandUIUpdate();
+    UpdateCommandUI();
 }
 
 void CMainFrame::CloseVanishedPort() {
@@ -237,7 +241,7 @@ void CMainFrame::CloseVanishedPort() {
     CDeviceLine& line = *logic->m_pLine;
     line.m_bContact = line.m_bRightPort = line.m_bKnownSystem = line.m_bReady = 0;
     m_pStatusView->Invalidate(true);
-    RequestCommandUIUpdate();
+    NoteCommandState();
 }
 
 void CMainFrame::Terminate() {

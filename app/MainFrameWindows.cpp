@@ -171,8 +171,8 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window) {
     if (window) m_pLastActive = window;
     // The status window shows a line about the active document.
     if (m_pStatusView) m_pStatusView->Invalidate(true);
-    UpdateWindowTitle();
-    RequestCommandUIUpdate();
+    // The commands follow the window the user works in now.
+    UpdateCommandUI();
 }
 
 void CMainFrame::UpdateWindowTitle() {
@@ -198,7 +198,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // A lock key changes a pane at once rather than at the next idle update.
+    // A lock key changes its pane at once: nothing else would tell.
     if (event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) RequestCommandUIUpdate();

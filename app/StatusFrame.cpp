@@ -46,6 +46,8 @@ CStatusViewWnd::CStatusViewWnd(CMainFrame& mainFrame, CChildFrameStatus& frame)
     m_pLogic = std::make_unique<brelko::CStatusView>(BrelkoApp()->PostQueue(), *this);
     // The window never waits on the line: identification runs on a worker.
     m_pLogic->SetIdentifyOnWorker(true);
+    m_pDiagnosis = new PortDiagnosis(this);
+    connect(m_pDiagnosis, &PortDiagnosis::diagnosed, this, &CStatusViewWnd::OnPortDiagnosed);
 }
 
 CStatusViewWnd::~CStatusViewWnd() = default;
@@ -57,11 +59,19 @@ void CStatusViewWnd::OnInitialUpdate() { Connect(); }
 void CStatusViewWnd::Connect() {
     brelko::CStatusView& logic = *m_pLogic;
     if (logic.IsExchangeRunning()) return;
+    m_pDiagnosis->Cancel();  // what a diagnosis of the last port finds is old news
     logic.Connect();
-    if (!logic.m_pLine->m_bPortOpen) {
-        logic.m_strProgress = PortProblemText(*logic.m_pLine);
-        Invalidate(true);
-    }
+    m_mainFrame.NoteCommandState();
+    // Why the port would not open is asked off this thread (it looks through
+    // every process); line 4 says it when the answer comes.
+    if (!logic.m_pLine->m_bPortOpen) m_pDiagnosis->Start(TakePortProblemFacts(*logic.m_pLine));
+}
+
+void CStatusViewWnd::OnPortDiagnosed(const QString& text) {
+    brelko::CStatusView& logic = *m_pLogic;
+    if (logic.m_pLine->m_bPortOpen) return;
+    logic.m_strProgress = S(text);
+    Invalidate(true);
 }
 
 CancelReply CStatusViewWnd::CancelTransfer() {

@@ -55,8 +55,10 @@ public:
     void Notify(const ExchangeEvent& event) override;
 
     // Connect, and when the port cannot be opened, the reason (no device, no
-    // permission and the group to join, busy and the holder) on line 4.
+    // permission and the group to join, busy and the holder) on line 4 once
+    // the diagnosis on its worker is back.
     void Connect();
+    class PortDiagnosis* Diagnosis() const { return m_pDiagnosis; }
     // Asks the running transfer to stop; a restore under way is not cut, and
     // line 4 says why and for how long it still runs.
     CancelReply CancelTransfer();
@@ -66,8 +68,11 @@ public:
     int RedrawCount() const { return m_nRedraws; }
 
 private:
+    void OnPortDiagnosed(const QString& text);
+
     CMainFrame& m_mainFrame;
     CChildFrameStatus& m_frame;
+    class PortDiagnosis* m_pDiagnosis = nullptr;  // a child
     QPlainTextEdit* m_wndText = nullptr;
     std::unique_ptr<brelko::CStatusView> m_pLogic;
     bool m_bRedrawPending = false;

@@ -24,7 +24,7 @@ ExitStatus RunPorts(const GlobalOptions& options, Console& console) {
     return ExitStatus::Ok;
 #elif defined(_WIN32)
     // Windows: the COM ports the system knows by their DOS device names.
-    const auto devices = ScanSerialDevices(SettingsComResolver());
+    const auto devices = ComPorts(ListSerialDevices());
     console.Result(DescribeSerialDevices(devices, Profile::GetInt("Custom", "Comport", 1)));
     return ExitStatus::Ok;
 #else

@@ -6,6 +6,18 @@
 
 namespace brelko::cli {
 
+std::vector<SerialDevice> ComPorts(const std::vector<SerialDeviceInfo>& devices) {
+    std::vector<SerialDevice> ports;
+    for (const SerialDeviceInfo& device : devices) {
+        SerialDevice port;
+        port.path = device.devnode;
+        port.aliases = device.stableNames;
+        if (device.comNumber > 0) port.comNumbers.push_back(device.comNumber);
+        ports.push_back(std::move(port));
+    }
+    return ports;
+}
+
 std::string DescribeSerialDevices(const std::vector<SerialDevice>& devices, int configuredCom) {
     if (devices.empty()) return CliText(Text::NoSerialDevices) + "\n";
     std::vector<std::string> coms;

@@ -148,6 +148,9 @@ public:
     // one that holds the master side of the same pty is its far end, not a
     // holder.
     static std::string DeviceHolders(const std::string& devicePath);
+    // The name of the device's group, its number when unnamed; empty when
+    // the device cannot be seen.
+    static std::string DeviceGroup(const std::string& devicePath);
     // The program name of a process ("?" when it cannot be seen).
     static std::string ProcessName(long pid);
 

@@ -37,14 +37,14 @@ bool DeviceKey(const std::string& path, unsigned long long& key) {
     return true;
 }
 
-std::string GroupOf(const std::string& path) {
+}  // namespace
+
+std::string CPosixPort::DeviceGroup(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
     if (const struct group* gr = ::getgrgid(st.st_gid)) return gr->gr_name;
     return std::to_string(st.st_gid);
 }
-
-}  // namespace
 
 std::string CPosixPort::DevicePathFor(int portNumber) {
     {
@@ -153,7 +153,7 @@ std::string CPosixPort::DescribeOpenFailure(const std::string& devicePath, int e
     case EACCES:
     case EPERM: {
         what = OpenFailure::NoPermission;
-        std::string group = GroupOf(devicePath);
+        std::string group = DeviceGroup(devicePath);
         text = "No permission to open " + devicePath;
         if (!group.empty()) {
             text += ": it belongs to group \"" + group + "\". Add your user to that group (sudo usermod -aG " +

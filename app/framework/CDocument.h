@@ -9,6 +9,7 @@
 
 #include "CmdTarget.h"
 
+class QAction;
 class QWidget;
 
 namespace brelko::app {
@@ -29,6 +30,16 @@ public:
     virtual void OnUpdate(CView* sender) { (void)sender; }
     // The frame's caption follows the document's title.
     virtual void OnTitleChanged() {}
+    // The commands the view carries as actions of its own (a picture's zoom),
+    // which keep their enabling and check marks up to date themselves. While
+    // the view is the active one, the main frame's menu items and buttons
+    // of those ids follow them and run them; null: the command goes along
+    // the usual route.
+    virtual QAction* CommandAction(unsigned id) const {
+        (void)id;
+        return nullptr;
+    }
+    virtual std::vector<QAction*> CommandActions() const { return {}; }
 
 protected:
     friend class CDocument;

@@ -13,7 +13,7 @@
 
 #include "AppRig.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CPictureView.h"
 #include "CText.h"
 #include "PictureFiles.h"
 #include "PtyPeer.h"
@@ -206,7 +206,7 @@ void RepaintPicture(benchmark::State& state) {
     for (unsigned i = 0; i < spec.width * spec.height; ++i) spec.pixels.push_back(static_cast<std::uint16_t>((i * 37) & 0x7FFF));
     WriteFileBytes(rig.Dir().File("big.mtx"), MakeMtx16(spec));
     auto* document = dynamic_cast<app::CDataDoc*>(rig.App().OpenDocumentFile(rig.Dir().File("big.mtx")));
-    auto* view = dynamic_cast<app::CDataView*>(document->GetFirstView());
+    auto* view = dynamic_cast<app::CPictureView*>(document->GetFirstView());
     auto* frame = qobject_cast<QMdiSubWindow*>(view->Frame());
     if (fit) {
         rig.Frame().resize(1920, 1080);

@@ -28,8 +28,6 @@ struct PortEntry {
     std::string holders;     // "minicom (pid 4242)" for each other program that has it open
 };
 
-constexpr int kHighestComNumber = 32;
-
 // The devices (normally ListSerialDevices()) merged with what COM1 to
 // COM<highestCom> lead to. A COM number that leads to a device udev does not
 // list (a pseudo-terminal, a link of one's own, a missing adapter) adds an

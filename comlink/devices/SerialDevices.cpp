@@ -105,10 +105,6 @@ void AddLinks(const char* folder, std::vector<SerialDeviceInfo>& devices) {
 
 }  // namespace
 
-std::string SerialDeviceInfo::StableName() const {
-    return stableNames.empty() ? devnode : stableNames.front();
-}
-
 std::vector<SerialDeviceInfo> ListSerialDevices() {
     std::vector<SerialDeviceInfo> devices;
     UdevPtr<udev> context(udev_new());

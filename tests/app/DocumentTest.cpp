@@ -12,7 +12,8 @@
 
 #include "AppRig.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CPictureView.h"
+#include "CTextView.h"
 #include "CMTX.h"
 #include "CText.h"
 #include "OemText.h"
@@ -37,6 +38,8 @@ Bytes SmallMtx8() {
 struct Opened {
     app::CDataDoc* document = nullptr;
     app::CDataView* view = nullptr;
+    app::CPictureView* pictureView = nullptr;  // the same view, of a picture
+    app::CTextView* textView = nullptr;        // the same view, of a text
 };
 
 Opened OpenFile(AppRig& rig, const std::string& name, const Bytes& bytes) {
@@ -45,6 +48,8 @@ Opened OpenFile(AppRig& rig, const std::string& name, const Bytes& bytes) {
     Opened opened;
     opened.document = dynamic_cast<app::CDataDoc*>(rig.App().OpenDocumentFile(file));
     if (opened.document) opened.view = dynamic_cast<app::CDataView*>(opened.document->GetFirstView());
+    opened.pictureView = dynamic_cast<app::CPictureView*>(opened.view);
+    opened.textView = dynamic_cast<app::CTextView*>(opened.view);
     return opened;
 }
 
@@ -250,6 +255,65 @@ private slots:
         else QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
     }
 
+    void zoomActionsBelongToPictureViews() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        auto& frame = rig.Frame();
+        // A text window before any picture: the zoom items are greyed, and
+        // the two modes show an empty box.
+        Opened first = OpenFile(rig, "first.txt", Bytes{'x', '\n'});
+        QVERIFY(first.view);
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id)
+            for (QAction* item : frame.ActionsFor(id)) {
+                QCOMPARE(item->isEnabled(), false);
+                QCOMPARE(item->isCheckable(), id == ID_ZOOM_FIT || id == ID_ZOOM_NATURAL);
+                QCOMPARE(item->isChecked(), false);
+            }
+        Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
+        QVERIFY(picture.view);
+        // A picture view carries the five zoom commands as its own actions;
+        // Fit screen and Natural scale are the two with a check mark.
+        QCOMPARE(picture.view->CommandActions().size(), std::size_t{5});
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id) {
+            QAction* action = picture.view->CommandAction(id);
+            QVERIFY(action);
+            QCOMPARE(action->data().toUInt(), id);
+            QCOMPARE(action->isCheckable(), id == ID_ZOOM_FIT || id == ID_ZOOM_NATURAL);
+        }
+        // The menu follows the view's action at once, both ways.
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
+        QCOMPARE(picture.view->CommandAction(ID_ZOOM_FIT)->isChecked(), true);
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) {
+            QCOMPARE(item->isEnabled(), true);
+            QCOMPARE(item->isChecked(), true);
+        }
+        picture.view->CommandAction(ID_ZOOM_FIT)->trigger();  // as a shortcut of the view would
+        QCOMPARE(picture.document->m_pData->m_bFitToWindow, 0);
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) QCOMPARE(item->isChecked(), false);
+        QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
+
+        // A text view has none; with it active the zoom items are greyed and
+        // unticked as soon as it is, though the picture still fits its window.
+        Opened text = OpenFile(rig, "notes.txt", Bytes{'x', '\n'});
+        QVERIFY(text.view);
+        QVERIFY(text.view->CommandActions().empty());
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id) QVERIFY(!text.view->CommandAction(id));
+        frame.MdiArea()->setActiveSubWindow(FrameOf(text));
+        QCOMPARE(frame.GetActiveView(), static_cast<app::CView*>(text.view));
+        for (unsigned id = ID_ZOOM_IN; id <= ID_ZOOM_NATURAL; ++id)
+            for (QAction* item : frame.ActionsFor(id)) {
+                QCOMPARE(item->isEnabled(), false);
+                QCOMPARE(item->isChecked(), false);
+            }
+        QVERIFY(!frame.ExecuteCommand(ID_ZOOM_IN));
+        // Back on the picture, its state is there again at once.
+        frame.MdiArea()->setActiveSubWindow(FrameOf(picture));
+        for (QAction* item : frame.ActionsFor(ID_ZOOM_FIT)) {
+            QCOMPARE(item->isEnabled(), true);
+            QCOMPARE(item->isChecked(), true);
+        }
+    }
+
     void zoomCommands() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
@@ -259,15 +323,15 @@ private slots:
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_NATURAL));
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_IN));
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_IN));
-        QCOMPARE(picture.view->Picture().drawnSize.width(), 16);
+        QCOMPARE(picture.pictureView->Picture().drawnSize.width(), 16);
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_1TO1));
-        QCOMPARE(picture.view->Picture().drawnSize.width(), 4);  // back to the stored size
+        QCOMPARE(picture.pictureView->Picture().drawnSize.width(), 4);  // back to the stored size
         QCOMPARE(data.m_bNaturalScale, 1);                      // natural scale stays on
         QCOMPARE(frame.QueryCommand(ID_ZOOM_NATURAL).checked.value_or(false), true);
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_FIT));
         QCOMPARE(data.m_bNaturalScale, 0);  // fit turns natural scale off
         QCOMPARE(frame.QueryCommand(ID_ZOOM_FIT).checked.value_or(false), true);
-        QCOMPARE(picture.view->Picture().drawnSize, picture.view->viewport()->size());
+        QCOMPARE(picture.pictureView->Picture().drawnSize, picture.pictureView->viewport()->size());
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_NATURAL));
         QCOMPARE(data.m_bFitToWindow, 0);  // natural scale turns fit off
         QVERIFY(frame.ExecuteCommand(ID_ZOOM_OUT));
@@ -286,24 +350,24 @@ private slots:
         QVERIFY(rig.Start(AppRig::OnDevice()));
         Opened small = OpenFile(rig, "small.mtx", SmallMtx8());
         QMdiSubWindow* frame = FrameOf(small);
-        QTRY_COMPARE(small.view->viewport()->size(), QSize(4, 3));
+        QTRY_COMPARE(small.pictureView->viewport()->size(), QSize(4, 3));
         // Zoomed past the window's size, the window keeps its size.
         const QSize before = frame->size();
         for (int i = 0; i < 10; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);
         QCOMPARE(frame->size(), before);
-        QVERIFY(small.view->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(small.pictureView->horizontalScrollBar()->maximum() > 0);
     }
 
     void pictureDrawsInSharpBlocks() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
         Opened picture = OpenFile(rig, "shot.mtx", SmallMtx8());
-        QTRY_COMPARE(picture.view->viewport()->size(), QSize(4, 3));
+        QTRY_COMPARE(picture.pictureView->viewport()->size(), QSize(4, 3));
         // Zoomed in, the shrunk window keeps its size; the user makes it larger.
         for (int i = 0; i < 3; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);  // 8 times: 32 x 24
         FrameOf(picture)->resize(400, 300);
-        QTRY_VERIFY(picture.view->viewport()->width() > 32);
-        const QImage shown = picture.view->viewport()->grab().toImage();
+        QTRY_VERIFY(picture.pictureView->viewport()->width() > 32);
+        const QImage shown = picture.pictureView->viewport()->grab().toImage();
         // Every picture pixel is an 8 x 8 block of one colour, edges included.
         const QColor expected[3][4] = {{Qt::red, Qt::green, Qt::blue, Qt::white},
                                        {Qt::white, Qt::blue, Qt::green, Qt::red},
@@ -311,25 +375,25 @@ private slots:
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 32; ++x) QCOMPARE(shown.pixelColor(x, y), expected[y / 8][x / 8]);
         // A part repainted alone shows the same as the whole.
-        picture.view->viewport()->repaint(QRect(5, 3, 13, 9));
-        QCOMPARE(picture.view->viewport()->grab().toImage(), shown);
+        picture.pictureView->viewport()->repaint(QRect(5, 3, 13, 9));
+        QCOMPARE(picture.pictureView->viewport()->grab().toImage(), shown);
     }
 
     void valueUnderTheMouse() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
         Opened eight = OpenFile(rig, "eight.mtx", SmallMtx8());
-        QCOMPARE(eight.view->PixelDescription(QPoint(2, 0)), QStringLiteral("x 2, y 0: index 2 (R 0, G 0, B 255)"));
+        QCOMPARE(eight.pictureView->PixelDescription(QPoint(2, 0)), QStringLiteral("x 2, y 0: index 2 (R 0, G 0, B 255)"));
         Mtx16Spec spec;
         spec.width = 2, spec.height = 2, spec.bottomUp = 1;
         spec.pixels = {Pack15(31, 0, 0), Pack15(0, 31, 0), Pack15(0, 0, 31), Pack15(1, 2, 3)};
         Opened sixteen = OpenFile(rig, "sixteen.mtx", MakeMtx16(spec));
         // Bottom-up: the first stored row shows at the bottom.
-        QCOMPARE(sixteen.view->PixelDescription(QPoint(0, 1)), QStringLiteral("x 0, y 1: 0x7C00 (R 31, G 0, B 0 of 31)"));
-        QCOMPARE(sixteen.view->PixelDescription(QPoint(1, 0)), QStringLiteral("x 1, y 0: 0x0443 (R 1, G 2, B 3 of 31)"));
+        QCOMPARE(sixteen.pictureView->PixelDescription(QPoint(0, 1)), QStringLiteral("x 0, y 1: 0x7C00 (R 31, G 0, B 0 of 31)"));
+        QCOMPARE(sixteen.pictureView->PixelDescription(QPoint(1, 0)), QStringLiteral("x 1, y 0: 0x0443 (R 1, G 2, B 3 of 31)"));
         for (int i = 0; i < 2; ++i) rig.Frame().ExecuteCommand(ID_ZOOM_IN);
-        QCOMPARE(sixteen.view->PicturePixelAt(QPoint(5, 2)).value_or(QPoint(-1, -1)), QPoint(1, 0));
-        QVERIFY(!sixteen.view->PicturePixelAt(QPoint(9, 2)));
+        QCOMPARE(sixteen.pictureView->PicturePixelAt(QPoint(5, 2)).value_or(QPoint(-1, -1)), QPoint(1, 0));
+        QVERIFY(!sixteen.pictureView->PicturePixelAt(QPoint(9, 2)));
     }
 
     void copyPutsThePictureOnTheClipboard() {
@@ -350,7 +414,7 @@ private slots:
         const Bytes bytes = {'K', 0x91, 'r', ' ', 0x9B, 'l', ' ', 0x86, 0x0D, 0x0A, 0x92, 0x9D, 0x8F, 0x0D, 0x0A};
         Opened text = OpenFile(rig, "sprog.txt", bytes);
         QVERIFY(text.view);
-        QCOMPARE(text.view->TextControl()->toPlainText(), QStringLiteral("Kær øl å\nÆØÅ\n"));
+        QCOMPARE(text.textView->TextControl()->toPlainText(), QStringLiteral("Kær øl å\nÆØÅ\n"));
         // The document keeps the bytes as they came.
         const std::string saved = rig.Dir().File("copy.txt");
         QVERIFY(text.document->OnSaveDocument(saved, nullptr));

@@ -3,6 +3,10 @@
 // of the status strip, backup windows that never show, and the status
 // window's line about the active document.
 #include <QAction>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,6 +18,7 @@
 #include "CDataDocument.h"
 #include "CDataView.h"
 #include "CText.h"
+#include "PortProblem.h"
 #include "PtyPair.h"
 #include "ResourceIds.h"
 #include "Strings.h"
@@ -180,6 +185,85 @@ private slots:
         QVERIFY(QFileInfo(target).size() > 1000);
     }
 
+    void commandsFollowTheExchangeAtOnce() {
+        // The device commands grey the moment an exchange begins and come
+        // back the moment it ends: each message is handled here as the
+        // window's queue would hand it over, and the menu items and buttons
+        // are looked at straight after, with no event loop in between.
+        AppRig rig;
+        QVERIFY(rig.Start());
+        QVERIFY(rig.WaitReady());
+        const auto deviceActions = [&] {
+            std::vector<QAction*> actions;
+            for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id)
+                for (QAction* action : rig.Frame().ActionsFor(id)) actions.push_back(action);
+            return actions;
+        };
+        QVERIFY(deviceActions().size() >= 9);  // the menu items and the buttons
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), true);
+        QAction* cancel = rig.Frame().ActionsFor(ID_CANCEL_TRANSFER).front();
+        QCOMPARE(cancel->isEnabled(), false);
+
+        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_RECEIVING);
+        QCOMPARE(rig.Status().m_bBusy, 1);
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), false);
+        QCOMPARE(cancel->isEnabled(), true);
+
+        // The identification that ends the course, here on this thread.
+        rig.Status().SetIdentifyOnWorker(false);
+        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_IDENTIFY);
+        rig.Status().SetIdentifyOnWorker(true);
+        QVERIFY(!rig.Status().IsExchangeRunning());
+        QCOMPARE(rig.Status().m_pLine->m_bReady, 1);
+        for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), true);
+        QCOMPARE(cancel->isEnabled(), false);
+    }
+
+    void portDiagnosisRunsOffTheWindowThread() {
+        // The look for who holds a device runs on a worker; the window's
+        // thread goes on with its events meanwhile and hears the answer as
+        // a queued signal. A diagnosis overtaken by a newer one is dropped.
+        std::mutex mutex;
+        std::condition_variable released;
+        bool release = false;
+        std::atomic<int> started{0};
+        std::atomic<QThread*> lookUpThread{nullptr};
+        app::PortDiagnosis diagnosis(nullptr, [&](const app::PortProblemFacts& facts) {
+            lookUpThread = QThread::currentThread();
+            ++started;
+            std::unique_lock lock(mutex);
+            released.wait_for(lock, std::chrono::seconds(30), [&] { return release; });
+            return app::PortProblemLookups{"holder of " + facts.device + " (pid 7)", {}};
+        });
+        QThread* receiverThread = nullptr;
+        QStringList texts;
+        QObject::connect(&diagnosis, &app::PortDiagnosis::diagnosed, &diagnosis, [&](const QString& text) {
+            receiverThread = QThread::currentThread();
+            texts << text;
+        });
+        app::PortProblemFacts facts;
+        facts.portOpen = false;
+        facts.hasPort = true;
+        facts.kind = OpenFailure::Busy;
+        facts.device = "/dev/first";
+        diagnosis.Start(facts);
+        facts.device = "/dev/second";
+        diagnosis.Start(facts);
+        // Both look-ups wait on the worker side while this thread runs on.
+        QTRY_COMPARE(started.load(), 2);
+        QVERIFY(lookUpThread.load() != QThread::currentThread());
+        QVERIFY(diagnosis.IsRunning());
+        QVERIFY(texts.isEmpty());
+        {
+            std::lock_guard lock(mutex);
+            release = true;
+        }
+        released.notify_all();
+        QTRY_VERIFY(!diagnosis.IsRunning());
+        QCOMPARE(receiverThread, QThread::currentThread());
+        QCOMPARE(texts, QStringList{QStringLiteral("/dev/second is busy: holder of /dev/second (pid 7) holds it.")});
+    }
+
     void promptsAreStatusTipsAndTooltips() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
@@ -196,8 +280,9 @@ private slots:
         QVERIFY(rig.Start(AppRig::OnDevice()));
         // The device the test's port leads to does not exist.
         QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Unable to Open COM Port!"));
-        QVERIFY(rig.Status().Lines().size() > 4);
-        QVERIFY(QString::fromStdString(rig.Status().Lines()[4]).contains("does not exist"));
+        // Line 4 tells why once the diagnosis on its worker is back.
+        QTRY_VERIFY(rig.Status().Lines().size() > 4 &&
+                    QString::fromStdString(rig.Status().Lines()[4]).contains("does not exist"));
         QCOMPARE(rig.Status().Lines()[1], std::string("COM port 1 not open"));
     }
 
@@ -212,7 +297,7 @@ private slots:
         rig.UseDevice(pty.SlavePath());
         QVERIFY(rig.Start(AppRig::OnDevice()));
         QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Unable to Open COM Port!"));
-        QVERIFY(rig.Status().Lines().size() > 4);
+        QTRY_VERIFY(rig.Status().Lines().size() > 4 && !rig.Status().Lines()[4].empty());
         QCOMPARE(rig.Status().Lines()[4], pty.SlavePath() + " is busy: another program holds it.");
         rig.Stop();
         UucpLock::SetFolder("");

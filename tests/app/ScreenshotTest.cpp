@@ -17,7 +17,7 @@
 #include "AppRig.h"
 #include "Screenshots.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CTextView.h"
 #include "COptionsDlg.h"
 #include "ResourceIds.h"
 #include "Strings.h"
@@ -91,7 +91,7 @@ private slots:
                         "TEXT 038 VERSION\r\nTEXT 028 STATISTIK\r\nTEXT 037 DATO OG TID\r\nTEXT 040 TILBAGE\r\n"
                         "TEXT 041 \x8F" "BN \x92" "NDRINGER\r\n");
         QVERIFY(rig.App().OpenDocumentFile(file));
-        auto* view = dynamic_cast<app::CDataView*>(ActiveData(rig)->GetFirstView());
+        auto* view = dynamic_cast<app::CTextView*>(ActiveData(rig)->GetFirstView());
         QVERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("ÅBN ÆNDRINGER")));
         Shoot(&rig.Frame(), "text-danish");
     }

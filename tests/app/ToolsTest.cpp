@@ -13,7 +13,7 @@
 #include "AdapterMonitor.h"
 #include "AppRig.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CTextView.h"
 #include "CText.h"
 #include "ResourceIds.h"
 #include "Screenshots.h"
@@ -36,7 +36,7 @@ QString Compare(AppRig& rig, const std::string& file) {
             return doc && doc->m_bComparison && doc->GetTitle().find(title) != std::string::npos;
         }, 30000))
         return {};
-    auto* view = dynamic_cast<app::CDataView*>(ActiveData(rig)->GetFirstView());
+    auto* view = dynamic_cast<app::CTextView*>(ActiveData(rig)->GetFirstView());
     return view ? view->TextControl()->toPlainText() : QString();
 }
 

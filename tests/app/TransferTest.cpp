@@ -11,7 +11,8 @@
 
 #include "AppRig.h"
 #include "CDataDocument.h"
-#include "CDataView.h"
+#include "CPictureView.h"
+#include "CTextView.h"
 #include "CMTX.h"
 #include "CText.h"
 #include "ResourceIds.h"
@@ -110,7 +111,7 @@ private slots:
         QVERIFY(document->m_pData->m_bValid);
         QCOMPARE(QString::fromStdString(document->m_pData->GetDescription()),
                  QStringLiteral("%1 bit MTX 320x240").arg(bits));
-        auto* view = dynamic_cast<app::CDataView*>(document->GetFirstView());
+        auto* view = dynamic_cast<app::CPictureView*>(document->GetFirstView());
         QCOMPARE(view->Picture().image.size(), QSize(320, 240));
         QVERIFY(rig.WaitReady());
     }
@@ -166,7 +167,7 @@ private slots:
         app::CDataDoc* document = ActiveData(rig);
         QVERIFY(document && document->Kind() == app::DataDocKind::Text);
         QVERIFY(rig.WaitReady(30000));
-        auto* view = dynamic_cast<app::CDataView*>(document->GetFirstView());
+        auto* view = dynamic_cast<app::CTextView*>(document->GetFirstView());
         QTRY_VERIFY(view->TextControl()->toPlainText().contains(expected));
         // The window stays open and untitled: the user saves it when wanted.
         QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
@@ -187,7 +188,7 @@ private slots:
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
         app::CDataDoc* fetched = ActiveData(rig);
         QVERIFY(rig.WaitReady(30000));
-        auto* view = dynamic_cast<app::CDataView*>(fetched->GetFirstView());
+        auto* view = dynamic_cast<app::CTextView*>(fetched->GetFirstView());
         QTRY_VERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("KØR")));
         QVERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("LÆR MODEL")));
         // The document keeps the system's bytes.
@@ -209,7 +210,7 @@ private slots:
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
         app::CDataDoc* fetched = ActiveData(rig);
         QVERIFY(rig.WaitReady(30000));
-        auto* view = dynamic_cast<app::CDataView*>(fetched->GetFirstView());
+        auto* view = dynamic_cast<app::CTextView*>(fetched->GetFirstView());
         QTRY_VERIFY(view->TextControl()->toPlainText().contains(QStringLiteral("TEXT 003 STOPP")));
     }
 

@@ -1,0 +1,13 @@
+// Holders and group of a tty device: the tty port's own look at /proc and
+// at the group database.
+#include "DeviceHolders.h"
+
+#include "CPosixPort.h"
+
+namespace brelko {
+
+std::string DeviceHolders(const std::string& devicePath) { return CPosixPort::DeviceHolders(devicePath); }
+
+std::string DeviceGroup(const std::string& devicePath) { return CPosixPort::DeviceGroup(devicePath); }
+
+}  // namespace brelko
