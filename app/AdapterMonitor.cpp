@@ -1,18 +1,18 @@
-#include "AdapterMonitor.h"
+#include "app/AdapterMonitor.h"
 
 #include <QSocketNotifier>
 #include <QStatusBar>
 
-#include "AdapterWatch.h"
-#include "CBrelkoApp.h"
-#include "CDeviceLine.h"
-#include "CMainFrame.h"
-#include "CStatusView.h"
-#include "DeviceWatcher.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
-#include "framework/QtText.h"
+#include "exchange/AdapterWatch.h"
+#include "app/CBrelkoApp.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/CMainFrame.h"
+#include "exchange/CStatusView.h"
+#include "comlink/devices/DeviceWatcher.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

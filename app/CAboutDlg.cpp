@@ -1,4 +1,4 @@
-#include "CAboutDlg.h"
+#include "app/CAboutDlg.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 
 #include "BrelkoVersion.h"
-#include "ResourceIds.h"
-#include "Resources.h"
-#include "Strings.h"
-#include "framework/QtText.h"
+#include "res/ResourceIds.h"
+#include "platform/Resources.h"
+#include "platform/Strings.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

@@ -1,4 +1,4 @@
-#include "CBrelkoApp.h"
+#include "app/CBrelkoApp.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,26 +10,26 @@
 #include <QTranslator>
 #include <cctype>
 
-#include "CAboutDlg.h"
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CPictureView.h"
-#include "CTextView.h"
-#include "CDeviceLine.h"
-#include "CMainFrame.h"
-#include "COptionsDlg.h"
-#include "CStatusView.h"
-#include "PictureReceiver.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "SimulatorRunner.h"
-#include "SingleInstance.h"
-#include "StatusFrame.h"
-#include "framework/CDocTemplate.h"
-#include "framework/Dialogs.h"
-#include "framework/QtPostQueue.h"
-#include "framework/QtText.h"
-#include "framework/RecentFileList.h"
+#include "app/CAboutDlg.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CPictureView.h"
+#include "app/CTextView.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/CMainFrame.h"
+#include "app/COptionsDlg.h"
+#include "exchange/CStatusView.h"
+#include "data/PictureReceiver.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "sim/SimulatorRunner.h"
+#include "app/SingleInstance.h"
+#include "app/StatusFrame.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtPostQueue.h"
+#include "app/framework/QtText.h"
+#include "app/framework/RecentFileList.h"
 
 // The icons live in the library's resources, which a static library must
 // register itself.

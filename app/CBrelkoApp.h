@@ -10,7 +10,7 @@
 
 #include <QObject>
 
-#include "framework/CWinApp.h"
+#include "app/framework/CWinApp.h"
 
 namespace brelko {
 class SimulatorRunner;

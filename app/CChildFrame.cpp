@@ -1,13 +1,13 @@
-#include "CChildFrame.h"
+#include "app/CChildFrame.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMdiArea>
 
-#include "CDataDocument.h"
-#include "CMainFrame.h"
-#include "StatusFrame.h"
-#include "framework/QtText.h"
+#include "app/CDataDocument.h"
+#include "app/CMainFrame.h"
+#include "app/StatusFrame.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

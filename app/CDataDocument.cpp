@@ -1,18 +1,18 @@
-#include "CDataDocument.h"
+#include "app/CDataDocument.h"
 
 #include <QFileInfo>
 #include <vector>
 
-#include "CBrelkoApp.h"
-#include "CMTX.h"
-#include "CPicture.h"
-#include "CTGA.h"
-#include "PictureFiles.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "framework/CDocTemplate.h"
-#include "framework/Dialogs.h"
-#include "framework/QtText.h"
+#include "app/CBrelkoApp.h"
+#include "data/CMTX.h"
+#include "data/CPicture.h"
+#include "data/CTGA.h"
+#include "data/PictureFiles.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "CDataDoc.h"  // the core's
-#include "framework/CDocument.h"
+#include "data/CDataDoc.h"  // the core's
+#include "app/framework/CDocument.h"
 
 namespace brelko::app {
 

@@ -1,15 +1,15 @@
-#include "CDataView.h"
+#include "app/CDataView.h"
 
 #include <QStatusBar>
 
-#include "CBrelkoApp.h"
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CMainFrame.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
-#include "framework/QtPostQueue.h"
-#include "framework/QtText.h"
+#include "app/CBrelkoApp.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CMainFrame.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
+#include "app/framework/QtPostQueue.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

@@ -8,8 +8,8 @@
 #include <QAbstractScrollArea>
 #include <memory>
 
-#include "Messages.h"
-#include "framework/CDocument.h"
+#include "platform/Messages.h"
+#include "app/framework/CDocument.h"
 
 namespace brelko::app {
 

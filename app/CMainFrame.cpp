@@ -1,4 +1,4 @@
-#include "CMainFrame.h"
+#include "app/CMainFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,19 +19,19 @@
 #include <QToolBar>
 #include <set>
 
-#include "CBrelkoApp.h"
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CDataView.h"
-#include "CStatusView.h"
-#include "CDeviceLine.h"
-#include "KeyboardLocks.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
-#include "framework/CDocTemplate.h"
-#include "framework/QtText.h"
-#include "framework/RecentFileList.h"
+#include "app/CBrelkoApp.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CDataView.h"
+#include "exchange/CStatusView.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/KeyboardLocks.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/QtText.h"
+#include "app/framework/RecentFileList.h"
 
 namespace brelko::app {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/CmdTarget.h"
+#include "app/framework/CmdTarget.h"
 
 class QAction;
 class QLabel;

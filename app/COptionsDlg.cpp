@@ -1,4 +1,4 @@
-#include "COptionsDlg.h"
+#include "app/COptionsDlg.h"
 
 #include <sys/stat.h>
 
@@ -17,18 +17,18 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
-#include "CBrelkoApp.h"
-#include "CMainFrame.h"
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "CompareWithSystem.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "Resources.h"
-#include "framework/Dialogs.h"
-#include "framework/QtText.h"
+#include "app/CBrelkoApp.h"
+#include "app/CMainFrame.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "app/CompareWithSystem.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "platform/Resources.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtText.h"
 #ifdef BRELKO_HAVE_SERIALDEVICES
-#include "PortInventory.h"
+#include "comlink/devices/PortInventory.h"
 #endif
 
 namespace brelko::app {

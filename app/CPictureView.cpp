@@ -1,4 +1,4 @@
-#include "CPictureView.h"
+#include "app/CPictureView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,16 +10,16 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CDeviceLine.h"
-#include "CMainFrame.h"
-#include "CPicture.h"
-#include "CStatusView.h"
-#include "DeviceCommands.h"
-#include "QtDrawSurface.h"
-#include "ResourceIds.h"
-#include "framework/QtText.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/CMainFrame.h"
+#include "data/CPicture.h"
+#include "exchange/CStatusView.h"
+#include "exchange/DeviceCommands.h"
+#include "app/QtDrawSurface.h"
+#include "res/ResourceIds.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

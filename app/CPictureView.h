@@ -9,7 +9,7 @@
 #include <map>
 #include <optional>
 
-#include "CDataView.h"
+#include "app/CDataView.h"
 
 class QAction;
 

@@ -1,4 +1,4 @@
-#include "CTextView.h"
+#include "app/CTextView.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -7,12 +7,12 @@
 #include <QTextCursor>
 #include <QTimer>
 
-#include "CDataDocument.h"
-#include "CText.h"
-#include "OemText.h"
-#include "ResourceIds.h"
-#include "RestoreCourse.h"
-#include "framework/QtText.h"
+#include "app/CDataDocument.h"
+#include "exchange/CText.h"
+#include "app/OemText.h"
+#include "res/ResourceIds.h"
+#include "exchange/RestoreCourse.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

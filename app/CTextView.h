@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "CDataView.h"
+#include "app/CDataView.h"
 
 class QPlainTextEdit;
 

@@ -1,4 +1,4 @@
-#include "CompareWithSystem.h"
+#include "app/CompareWithSystem.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -6,21 +6,21 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "ByteArchive.h"
-#include "CBrelkoApp.h"
-#include "CDataDocument.h"
-#include "CDataView.h"
-#include "CMainFrame.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "OemText.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "RestoreDiff.h"
-#include "framework/CDocTemplate.h"
-#include "framework/Dialogs.h"
-#include "framework/QtText.h"
+#include "platform/ByteArchive.h"
+#include "app/CBrelkoApp.h"
+#include "app/CDataDocument.h"
+#include "app/CDataView.h"
+#include "app/CMainFrame.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "exchange/DeviceCommands.h"
+#include "app/OemText.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "compare/RestoreDiff.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

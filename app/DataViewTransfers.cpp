@@ -4,11 +4,11 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CDataView.h"
-#include "CMainFrame.h"
-#include "CText.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CDataView.h"
+#include "app/CMainFrame.h"
+#include "exchange/CText.h"
 
 namespace brelko::app {
 

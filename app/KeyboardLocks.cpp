@@ -1,4 +1,4 @@
-#include "KeyboardLocks.h"
+#include "app/KeyboardLocks.h"
 
 #include <QGuiApplication>
 

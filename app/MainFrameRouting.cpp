@@ -7,12 +7,12 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
-#include "CBrelkoApp.h"
-#include "CChildFrame.h"
-#include "CDataView.h"
-#include "CMainFrame.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
+#include "app/CBrelkoApp.h"
+#include "app/CChildFrame.h"
+#include "app/CDataView.h"
+#include "app/CMainFrame.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
 
 namespace brelko::app {
 

@@ -19,14 +19,14 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CMainFrame.h"
-#include "CStatusView.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
-#include "framework/QtText.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CMainFrame.h"
+#include "exchange/CStatusView.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

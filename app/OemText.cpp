@@ -1,4 +1,4 @@
-#include "OemText.h"
+#include "app/OemText.h"
 
 #include <cerrno>
 

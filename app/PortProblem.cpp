@@ -1,16 +1,16 @@
-#include "PortProblem.h"
+#include "app/PortProblem.h"
 
 #include <QFutureWatcher>
 #include <QPromise>
 #include <QThreadPool>
 #include <memory>
 
-#include "CDeviceLine.h"
-#include "ResourceIds.h"
-#include "Strings.h"
-#include "framework/QtText.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
+#include "app/framework/QtText.h"
 #ifdef BRELKO_HAVE_SERIALDEVICES
-#include "DeviceHolders.h"
+#include "comlink/devices/DeviceHolders.h"
 #endif
 
 namespace brelko::app {

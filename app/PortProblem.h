@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "CCommPort.h"  // OpenFailure
+#include "comlink/CCommPort.h"  // OpenFailure
 
 namespace brelko {
 class CDeviceLine;

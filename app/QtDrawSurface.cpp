@@ -1,4 +1,4 @@
-#include "QtDrawSurface.h"
+#include "app/QtDrawSurface.h"
 
 #include <cstdint>
 #include <cstring>

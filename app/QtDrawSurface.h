@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QSize>
 
-#include "DrawSurface.h"
+#include "data/DrawSurface.h"
 
 namespace brelko::app {
 

@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include "framework/QtText.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

@@ -1,4 +1,4 @@
-#include "StatusFrame.h"
+#include "app/StatusFrame.h"
 
 #include <QFontDatabase>
 #include <QMdiSubWindow>
@@ -7,15 +7,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "CBrelkoApp.h"
-#include "CDataDocument.h"
-#include "CMainFrame.h"
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "PortProblem.h"
-#include "ResourceIds.h"
-#include "framework/QtPostQueue.h"
-#include "framework/QtText.h"
+#include "app/CBrelkoApp.h"
+#include "app/CDataDocument.h"
+#include "app/CMainFrame.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "app/PortProblem.h"
+#include "res/ResourceIds.h"
+#include "app/framework/QtPostQueue.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

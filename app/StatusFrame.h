@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "CStatusView.h"   // CancelReply
-#include "StatusWindow.h"  // the core's IStatusWindow
-#include "framework/CDocument.h"
+#include "exchange/CStatusView.h"   // CancelReply
+#include "exchange/StatusWindow.h"  // the core's IStatusWindow
+#include "app/framework/CDocument.h"
 
 class QPlainTextEdit;
 

@@ -5,22 +5,22 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CDeviceLine.h"
-#include "CMainFrame.h"
-#include "COptionsDlg.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "CTextView.h"
-#include "CompareWithSystem.h"
-#include "DeviceCommands.h"
-#include "ResourceIds.h"
-#include "RestoreCourse.h"
-#include "SendFileCheck.h"
-#include "StatusFrame.h"
-#include "framework/Dialogs.h"
-#include "framework/QtText.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/CMainFrame.h"
+#include "app/COptionsDlg.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "app/CTextView.h"
+#include "app/CompareWithSystem.h"
+#include "exchange/DeviceCommands.h"
+#include "res/ResourceIds.h"
+#include "exchange/RestoreCourse.h"
+#include "exchange/SendFileCheck.h"
+#include "app/StatusFrame.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

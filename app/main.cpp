@@ -19,12 +19,12 @@
 #endif
 
 #include "BrelkoVersion.h"
-#include "CBrelkoApp.h"
-#include "CMainFrame.h"
-#include "Profile.h"
-#include "SimOptions.h"
-#include "SimulatorRunner.h"
-#include "SingleInstance.h"
+#include "app/CBrelkoApp.h"
+#include "app/CMainFrame.h"
+#include "platform/Profile.h"
+#include "sim/SimOptions.h"
+#include "sim/SimulatorRunner.h"
+#include "app/SingleInstance.h"
 
 using namespace brelko;
 

@@ -1,7 +1,7 @@
-#include "ArcBlockCoder.h"
+#include "archive/ArcBlockCoder.h"
 
-#include "ArcFormat.h"
-#include "ArcHuffman.h"
+#include "archive/ArcFormat.h"
+#include "archive/ArcHuffman.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ArcCrc32.h"
+#include "archive/ArcCrc32.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "ArcDecoder.h"
+#include "archive/ArcDecoder.h"
 
-#include "ArcCrc32.h"
+#include "archive/ArcCrc32.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,9 +7,9 @@
 // decoder allocates nothing.
 #pragma once
 
-#include "ArcFormat.h"
-#include "ArcSource.h"
-#include "ArcStatus.h"
+#include "archive/ArcFormat.h"
+#include "archive/ArcSource.h"
+#include "archive/ArcStatus.h"
 
 #include <cstdint>
 

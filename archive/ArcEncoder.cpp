@@ -1,8 +1,8 @@
 // The encoder: LZ77 over the 4096-byte window with hash chains, a lazy parse
 // and a cost-based parse on top of it, then blocks chosen by their size.
-#include "ArcBlockCoder.h"
-#include "ArcFormat.h"
-#include "ArcWriter.h"
+#include "archive/ArcBlockCoder.h"
+#include "archive/ArcFormat.h"
+#include "archive/ArcWriter.h"
 
 #include <algorithm>
 #include <bit>

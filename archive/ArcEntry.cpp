@@ -1,5 +1,5 @@
-#include "ArcEntry.h"
-#include "SystemFiles.h"
+#include "archive/ArcEntry.h"
+#include "platform/SystemFiles.h"
 
 #include <cctype>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The archive's entry header in memory, and reading it from a stream.
 #pragma once
 
-#include "ArcFormat.h"
-#include "ArcStatus.h"
+#include "archive/ArcFormat.h"
+#include "archive/ArcStatus.h"
 
 #include <cstdint>
 #include <cstdio>

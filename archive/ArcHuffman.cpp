@@ -1,4 +1,4 @@
-#include "ArcHuffman.h"
+#include "archive/ArcHuffman.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "ArcToolkit.h"
+#include "archive/ArcToolkit.h"
 
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "ArcWildcard.h"
-#include "AtomicFile.h"
-#include "SystemFiles.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "archive/ArcWildcard.h"
+#include "platform/AtomicFile.h"
+#include "platform/SystemFiles.h"
 
 #include <cctype>
 #include <cerrno>

@@ -3,8 +3,8 @@
 // serialised by a lock, and an archive belongs to the thread that opened it.
 #pragma once
 
-#include "ArcEntry.h"
-#include "ArcStatus.h"
+#include "archive/ArcEntry.h"
+#include "archive/ArcStatus.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "ArcWildcard.h"
+#include "archive/ArcWildcard.h"
 
 #include <cctype>
 #include <cstring>

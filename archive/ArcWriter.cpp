@@ -1,7 +1,7 @@
-#include "ArcWriter.h"
+#include "archive/ArcWriter.h"
 
-#include "ArcCrc32.h"
-#include "ArcFormat.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcFormat.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // Everything of the ".arq" archive toolkit in one include.
 #pragma once
 
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "ArcEntry.h"
-#include "ArcStatus.h"
-#include "ArcToolkit.h"
-#include "ArcWildcard.h"
-#include "ArcWriter.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "archive/ArcEntry.h"
+#include "archive/ArcStatus.h"
+#include "archive/ArcToolkit.h"
+#include "archive/ArcWildcard.h"
+#include "archive/ArcWriter.h"

@@ -1,10 +1,10 @@
-#include "CliText.h"
+#include "cli/CliText.h"
 
 #include <array>
 #include <cstddef>
 #include <vector>
 
-#include "Strings.h"
+#include "platform/Strings.h"
 
 namespace brelko::cli {
 

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "Strings.h"  // Bilingual
+#include "platform/Strings.h"  // Bilingual
 
 namespace brelko::cli {
 

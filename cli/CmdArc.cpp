@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "Archive.h"
-#include "CliText.h"
-#include "Commands.h"
-#include "ConsoleSystem.h"
-#include "SystemFiles.h"
+#include "archive/Archive.h"
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleSystem.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko::cli {
 

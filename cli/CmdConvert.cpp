@@ -1,10 +1,10 @@
 // convert IN OUT: between MTX, Targa and PNG, through the picture classes.
-#include "CliText.h"
-#include "Commands.h"
-#include "PictureFiles.h"
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "data/PictureFiles.h"
 #if BRELKO_CLI_SIMULATOR
-#include "SimOptions.h"
-#include "SimulatorRunner.h"
+#include "sim/SimOptions.h"
+#include "sim/SimulatorRunner.h"
 #endif
 
 namespace brelko::cli {

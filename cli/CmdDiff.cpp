@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "FileUtil.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "CliText.h"
-#include "Commands.h"
-#include "DeviceConnection.h"
-#include "RestoreDiff.h"
-#include "Strings.h"
-#include "TextCourse.h"
-#include "TextDiff.h"
+#include "platform/FileUtil.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "cli/DeviceConnection.h"
+#include "compare/RestoreDiff.h"
+#include "platform/Strings.h"
+#include "cli/TextCourse.h"
+#include "compare/TextDiff.h"
 
 namespace brelko::cli {
 

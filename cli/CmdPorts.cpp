@@ -2,15 +2,15 @@
 // looks like from here (for diagnosing cables).
 #include <string>
 
-#include "CDeviceLine.h"
-#include "CliText.h"
-#include "Commands.h"
-#include "DeviceSession.h"
-#include "Profile.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "cli/DeviceSession.h"
+#include "platform/Profile.h"
 #ifdef BRELKO_HAVE_SERIALDEVICES
-#include "SerialPorts.h"
+#include "cli/SerialPorts.h"
 #elif defined(_WIN32)
-#include "ComPortList.h"
+#include "cli/ComPortList.h"
 #endif
 
 namespace brelko::cli {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "SerialDevices.h"
+#include "comlink/devices/SerialDevices.h"
 
 namespace brelko::cli {
 

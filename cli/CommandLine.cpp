@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,14 +10,14 @@
 #include <sstream>
 
 #include "BrelkoVersion.h"
-#include "CliText.h"
-#include "Commands.h"
-#include "ConsoleSystem.h"
-#include "ExitStatus.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "RgbImage.h"
-#include "Strings.h"
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleSystem.h"
+#include "cli/ExitStatus.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "png/RgbImage.h"
+#include "platform/Strings.h"
 
 namespace brelko::cli {
 

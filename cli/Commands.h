@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "Console.h"
-#include "ExitStatus.h"
-#include "Options.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/Options.h"
 
 namespace brelko::cli {
 

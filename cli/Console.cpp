@@ -1,6 +1,6 @@
-#include "Console.h"
+#include "cli/Console.h"
 
-#include "ConsoleSystem.h"
+#include "cli/ConsoleSystem.h"
 
 namespace brelko::cli {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Progress.h"
+#include "cli/Progress.h"
 
 namespace brelko::cli {
 

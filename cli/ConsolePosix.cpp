@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ConsoleSystem.h"
+#include "cli/ConsoleSystem.h"
 
 namespace brelko::cli {
 

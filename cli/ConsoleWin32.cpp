@@ -7,8 +7,8 @@
 
 #include <shellapi.h>
 
-#include "ConsoleSystem.h"
-#include "WideText.h"
+#include "cli/ConsoleSystem.h"
+#include "platform/WideText.h"
 
 namespace brelko::cli {
 

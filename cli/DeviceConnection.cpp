@@ -1,11 +1,11 @@
-#include "DeviceConnection.h"
+#include "cli/DeviceConnection.h"
 
 #include <algorithm>
 
-#include "CDeviceLine.h"
-#include "CliText.h"
-#include "ProgressText.h"
-#include "Strings.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "cli/CliText.h"
+#include "exchange/ProgressText.h"
+#include "platform/Strings.h"
 
 namespace brelko::cli {
 

@@ -9,15 +9,15 @@
 #include <functional>
 #include <memory>
 
-#include "CStatusView.h"
-#include "Console.h"
-#include "DeviceCommands.h"
-#include "DeviceSession.h"
-#include "ExitStatus.h"
-#include "Messages.h"
-#include "Options.h"
-#include "SignalWatcher.h"
-#include "StatusWindow.h"
+#include "exchange/CStatusView.h"
+#include "cli/Console.h"
+#include "exchange/DeviceCommands.h"
+#include "cli/DeviceSession.h"
+#include "cli/ExitStatus.h"
+#include "platform/Messages.h"
+#include "cli/Options.h"
+#include "cli/SignalWatcher.h"
+#include "exchange/StatusWindow.h"
 
 namespace brelko::cli {
 

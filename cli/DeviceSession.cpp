@@ -1,24 +1,24 @@
-#include "DeviceSession.h"
+#include "cli/DeviceSession.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "CDeviceLine.h"
+#include "comlink/deviceline/CDeviceLine.h"
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/stat.h>
 
-#include "CPosixPort.h"
-#include "UucpLock.h"
+#include "comlink/CPosixPort.h"
+#include "comlink/UucpLock.h"
 #endif
-#include "CliText.h"
-#include "ConsoleSystem.h"
-#include "Profile.h"
+#include "cli/CliText.h"
+#include "cli/ConsoleSystem.h"
+#include "platform/Profile.h"
 #if BRELKO_CLI_SIMULATOR
-#include "SimulatorRunner.h"
+#include "sim/SimulatorRunner.h"
 #endif
-#include "Strings.h"
-#include "SystemFiles.h"
+#include "platform/Strings.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko::cli {
 

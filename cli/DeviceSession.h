@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "Console.h"
-#include "ExitStatus.h"
-#include "Options.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/Options.h"
 
 namespace brelko {
 class CDeviceLine;

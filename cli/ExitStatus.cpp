@@ -1,8 +1,8 @@
-#include "ExitStatus.h"
+#include "cli/ExitStatus.h"
 
 #include <cstdio>
 
-#include "CliText.h"
+#include "cli/CliText.h"
 
 namespace brelko::cli {
 

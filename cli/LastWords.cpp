@@ -1,4 +1,4 @@
-#include "LastWords.h"
+#include "cli/LastWords.h"
 
 #include <atomic>
 #include <cstring>

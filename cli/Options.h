@@ -6,7 +6,7 @@
 #include <vector>
 
 #if BRELKO_CLI_SIMULATOR
-#include "SimOptions.h"
+#include "sim/SimOptions.h"
 #endif
 
 namespace brelko::cli {

@@ -1,10 +1,10 @@
-#include "Progress.h"
+#include "cli/Progress.h"
 
 #include <algorithm>
 
-#include "ConsoleSystem.h"
-#include "ProgressText.h"
-#include "ResourceIds.h"
+#include "cli/ConsoleSystem.h"
+#include "exchange/ProgressText.h"
+#include "res/ResourceIds.h"
 
 namespace brelko::cli {
 

@@ -1,8 +1,8 @@
 // The list of serial devices as the user sees it, the same on every system.
 #include <algorithm>
 
-#include "CliText.h"
-#include "ComPortList.h"
+#include "cli/CliText.h"
+#include "cli/ComPortList.h"
 
 namespace brelko::cli {
 

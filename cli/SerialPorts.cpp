@@ -1,6 +1,6 @@
-#include "SerialPorts.h"
+#include "cli/SerialPorts.h"
 
-#include "CliText.h"
+#include "cli/CliText.h"
 
 namespace brelko::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "PortInventory.h"
+#include "comlink/devices/PortInventory.h"
 
 namespace brelko::cli {
 

@@ -1,4 +1,4 @@
-#include "SignalWatcher.h"
+#include "cli/SignalWatcher.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "AtomicFile.h"
-#include "LastWords.h"
+#include "platform/AtomicFile.h"
+#include "cli/LastWords.h"
 
 namespace brelko::cli {
 

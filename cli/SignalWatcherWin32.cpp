@@ -11,10 +11,10 @@
 #include <atomic>
 #include <mutex>
 
-#include "AtomicFile.h"
-#include "ConsoleSystem.h"
-#include "LastWords.h"
-#include "SignalWatcher.h"
+#include "platform/AtomicFile.h"
+#include "cli/ConsoleSystem.h"
+#include "cli/LastWords.h"
+#include "cli/SignalWatcher.h"
 
 namespace brelko::cli {
 

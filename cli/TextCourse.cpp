@@ -1,10 +1,10 @@
-#include "TextCourse.h"
+#include "cli/TextCourse.h"
 
 #include <cctype>
 
-#include "ByteArchive.h"
-#include "CText.h"
-#include "CliText.h"
+#include "platform/ByteArchive.h"
+#include "exchange/CText.h"
+#include "cli/CliText.h"
 
 namespace brelko::cli {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "Console.h"
-#include "DeviceCommands.h"
-#include "DeviceConnection.h"
-#include "ExitStatus.h"
+#include "cli/Console.h"
+#include "exchange/DeviceCommands.h"
+#include "cli/DeviceConnection.h"
+#include "cli/ExitStatus.h"
 
 namespace brelko {
 class CText;

@@ -5,18 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "Commands.h"
-#include "Console.h"
-#include "ConsoleSystem.h"
-#include "ExitStatus.h"
-#include "Options.h"
-#include "Profile.h"
-#include "RgbImage.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/ConsoleSystem.h"
+#include "cli/ExitStatus.h"
+#include "cli/Options.h"
+#include "platform/Profile.h"
+#include "png/RgbImage.h"
 #if BRELKO_CLI_SIMULATOR
-#include "SimOptions.h"
+#include "sim/SimOptions.h"
 #endif
-#include "Strings.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::cli;

@@ -1,12 +1,12 @@
-#include "CCommLink.h"
+#include "comlink/CCommLink.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "CLineStatus.h"
-#include "CPortSettings.h"
-#include "Clock.h"
+#include "comlink/CLineStatus.h"
+#include "comlink/CPortSettings.h"
+#include "platform/Clock.h"
 
 namespace brelko {
 

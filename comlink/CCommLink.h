@@ -5,8 +5,8 @@
 #include <atomic>
 #include <memory>
 
-#include "CCommPort.h"
-#include "LineTrace.h"
+#include "comlink/CCommPort.h"
+#include "comlink/LineTrace.h"
 
 namespace brelko {
 

@@ -1,6 +1,6 @@
-#include "CCommPort.h"
+#include "comlink/CCommPort.h"
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <atomic>
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "LinkCodes.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko {
 

@@ -1,6 +1,6 @@
-#include "CLineStatus.h"
+#include "comlink/CLineStatus.h"
 
-#include "CCommLink.h"
+#include "comlink/CCommLink.h"
 
 namespace brelko {
 

@@ -4,14 +4,14 @@
 // the line.
 #pragma once
 
-#include "CCommLink.h"
-#include "CCommPort.h"
-#include "CLineStatus.h"
-#include "CPortSettings.h"
+#include "comlink/CCommLink.h"
+#include "comlink/CCommPort.h"
+#include "comlink/CLineStatus.h"
+#include "comlink/CPortSettings.h"
 #ifdef _WIN32
-#include "CWin32Port.h"
+#include "comlink/CWin32Port.h"
 #else
-#include "CPosixPort.h"
+#include "comlink/CPosixPort.h"
 #endif
-#include "LineTrace.h"
-#include "LinkCodes.h"
+#include "comlink/LineTrace.h"
+#include "comlink/LinkCodes.h"

@@ -1,6 +1,6 @@
-#include "CPortSettings.h"
+#include "comlink/CPortSettings.h"
 
-#include "CCommLink.h"
+#include "comlink/CCommLink.h"
 
 namespace brelko {
 

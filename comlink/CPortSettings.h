@@ -2,7 +2,7 @@
 // back later.
 #pragma once
 
-#include "CCommPort.h"
+#include "comlink/CCommPort.h"
 
 namespace brelko {
 

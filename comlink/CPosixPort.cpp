@@ -8,8 +8,8 @@
 //   and writes (-834) with a recorded error at once, and Idle reports it, so
 //   no wait goes on polling a dead descriptor;
 // - line errors come from the driver's error counters where it has them.
-#include "CPosixPort.h"
-#include "PortRules.h"
+#include "comlink/CPosixPort.h"
+#include "comlink/PortRules.h"
 
 #include <linux/serial.h>
 #include <poll.h>
@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Clock.h"
-#include "UucpLock.h"
+#include "platform/Clock.h"
+#include "comlink/UucpLock.h"
 
 namespace brelko {
 

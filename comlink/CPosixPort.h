@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "CCommPort.h"
+#include "comlink/CCommPort.h"
 
 namespace brelko {
 

@@ -16,9 +16,9 @@
 #include <mutex>
 #include <set>
 
-#include "CPosixPort.h"
-#include "Profile.h"
-#include "UucpLock.h"
+#include "comlink/CPosixPort.h"
+#include "platform/Profile.h"
+#include "comlink/UucpLock.h"
 
 namespace brelko {
 

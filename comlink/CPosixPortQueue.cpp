@@ -1,7 +1,7 @@
 // What the tty port knows of its output queue: the driver's count, and on a
 // pseudo-terminal (whose driver passes every byte on at once and counts
 // none) an estimate by the line's configured rate.
-#include "CPosixPort.h"
+#include "comlink/CPosixPort.h"
 
 #include <sys/ioctl.h>
 #include <sys/stat.h>

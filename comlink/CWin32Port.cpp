@@ -13,9 +13,9 @@
 //   a buffer of the port's own, so a byte costs no system call of its own;
 // - the OVERLAPPED structures have event handles; writes go out one burst at
 //   a time (CWin32PortWrite.cpp).
-#include "CWin32Port.h"
-#include "CWin32PortErrors.h"
-#include "PortRules.h"
+#include "comlink/CWin32Port.h"
+#include "comlink/CWin32PortErrors.h"
+#include "comlink/PortRules.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CCommPort.h"
+#include "comlink/CCommPort.h"
 
 namespace brelko {
 

@@ -1,6 +1,6 @@
-#include "CWin32PortErrors.h"
+#include "comlink/CWin32PortErrors.h"
 
-#include "LinkCodes.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko::win32port {
 

@@ -3,8 +3,8 @@
 #include <mutex>
 #include <set>
 
-#include "CWin32Port.h"
-#include "WideText.h"
+#include "comlink/CWin32Port.h"
+#include "platform/WideText.h"
 
 namespace brelko {
 

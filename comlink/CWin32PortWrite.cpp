@@ -6,8 +6,8 @@
 // burst starts at the first look (Write, the queue count, Idle) after the
 // last one ended. A byte written while nothing is in flight goes at once, so
 // a pause between bytes (the link's inter-character delay) stays on the line.
-#include "CWin32Port.h"
-#include "CWin32PortErrors.h"
+#include "comlink/CWin32Port.h"
+#include "comlink/CWin32PortErrors.h"
 
 #include <algorithm>
 #include <cstring>

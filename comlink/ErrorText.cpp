@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "LibraryErrorReport.h"
-#include "LinkCodes.h"
+#include "comlink/LibraryErrorReport.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko {
 

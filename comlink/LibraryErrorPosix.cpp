@@ -1,7 +1,7 @@
 // Without a window system of its own, the library tells standard error.
 #include <cstdio>
 
-#include "LibraryErrorReport.h"
+#include "comlink/LibraryErrorReport.h"
 
 namespace brelko {
 

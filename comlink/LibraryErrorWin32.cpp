@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "LibraryErrorReport.h"
+#include "comlink/LibraryErrorReport.h"
 
 namespace brelko {
 

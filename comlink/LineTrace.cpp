@@ -1,12 +1,12 @@
-#include "LineTrace.h"
+#include "comlink/LineTrace.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
 
-#include "AtomicFile.h"
-#include "SystemFiles.h"
+#include "platform/AtomicFile.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "CCommPort.h"
-#include "LinkCodes.h"
+#include "comlink/CCommPort.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko::portrules {
 

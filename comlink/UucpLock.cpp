@@ -1,6 +1,6 @@
-#include "UucpLock.h"
+#include "comlink/UucpLock.h"
 
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "RestoreDiff.h"
+#include "compare/RestoreDiff.h"
 
 namespace brelko {
 

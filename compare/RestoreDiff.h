@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "TextDiff.h"
+#include "compare/TextDiff.h"
 
 namespace brelko {
 

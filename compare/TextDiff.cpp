@@ -1,4 +1,4 @@
-#include "TextDiff.h"
+#include "compare/TextDiff.h"
 
 #include <dtl/dtl.hpp>
 

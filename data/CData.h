@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "ByteArchive.h"
-#include "Messages.h"
+#include "platform/ByteArchive.h"
+#include "platform/Messages.h"
 
 namespace brelko {
 

@@ -1,10 +1,10 @@
-#include "CDataDoc.h"
+#include "data/CDataDoc.h"
 
 #include <cctype>
 
-#include "CMTX.h"
-#include "CTGA.h"
-#include "CText.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "exchange/CText.h"
 
 namespace brelko {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "ByteArchive.h"
-#include "CData.h"
-#include "PictureTypes.h"
+#include "platform/ByteArchive.h"
+#include "data/CData.h"
+#include "data/PictureTypes.h"
 
 namespace brelko {
 

@@ -1,7 +1,7 @@
-#include "CMTX.h"
+#include "data/CMTX.h"
 
-#include "CTGA.h"
-#include "Format.h"
+#include "data/CTGA.h"
+#include "data/Format.h"
 
 namespace brelko {
 namespace {

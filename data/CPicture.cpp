@@ -1,4 +1,4 @@
-#include "CPicture.h"
+#include "data/CPicture.h"
 
 #include <algorithm>
 

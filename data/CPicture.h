@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "CData.h"
-#include "PictureDrawing.h"
-#include "PictureTypes.h"
+#include "data/CData.h"
+#include "data/PictureDrawing.h"
+#include "data/PictureTypes.h"
 
 namespace brelko {
 

@@ -1,11 +1,11 @@
-#include "CTGA.h"
+#include "data/CTGA.h"
 
 #include <algorithm>
 
-#include "CMTX.h"
-#include "Format.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "data/CMTX.h"
+#include "data/Format.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "CPicture.h"
-#include "MtxHeaders.h"
-#include "PictureTypes.h"
+#include "data/CPicture.h"
+#include "data/MtxHeaders.h"
+#include "data/PictureTypes.h"
 
 namespace brelko {
 

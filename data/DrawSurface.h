@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "PictureTypes.h"
+#include "data/PictureTypes.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "MtxHeaders.h"
+#include "data/MtxHeaders.h"
 
 namespace brelko {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ByteArchive.h"
+#include "platform/ByteArchive.h"
 
 namespace brelko {
 

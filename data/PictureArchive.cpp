@@ -1,10 +1,10 @@
-#include "PictureArchive.h"
+#include "data/PictureArchive.h"
 
 #include <cstdio>
 
-#include "ArcEntry.h"
-#include "ArcToolkit.h"
-#include "SystemFiles.h"
+#include "archive/ArcEntry.h"
+#include "archive/ArcToolkit.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko {
 

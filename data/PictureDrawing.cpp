@@ -1,10 +1,10 @@
-#include "PictureDrawing.h"
+#include "data/PictureDrawing.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "CData.h"
-#include "PixelConvert.h"
+#include "data/CData.h"
+#include "data/PixelConvert.h"
 
 namespace brelko {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "CData.h"
-#include "DrawSurface.h"
-#include "PictureTypes.h"
+#include "data/CData.h"
+#include "data/DrawSurface.h"
+#include "data/PictureTypes.h"
 
 namespace brelko {
 

@@ -1,17 +1,17 @@
-#include "PictureFiles.h"
+#include "data/PictureFiles.h"
 
 #include <algorithm>
 #include <cctype>
 #include <unordered_map>
 
-#include "AtomicFile.h"
-#include "FileUtil.h"
-#include "ByteArchive.h"
-#include "CDataDoc.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "SoftwareSurface.h"
-#include "Strings.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileUtil.h"
+#include "platform/ByteArchive.h"
+#include "data/CDataDoc.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "data/SoftwareSurface.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "MtxHeaders.h"
-#include "RgbImage.h"
+#include "data/MtxHeaders.h"
+#include "png/RgbImage.h"
 
 namespace brelko {
 class CData;

@@ -1,4 +1,4 @@
-#include "PictureReceiver.h"
+#include "data/PictureReceiver.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,13 +8,13 @@
 #include <mutex>
 #include <vector>
 
-#include "CDeviceLine.h"
-#include "SystemFiles.h"
-#include "CMTX.h"
-#include "Clock.h"
-#include "Messages.h"
-#include "PictureArchive.h"
-#include "Workers.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "platform/SystemFiles.h"
+#include "data/CMTX.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "data/PictureArchive.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

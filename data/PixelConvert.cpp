@@ -1,4 +1,4 @@
-#include "PixelConvert.h"
+#include "data/PixelConvert.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "SoftwareSurface.h"
+#include "data/SoftwareSurface.h"
 
 #include <algorithm>
 #include <cstring>

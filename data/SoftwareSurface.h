@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "DrawSurface.h"
+#include "data/DrawSurface.h"
 
 namespace brelko {
 

@@ -1,6 +1,6 @@
-#include "AdapterWatch.h"
+#include "exchange/AdapterWatch.h"
 
-#include "CStatusView.h"
+#include "exchange/CStatusView.h"
 
 namespace brelko {
 

@@ -1,9 +1,9 @@
-#include "BackupTarget.h"
+#include "exchange/BackupTarget.h"
 
 #include <cctype>
 
-#include "CStatusView.h"
-#include "Strings.h"
+#include "exchange/CStatusView.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

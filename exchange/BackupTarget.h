@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace brelko {
 

@@ -1,11 +1,11 @@
-#include "BlockWatch.h"
+#include "exchange/BlockWatch.h"
 
 #include <algorithm>
 #include <string>
 
-#include "CDeviceLine.h"
-#include "LineTrace.h"
-#include "SendFileCheck.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/LineTrace.h"
+#include "exchange/SendFileCheck.h"
 
 namespace brelko {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "Clock.h"
-#include "Identification.h"
-#include "Workers.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "platform/Clock.h"
+#include "exchange/Identification.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

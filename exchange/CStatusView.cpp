@@ -1,17 +1,17 @@
-#include "CStatusView.h"
+#include "exchange/CStatusView.h"
 
 #include <algorithm>
 
-#include "CData.h"
-#include "CDeviceLine.h"
-#include "LineTrace.h"
-#include "Profile.h"
-#include "Identification.h"
-#include "ProgressText.h"
-#include "ResourceIds.h"
-#include "Strings.h"
-#include "VersionReply.h"
-#include "Workers.h"
+#include "data/CData.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/LineTrace.h"
+#include "platform/Profile.h"
+#include "exchange/Identification.h"
+#include "exchange/ProgressText.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
+#include "exchange/VersionReply.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 

@@ -15,12 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "BlockWatch.h"
-#include "Identification.h"
-#include "Messages.h"
-#include "RequestRules.h"
-#include "StatusWindow.h"
-#include "TransferFailure.h"
+#include "exchange/BlockWatch.h"
+#include "exchange/Identification.h"
+#include "platform/Messages.h"
+#include "exchange/RequestRules.h"
+#include "exchange/StatusWindow.h"
+#include "exchange/TransferFailure.h"
 
 namespace brelko {
 

@@ -1,15 +1,15 @@
-#include "CText.h"
+#include "exchange/CText.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "BlockWatch.h"
-#include "CDeviceLine.h"
-#include "Clock.h"
-#include "Strings.h"
-#include "TransferFailure.h"
-#include "Workers.h"
+#include "exchange/BlockWatch.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "platform/Clock.h"
+#include "platform/Strings.h"
+#include "exchange/TransferFailure.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

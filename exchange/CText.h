@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "CData.h"
+#include "data/CData.h"
 
 namespace brelko {
 

@@ -1,8 +1,8 @@
-#include "DeviceCommands.h"
+#include "exchange/DeviceCommands.h"
 
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "CText.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
 
 namespace brelko {
 namespace {

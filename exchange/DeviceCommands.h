@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "Messages.h"
+#include "platform/Messages.h"
 
 namespace brelko {
 

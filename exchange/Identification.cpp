@@ -1,9 +1,9 @@
-#include "Identification.h"
+#include "exchange/Identification.h"
 
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "Clock.h"
-#include "VersionReply.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "platform/Clock.h"
+#include "exchange/VersionReply.h"
 
 namespace brelko {
 

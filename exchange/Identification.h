@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "LineFault.h"
+#include "comlink/deviceline/LineFault.h"
 
 namespace brelko {
 

@@ -1,11 +1,11 @@
-#include "ProgressText.h"
+#include "exchange/ProgressText.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "CStatusView.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "exchange/CStatusView.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "LineFault.h"
-#include "TransferFailure.h"
+#include "comlink/deviceline/LineFault.h"
+#include "exchange/TransferFailure.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "RequestRules.h"
+#include "exchange/RequestRules.h"
 
 namespace brelko {
 namespace {

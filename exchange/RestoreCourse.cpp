@@ -1,18 +1,18 @@
-#include "RestoreCourse.h"
+#include "exchange/RestoreCourse.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "AtomicFile.h"
-#include "BlockWatch.h"
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "ProgressText.h"
-#include "Strings.h"
-#include "SystemFiles.h"
+#include "platform/AtomicFile.h"
+#include "exchange/BlockWatch.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "exchange/DeviceCommands.h"
+#include "exchange/ProgressText.h"
+#include "platform/Strings.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko {
 

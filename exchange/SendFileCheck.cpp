@@ -1,9 +1,9 @@
-#include "SendFileCheck.h"
+#include "exchange/SendFileCheck.h"
 
 #include <cstdio>
 
-#include "ProgressText.h"
-#include "Strings.h"
+#include "exchange/ProgressText.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

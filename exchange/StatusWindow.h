@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "Messages.h"
+#include "platform/Messages.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "VersionReply.h"
+#include "exchange/VersionReply.h"
 
 #include <cstdint>
 #include <cstdio>

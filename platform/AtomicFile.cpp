@@ -1,11 +1,11 @@
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 
-#include "AtomicFileOs.h"
-#include "Strings.h"
+#include "platform/AtomicFileOs.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "AtomicFileOs.h"
+#include "platform/AtomicFileOs.h"
 
 namespace brelko::fileos {
 

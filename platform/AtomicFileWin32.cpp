@@ -16,10 +16,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "AtomicFileOs.h"
-#include "AtomicFileWin32.h"
-#include "ReplaceRecovery.h"
-#include "WideText.h"
+#include "platform/AtomicFileOs.h"
+#include "platform/AtomicFileWin32.h"
+#include "platform/ReplaceRecovery.h"
+#include "platform/WideText.h"
 
 namespace brelko::fileos {
 

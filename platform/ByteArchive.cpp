@@ -1,11 +1,11 @@
-#include "ByteArchive.h"
+#include "platform/ByteArchive.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "FileUtil.h"
-#include "SystemFiles.h"
-#include "Strings.h"
+#include "platform/FileUtil.h"
+#include "platform/SystemFiles.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

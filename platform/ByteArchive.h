@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace brelko {
 

@@ -1,7 +1,7 @@
 // The standard library's steady clock on every system. (Under Wine the
 // system's own GetTickCount can stand still for several milliseconds, which
 // a time-out must not see.)
-#include "Clock.h"
+#include "platform/Clock.h"
 
 #include <chrono>
 #include <thread>

@@ -1,9 +1,9 @@
-#include "FileUtil.h"
+#include "platform/FileUtil.h"
 
-#include "AtomicFile.h"
-#include "Strings.h"
+#include "platform/AtomicFile.h"
+#include "platform/Strings.h"
 
-#include "SystemFiles.h"
+#include "platform/SystemFiles.h"
 
 #include <cerrno>
 

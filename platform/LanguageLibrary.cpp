@@ -1,11 +1,11 @@
-#include "LanguageLibrary.h"
+#include "platform/LanguageLibrary.h"
 
 #include <charconv>
 
-#include "FileUtil.h"
-#include "SystemFiles.h"
-#include "Profile.h"
-#include "StringTables.h"
+#include "platform/FileUtil.h"
+#include "platform/SystemFiles.h"
+#include "platform/Profile.h"
+#include "res/StringTables.h"
 
 namespace brelko {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "Resources.h"
-#include "Strings.h"
+#include "platform/Resources.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

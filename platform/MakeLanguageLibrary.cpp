@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "FileUtil.h"
-#include "LanguageLibrary.h"
+#include "platform/FileUtil.h"
+#include "platform/LanguageLibrary.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

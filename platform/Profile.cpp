@@ -1,4 +1,4 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "FileUtil.h"
-#include "SystemFiles.h"
+#include "platform/FileUtil.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "ReplaceRecovery.h"
+#include "platform/ReplaceRecovery.h"
 
 namespace brelko::fileos {
 

@@ -1,14 +1,14 @@
-#include "Strings.h"
+#include "platform/Strings.h"
 
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-#include "FileUtil.h"
-#include "SystemFiles.h"
-#include "LanguageLibrary.h"
-#include "Profile.h"
+#include "platform/FileUtil.h"
+#include "platform/SystemFiles.h"
+#include "platform/LanguageLibrary.h"
+#include "platform/Profile.h"
 
 namespace brelko {
 

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "ResourceIds.h"
-#include "Resources.h"  // menus and dialog texts from the same source
+#include "res/ResourceIds.h"
+#include "platform/Resources.h"  // menus and dialog texts from the same source
 
 namespace brelko {
 

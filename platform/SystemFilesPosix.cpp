@@ -1,4 +1,4 @@
-#include "SystemFiles.h"
+#include "platform/SystemFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

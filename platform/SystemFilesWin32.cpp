@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "SystemFiles.h"
-#include "WideText.h"
+#include "platform/SystemFiles.h"
+#include "platform/WideText.h"
 
 namespace brelko::sysfile {
 

@@ -1,4 +1,4 @@
-#include "Workers.h"
+#include "platform/Workers.h"
 
 #include <condition_variable>
 #include <mutex>

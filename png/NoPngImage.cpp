@@ -1,5 +1,5 @@
 // Built without Qt: PNG files are refused with a clear reason.
-#include "RgbImage.h"
+#include "png/RgbImage.h"
 
 namespace brelko {
 

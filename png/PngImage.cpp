@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <QImage>
 
-#include "Strings.h"
-#include "RgbImage.h"
+#include "platform/Strings.h"
+#include "png/RgbImage.h"
 
 namespace brelko {
 

@@ -1,5 +1,5 @@
-#include "RgbImage.h"
-#include "Strings.h"
+#include "png/RgbImage.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 

@@ -1,9 +1,9 @@
 // Every user-visible text of the program, English and Danish. The texts are
 // the program's own: spelling, spaces and line feeds are as the users know
 // them and must stay so.
-#include "StringTables.h"
+#include "res/StringTables.h"
 
-#include "ResourceIds.h"
+#include "res/ResourceIds.h"
 
 namespace brelko::res {
 

@@ -1,4 +1,4 @@
-#include "SimContent.h"
+#include "sim/SimContent.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "SimDevice.h"
+#include "sim/SimDevice.h"
 
 #include <cctype>
 #include <cstdio>
 #include <utility>
 
-#include "ArcWriter.h"
+#include "archive/ArcWriter.h"
 
 namespace brelko {
 

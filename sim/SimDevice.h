@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "SimConfig.h"
-#include "SimContent.h"
-#include "SimFirmware.h"
+#include "sim/SimConfig.h"
+#include "sim/SimContent.h"
+#include "sim/SimFirmware.h"
 
 namespace brelko {
 

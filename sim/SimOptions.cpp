@@ -1,6 +1,6 @@
-#include "SimOptions.h"
+#include "sim/SimOptions.h"
 
-#include "Strings.h"
+#include "platform/Strings.h"
 
 #include <cerrno>
 #include <cstdlib>

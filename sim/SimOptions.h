@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SimConfig.h"
+#include "sim/SimConfig.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "SimPicture.h"
+#include "sim/SimPicture.h"
 
 #include <algorithm>
 #include <array>

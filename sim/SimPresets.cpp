@@ -1,4 +1,4 @@
-#include "SimPresets.h"
+#include "sim/SimPresets.h"
 
 #include <cctype>
 

@@ -1,9 +1,9 @@
-#include "SimulatorRunner.h"
+#include "sim/SimulatorRunner.h"
 
-#include "SimOptions.h"
-#include "SimPresets.h"
-#include "Strings.h"
-#include "VisionSimulator.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPresets.h"
+#include "platform/Strings.h"
+#include "sim/VisionSimulator.h"
 
 namespace brelko {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "SimOptions.h"
+#include "sim/SimOptions.h"
 
 namespace brelko {
 

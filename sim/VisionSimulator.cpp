@@ -1,4 +1,4 @@
-#include "VisionSimulator.h"
+#include "sim/VisionSimulator.h"
 
 #include <cstdio>
 #include <fstream>
@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "SimDevice.h"
-#include "SimLine.h"
-#include "SimPicture.h"
-#include "SimPresets.h"
+#include "sim/SimDevice.h"
+#include "sim/SimLine.h"
+#include "sim/SimPicture.h"
+#include "sim/SimPresets.h"
 
 namespace brelko {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "SimConfig.h"
+#include "sim/SimConfig.h"
 
 namespace brelko {
 

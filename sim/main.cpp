@@ -12,7 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "BrelkoVersion.h"
-#include "VisionSimulator.h"
+#include "sim/VisionSimulator.h"
 
 using namespace brelko;
 

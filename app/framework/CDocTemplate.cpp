@@ -1,13 +1,13 @@
-#include "CDocTemplate.h"
+#include "app/framework/CDocTemplate.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
 
-#include "CDocument.h"
-#include "Dialogs.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "app/framework/CDocument.h"
+#include "app/framework/Dialogs.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 namespace brelko::app {
 

@@ -1,15 +1,15 @@
-#include "CDocument.h"
+#include "app/framework/CDocument.h"
 
 #include <QFileInfo>
 #include <QWidget>
 #include <algorithm>
 
-#include "CDocTemplate.h"
-#include "CWinApp.h"
-#include "Dialogs.h"
-#include "QtText.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/CWinApp.h"
+#include "app/framework/Dialogs.h"
+#include "app/framework/QtText.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 namespace brelko::app {
 

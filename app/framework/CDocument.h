@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CmdTarget.h"
+#include "app/framework/CmdTarget.h"
 
 class QAction;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "CWinApp.h"
+#include "app/framework/CWinApp.h"
 
 namespace brelko::app {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "CmdTarget.h"
+#include "app/framework/CmdTarget.h"
 
 class QWidget;
 

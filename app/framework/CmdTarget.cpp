@@ -1,4 +1,4 @@
-#include "CmdTarget.h"
+#include "app/framework/CmdTarget.h"
 
 namespace brelko::app {
 

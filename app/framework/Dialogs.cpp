@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "app/framework/Dialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,9 +10,9 @@
 #include <QMimeDatabase>
 #include <QMessageBox>
 
-#include "CWinApp.h"
-#include "Profile.h"
-#include "QtText.h"
+#include "app/framework/CWinApp.h"
+#include "platform/Profile.h"
+#include "app/framework/QtText.h"
 
 namespace brelko::app {
 

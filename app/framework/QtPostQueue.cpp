@@ -1,4 +1,4 @@
-#include "QtPostQueue.h"
+#include "app/framework/QtPostQueue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

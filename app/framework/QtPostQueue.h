@@ -9,7 +9,7 @@
 #include <deque>
 #include <mutex>
 
-#include "Messages.h"
+#include "platform/Messages.h"
 
 namespace brelko::app {
 

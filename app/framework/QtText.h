@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "Strings.h"
+#include "platform/Strings.h"
 
 namespace brelko::app {
 

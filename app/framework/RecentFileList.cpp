@@ -1,9 +1,9 @@
-#include "RecentFileList.h"
+#include "app/framework/RecentFileList.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 namespace brelko::app {
 

@@ -11,13 +11,13 @@
 #include <QMdiSubWindow>
 #include <chrono>
 
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "CPictureView.h"
-#include "CText.h"
-#include "PictureFiles.h"
-#include "PtyPeer.h"
-#include "ResourceIds.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "app/CPictureView.h"
+#include "exchange/CText.h"
+#include "tests/data/PictureFiles.h"
+#include "tests/exchange/PtyPeer.h"
+#include "res/ResourceIds.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -1,10 +1,10 @@
 // Decode throughput of our decoder beside liblhasa's "-lh4-" decoder on the
 // same compressed picture and text, our CRC-32 beside zlib's, and the
 // encoder's speed. Ends with a summary of the ratios.
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "ArcTestData.h"
-#include "ArcWriter.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "tests/archive/ArcTestData.h"
+#include "archive/ArcWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <lha_decoder.h>

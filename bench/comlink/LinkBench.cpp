@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "COMLINK.h"
-#include "PtyPair.h"
+#include "comlink/COMLINK.h"
+#include "tests/comlink/PtyPair.h"
 
 namespace brelko {
 namespace {

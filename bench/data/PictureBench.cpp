@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "PixelConvert.h"
-#include "SoftwareSurface.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "data/PixelConvert.h"
+#include "data/SoftwareSurface.h"
 
 namespace brelko {
 namespace {

@@ -15,14 +15,14 @@
 #include <fstream>
 #include <memory>
 
-#include "AdapterWatch.h"
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "DeviceWatcher.h"
-#include "Profile.h"
-#include "StatusWindow.h"
-#include "VisionSimulator.h"
-#include "Workers.h"
+#include "exchange/AdapterWatch.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "comlink/devices/DeviceWatcher.h"
+#include "platform/Profile.h"
+#include "exchange/StatusWindow.h"
+#include "sim/VisionSimulator.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

@@ -15,14 +15,14 @@
 #include <fstream>
 #include <string>
 
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "Profile.h"
-#include "RestoreCourse.h"
-#include "VisionSimulator.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "exchange/DeviceCommands.h"
+#include "platform/Profile.h"
+#include "exchange/RestoreCourse.h"
+#include "sim/VisionSimulator.h"
 
 namespace brelko {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "VisionSimulator.h"
+#include "sim/VisionSimulator.h"
 
 using namespace brelko;
 using Clock = std::chrono::steady_clock;

@@ -1,10 +1,10 @@
-#include "CDeviceLine.h"
+#include "comlink/deviceline/CDeviceLine.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 namespace brelko {
 

@@ -12,12 +12,12 @@
 
 // The portable part of the link only: the system's port stays behind
 // MakeSystemPort, so that its headers (windows.h) reach no user of the line.
-#include "CCommLink.h"
-#include "CCommPort.h"
-#include "CLineStatus.h"
-#include "CPortSettings.h"
-#include "LineFault.h"
-#include "LinkCodes.h"
+#include "comlink/CCommLink.h"
+#include "comlink/CCommPort.h"
+#include "comlink/CLineStatus.h"
+#include "comlink/CPortSettings.h"
+#include "comlink/deviceline/LineFault.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko {
 

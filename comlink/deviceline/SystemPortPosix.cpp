@@ -1,6 +1,6 @@
 // The device line's port on systems with termios.
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
 
 namespace brelko {
 

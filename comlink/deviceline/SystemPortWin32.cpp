@@ -1,6 +1,6 @@
 // The device line's port on Windows: a COM device.
-#include "CDeviceLine.h"
-#include "CWin32Port.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CWin32Port.h"
 
 namespace brelko {
 

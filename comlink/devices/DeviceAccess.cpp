@@ -1,4 +1,4 @@
-#include "DeviceAccess.h"
+#include "comlink/devices/DeviceAccess.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -1,8 +1,8 @@
 // Holders and group of a tty device: the tty port's own look at /proc and
 // at the group database.
-#include "DeviceHolders.h"
+#include "comlink/devices/DeviceHolders.h"
 
-#include "CPosixPort.h"
+#include "comlink/CPosixPort.h"
 
 namespace brelko {
 

@@ -1,6 +1,6 @@
 // Windows tells nobody which program holds a COM port, and its devices have
 // no group to join.
-#include "DeviceHolders.h"
+#include "comlink/devices/DeviceHolders.h"
 
 namespace brelko {
 

@@ -1,4 +1,4 @@
-#include "DeviceWatcher.h"
+#include "comlink/devices/DeviceWatcher.h"
 
 #include <libudev.h>
 #include <poll.h>

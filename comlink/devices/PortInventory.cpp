@@ -1,4 +1,4 @@
-#include "PortInventory.h"
+#include "comlink/devices/PortInventory.h"
 
 #include <unistd.h>
 
@@ -7,9 +7,9 @@
 #include <map>
 #include <system_error>
 
-#include "CPosixPort.h"
-#include "Profile.h"
-#include "UucpLock.h"
+#include "comlink/CPosixPort.h"
+#include "platform/Profile.h"
+#include "comlink/UucpLock.h"
 
 namespace brelko {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "DeviceAccess.h"
-#include "SerialDevices.h"
+#include "comlink/devices/DeviceAccess.h"
+#include "comlink/devices/SerialDevices.h"
 
 namespace brelko {
 

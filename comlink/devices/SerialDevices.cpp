@@ -1,4 +1,4 @@
-#include "SerialDevices.h"
+#include "comlink/devices/SerialDevices.h"
 
 #include <libudev.h>
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "SerialDevices.h"
-#include "WideText.h"
+#include "comlink/devices/SerialDevices.h"
+#include "platform/WideText.h"
 
 namespace brelko {
 

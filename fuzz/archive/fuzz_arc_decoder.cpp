@@ -1,6 +1,6 @@
 // Any bytes as a compressed stream: the decoder must stay inside its tables
 // and its buffer, and produce exactly the asked size or refuse the stream.
-#include "ArcDecoder.h"
+#include "archive/ArcDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as an archive file: probe it, read its first header and extract
 // everything from it into a private folder, with and without keep-paths.
-#include "ArcEntry.h"
-#include "ArcToolkit.h"
+#include "archive/ArcEntry.h"
+#include "archive/ArcToolkit.h"
 
 #include <csignal>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes through the encoder and back through the decoder must come out
 // the same; the first byte picks the encoder's settings.
-#include "ArcDecoder.h"
-#include "ArcWriter.h"
+#include "archive/ArcDecoder.h"
+#include "archive/ArcWriter.h"
 
 #include <cstdint>
 #include <cstdlib>

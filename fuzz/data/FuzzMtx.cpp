@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "SoftwareSurface.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "data/SoftwareSurface.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brelko;

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "ByteArchive.h"
-#include "CTGA.h"
-#include "SoftwareSurface.h"
+#include "platform/ByteArchive.h"
+#include "data/CTGA.h"
+#include "data/SoftwareSurface.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brelko;

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 namespace {
 

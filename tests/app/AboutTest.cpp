@@ -4,9 +4,9 @@
 #include <QtTest>
 
 #include "BrelkoVersion.h"
-#include "CAboutDlg.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "app/CAboutDlg.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 

@@ -16,17 +16,17 @@
 #include <memory>
 #include <string>
 
-#include "CBrelkoApp.h"
-#include "CDataDocument.h"
-#include "CDeviceLine.h"
-#include "CMainFrame.h"
-#include "CPosixPort.h"
-#include "CStatusView.h"
-#include "Profile.h"
-#include "ResourceIds.h"
-#include "StatusFrame.h"
-#include "TempDir.h"
-#include "framework/Dialogs.h"
+#include "app/CBrelkoApp.h"
+#include "app/CDataDocument.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "app/CMainFrame.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CStatusView.h"
+#include "platform/Profile.h"
+#include "res/ResourceIds.h"
+#include "app/StatusFrame.h"
+#include "tests/platform/TempDir.h"
+#include "app/framework/Dialogs.h"
 
 namespace brelko::test {
 

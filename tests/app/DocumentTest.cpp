@@ -10,17 +10,17 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "CPictureView.h"
-#include "CTextView.h"
-#include "CMTX.h"
-#include "CText.h"
-#include "OemText.h"
-#include "framework/CDocTemplate.h"
-#include "PictureFiles.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "app/CPictureView.h"
+#include "app/CTextView.h"
+#include "data/CMTX.h"
+#include "exchange/CText.h"
+#include "app/OemText.h"
+#include "app/framework/CDocTemplate.h"
+#include "tests/data/PictureFiles.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

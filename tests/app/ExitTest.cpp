@@ -10,13 +10,13 @@
 #include <csignal>
 #include <thread>
 
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "CText.h"
-#include "PictureFiles.h"
-#include "ResourceIds.h"
-#include "SingleInstance.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "exchange/CText.h"
+#include "tests/data/PictureFiles.h"
+#include "res/ResourceIds.h"
+#include "app/SingleInstance.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -13,16 +13,16 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 
-#include "AppRig.h"
-#include "CChildFrame.h"
-#include "CDataDocument.h"
-#include "CDataView.h"
-#include "CText.h"
-#include "PortProblem.h"
-#include "PtyPair.h"
-#include "ResourceIds.h"
-#include "Strings.h"
-#include "UucpLock.h"
+#include "tests/app/AppRig.h"
+#include "app/CChildFrame.h"
+#include "app/CDataDocument.h"
+#include "app/CDataView.h"
+#include "exchange/CText.h"
+#include "app/PortProblem.h"
+#include "tests/comlink/PtyPair.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
+#include "comlink/UucpLock.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "AppRig.h"
-#include "COptionsDlg.h"
-#include "CPosixPort.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "app/COptionsDlg.h"
+#include "comlink/CPosixPort.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

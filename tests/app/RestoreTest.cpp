@@ -7,14 +7,14 @@
 #include <QStatusBar>
 #include <QMdiArea>
 
-#include "AppRig.h"
-#include "Screenshots.h"
-#include "CDataDocument.h"
-#include "CDataView.h"
-#include "CText.h"
-#include "ResourceIds.h"
-#include "Strings.h"
-#include "framework/RecentFileList.h"
+#include "tests/app/AppRig.h"
+#include "tests/app/Screenshots.h"
+#include "app/CDataDocument.h"
+#include "app/CDataView.h"
+#include "exchange/CText.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
+#include "app/framework/RecentFileList.h"
 
 using namespace brelko;
 using namespace brelko::test;

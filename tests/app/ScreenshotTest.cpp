@@ -14,13 +14,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-#include "AppRig.h"
-#include "Screenshots.h"
-#include "CDataDocument.h"
-#include "CTextView.h"
-#include "COptionsDlg.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "tests/app/Screenshots.h"
+#include "app/CDataDocument.h"
+#include "app/CTextView.h"
+#include "app/COptionsDlg.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -9,11 +9,11 @@
 #include <QSplitter>
 #include <thread>
 
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "ResourceIds.h"
-#include "SingleInstance.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "res/ResourceIds.h"
+#include "app/SingleInstance.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -10,15 +10,15 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "AdapterMonitor.h"
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "CTextView.h"
-#include "CText.h"
-#include "ResourceIds.h"
-#include "Screenshots.h"
-#include "TraceReader.h"
-#include "VisionSimulator.h"
+#include "app/AdapterMonitor.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "app/CTextView.h"
+#include "exchange/CText.h"
+#include "res/ResourceIds.h"
+#include "tests/app/Screenshots.h"
+#include "tests/comlink/TraceReader.h"
+#include "sim/VisionSimulator.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -9,16 +9,16 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
-#include "AppRig.h"
-#include "CDataDocument.h"
-#include "CPictureView.h"
-#include "CTextView.h"
-#include "CMTX.h"
-#include "CText.h"
-#include "ResourceIds.h"
-#include "Strings.h"
-#include "framework/CDocTemplate.h"
-#include "framework/RecentFileList.h"
+#include "tests/app/AppRig.h"
+#include "app/CDataDocument.h"
+#include "app/CPictureView.h"
+#include "app/CTextView.h"
+#include "data/CMTX.h"
+#include "exchange/CText.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
+#include "app/framework/CDocTemplate.h"
+#include "app/framework/RecentFileList.h"
 
 using namespace brelko;
 using namespace brelko::test;

@@ -22,11 +22,11 @@
 #include <QHeaderView>
 #include <set>
 
-#include "AppRig.h"
-#include "COptionsDlg.h"
-#include "CDataDocument.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "tests/app/AppRig.h"
+#include "app/COptionsDlg.h"
+#include "app/CDataDocument.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::test;

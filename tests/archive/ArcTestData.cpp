@@ -1,4 +1,4 @@
-#include "ArcTestData.h"
+#include "tests/archive/ArcTestData.h"
 
 #include <cmath>
 #include <fstream>

@@ -10,7 +10,7 @@
 #include <vector>
 #include <filesystem>
 #include <system_error>
-#include "SystemFiles.h"
+#include "platform/SystemFiles.h"
 
 namespace brelko::arctest {
 

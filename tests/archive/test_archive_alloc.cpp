@@ -1,9 +1,9 @@
 // Extraction allocates per entry, never per chunk: a 2 MiB entry costs the
 // same number of allocations as a 5 KiB one.
-#include "ArcTestData.h"
-#include "ArcTestFiles.h"
-#include "ArcToolkit.h"
-#include "ArcWriter.h"
+#include "tests/archive/ArcTestData.h"
+#include "tests/archive/ArcTestFiles.h"
+#include "archive/ArcToolkit.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 

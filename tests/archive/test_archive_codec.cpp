@@ -1,9 +1,9 @@
 // Encoder and decoder together: every input comes back byte for byte, in
 // 4096-byte chunks through the one buffer that is also the dictionary.
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "ArcTestData.h"
-#include "ArcWriter.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "tests/archive/ArcTestData.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

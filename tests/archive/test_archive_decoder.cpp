@@ -1,10 +1,10 @@
 // The decoder on hand-made bit streams: the block format's corner cases and
 // the refusals of corrupt data.
-#include "ArcBlockCoder.h"
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "ArcTestData.h"
-#include "ArcWriter.h"
+#include "archive/ArcBlockCoder.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "tests/archive/ArcTestData.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 

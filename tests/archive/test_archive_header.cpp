@@ -1,7 +1,7 @@
 // Probing a file and reading entry headers.
-#include "ArcEntry.h"
-#include "ArcTestFiles.h"
-#include "ArcWriter.h"
+#include "archive/ArcEntry.h"
+#include "tests/archive/ArcTestFiles.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The encoder's sizes beside gzip -6 on the same bytes (zlib's level 6 with
 // the gzip wrapper). Sizes are deterministic, so the targets are asserted.
-#include "ArcTestData.h"
-#include "ArcWriter.h"
+#include "tests/archive/ArcTestData.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

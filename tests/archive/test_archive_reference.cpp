@@ -1,9 +1,9 @@
 // An independent decoder agrees with ours: liblhasa's "-lh4-" decoder reads
 // every stream that our encoder writes to the same bytes. Our streams never
 // reach back before their first byte, so its space-filled window does not matter.
-#include "ArcDecoder.h"
-#include "ArcTestData.h"
-#include "ArcWriter.h"
+#include "archive/ArcDecoder.h"
+#include "tests/archive/ArcTestData.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 #include <lha_decoder.h>

@@ -1,10 +1,10 @@
 // Opening archives, queueing requests, extracting and closing, with real files.
-#include "ArcCrc32.h"
-#include "ArcTestData.h"
-#include "ArcTestFiles.h"
-#include "ArcToolkit.h"
-#include "ArcWildcard.h"
-#include "ArcWriter.h"
+#include "archive/ArcCrc32.h"
+#include "tests/archive/ArcTestData.h"
+#include "tests/archive/ArcTestFiles.h"
+#include "archive/ArcToolkit.h"
+#include "archive/ArcWildcard.h"
+#include "archive/ArcWriter.h"
 
 #include <gtest/gtest.h>
 

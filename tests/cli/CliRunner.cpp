@@ -1,4 +1,4 @@
-#include "CliRunner.h"
+#include "tests/cli/CliRunner.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "CliRunner.h"
-#include "TestFiles.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/cli/TestFiles.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 
 #include <filesystem>
 
-#include "CliRunner.h"
-#include "PictureFiles.h"
-#include "PtyPeer.h"
-#include "TestFiles.h"
+#include "tests/cli/CliRunner.h"
+#include "data/PictureFiles.h"
+#include "tests/exchange/PtyPeer.h"
+#include "tests/cli/TestFiles.h"
 
 using namespace brelko;
 

@@ -2,10 +2,10 @@
 // system (what a restore would change), with diff's exit statuses.
 #include <gtest/gtest.h>
 
-#include "CliRunner.h"
-#include "SimConfig.h"
-#include "TestFiles.h"
-#include "VisionSimulator.h"
+#include "tests/cli/CliRunner.h"
+#include "sim/SimConfig.h"
+#include "tests/cli/TestFiles.h"
+#include "sim/VisionSimulator.h"
 
 namespace {
 

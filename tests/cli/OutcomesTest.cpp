@@ -14,9 +14,9 @@
 #include <chrono>
 #include <filesystem>
 
-#include "CliRunner.h"
-#include "PtyPeer.h"
-#include "TestFiles.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/exchange/PtyPeer.h"
+#include "tests/cli/TestFiles.h"
 
 extern char** environ;
 

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "AtomicFile.h"
-#include "FileUtil.h"
-#include "TestFiles.h"
-#include "CMTX.h"
-#include "PictureFiles.h"
-#include "SimPicture.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileUtil.h"
+#include "tests/cli/TestFiles.h"
+#include "data/CMTX.h"
+#include "data/PictureFiles.h"
+#include "sim/SimPicture.h"
 
 using namespace brelko;
 using brelko::fileutil::ReadWholeFile;

@@ -16,17 +16,17 @@
 #include <string>
 #include <thread>
 
-#include "CliText.h"
-#include "Console.h"
-#include "ExitStatus.h"
-#include "Options.h"
-#include "Progress.h"
-#include "AtomicFile.h"
-#include "SignalWatcher.h"
-#include "SimConfig.h"
-#include "SimOptions.h"
-#include "Strings.h"
-#include "TestFiles.h"
+#include "cli/CliText.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/Options.h"
+#include "cli/Progress.h"
+#include "platform/AtomicFile.h"
+#include "cli/SignalWatcher.h"
+#include "sim/SimConfig.h"
+#include "sim/SimOptions.h"
+#include "platform/Strings.h"
+#include "tests/cli/TestFiles.h"
 
 using namespace brelko;
 using namespace brelko::cli;

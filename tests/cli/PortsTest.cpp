@@ -2,8 +2,8 @@
 // number marked, only the lines that say something.
 #include <gtest/gtest.h>
 
-#include "SerialPorts.h"
-#include "Strings.h"
+#include "cli/SerialPorts.h"
+#include "platform/Strings.h"
 
 using namespace brelko;
 using namespace brelko::cli;

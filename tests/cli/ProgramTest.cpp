@@ -3,13 +3,13 @@
 
 #include <sys/stat.h>
 
-#include "ArcWriter.h"
-#include "AtomicFile.h"
-#include "FileUtil.h"
-#include "CliRunner.h"
-#include "PictureFiles.h"
-#include "SimPicture.h"
-#include "TestFiles.h"
+#include "archive/ArcWriter.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileUtil.h"
+#include "tests/cli/CliRunner.h"
+#include "data/PictureFiles.h"
+#include "sim/SimPicture.h"
+#include "tests/cli/TestFiles.h"
 
 using namespace brelko;
 using brelko::fileutil::ReadWholeFile;

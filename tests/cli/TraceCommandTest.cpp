@@ -2,9 +2,9 @@
 // support, read back with a reader of its own.
 #include <gtest/gtest.h>
 
-#include "CliRunner.h"
-#include "TestFiles.h"
-#include "TraceReader.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/cli/TestFiles.h"
+#include "tests/comlink/TraceReader.h"
 
 using brelko::test::ReadTrace;
 using brelko::test::TraceEntry;

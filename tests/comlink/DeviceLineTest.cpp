@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "CDeviceLine.h"
-#include "PtyPair.h"
-#include "TestPorts.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "tests/comlink/PtyPair.h"
+#include "tests/comlink/TestPorts.h"
 
 namespace brelko {
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "COMLINK.h"
+#include "comlink/COMLINK.h"
 
 namespace brelko {
 namespace {

@@ -17,9 +17,9 @@
 #include <string>
 #include <thread>
 
-#include "CPosixPort.h"
-#include "PtyPair.h"
-#include "UucpLock.h"
+#include "comlink/CPosixPort.h"
+#include "tests/comlink/PtyPair.h"
+#include "comlink/UucpLock.h"
 
 extern char** environ;
 

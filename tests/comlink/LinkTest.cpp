@@ -8,9 +8,9 @@
 #include <cstring>
 #include <thread>
 
-#include "COMLINK.h"
-#include "PtyPair.h"
-#include "TestPorts.h"
+#include "comlink/COMLINK.h"
+#include "tests/comlink/PtyPair.h"
+#include "tests/comlink/TestPorts.h"
 
 namespace brelko {
 namespace {

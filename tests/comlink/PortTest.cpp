@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "COMLINK.h"
-#include "PtyPair.h"
-#include "TestPorts.h"
+#include "comlink/COMLINK.h"
+#include "tests/comlink/PtyPair.h"
+#include "tests/comlink/TestPorts.h"
 
 namespace brelko {
 namespace {

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "Profile.h"
+#include "platform/Profile.h"
 
 namespace brelko::test {
 

@@ -9,7 +9,7 @@
 #include <climits>
 #include <thread>
 
-#include "COMLINK.h"
+#include "comlink/COMLINK.h"
 
 namespace brelko::test {
 

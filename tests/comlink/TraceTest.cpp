@@ -11,10 +11,10 @@
 #include <regex>
 #include <thread>
 
-#include "COMLINK.h"
-#include "PtyPair.h"
-#include "TempDir.h"
-#include "TraceReader.h"
+#include "comlink/COMLINK.h"
+#include "tests/comlink/PtyPair.h"
+#include "tests/platform/TempDir.h"
+#include "tests/comlink/TraceReader.h"
 
 namespace brelko {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "RestoreDiff.h"
-#include "TextDiff.h"
+#include "compare/RestoreDiff.h"
+#include "compare/TextDiff.h"
 
 namespace brelko {
 namespace {

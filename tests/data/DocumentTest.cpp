@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "CDataDoc.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "CText.h"
-#include "PictureFiles.h"
-#include "SoftwareSurface.h"
-#include "Strings.h"
+#include "data/CDataDoc.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "exchange/CText.h"
+#include "tests/data/PictureFiles.h"
+#include "data/SoftwareSurface.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

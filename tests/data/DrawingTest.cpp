@@ -3,13 +3,13 @@
 // pixels a software surface ends up with.
 #include <gtest/gtest.h>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "PictureDrawing.h"
-#include "PictureFiles.h"
-#include "PixelConvert.h"
-#include "SoftwareSurface.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "data/PictureDrawing.h"
+#include "tests/data/PictureFiles.h"
+#include "data/PixelConvert.h"
+#include "data/SoftwareSurface.h"
 
 namespace brelko {
 namespace {

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "PictureFiles.h"
-#include "SoftwareSurface.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "tests/data/PictureFiles.h"
+#include "data/SoftwareSurface.h"
 
 namespace brelko {
 namespace {

@@ -2,9 +2,9 @@
 // that must be refused before anything is allocated.
 #include <gtest/gtest.h>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "PictureFiles.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "tests/data/PictureFiles.h"
 
 namespace brelko {
 namespace {

@@ -1,4 +1,4 @@
-#include "PictureFiles.h"
+#include "tests/data/PictureFiles.h"
 
 #include <stdlib.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 #ifdef _WIN32
-#include "SystemFiles.h"
+#include "platform/SystemFiles.h"
 #endif
 
 namespace brelko::test {

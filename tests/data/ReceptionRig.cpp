@@ -1,4 +1,4 @@
-#include "ReceptionRig.h"
+#include "tests/data/ReceptionRig.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CPosixPort.h"
-#include "Profile.h"
-#include "Workers.h"
+#include "comlink/CPosixPort.h"
+#include "platform/Profile.h"
+#include "platform/Workers.h"
 
 namespace brelko::test {
 

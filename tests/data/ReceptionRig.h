@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "CDeviceLine.h"
-#include "CMTX.h"
-#include "Messages.h"
-#include "PictureFiles.h"
-#include "SimConfig.h"
-#include "VisionSimulator.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "data/CMTX.h"
+#include "platform/Messages.h"
+#include "tests/data/PictureFiles.h"
+#include "sim/SimConfig.h"
+#include "sim/VisionSimulator.h"
 
 namespace brelko::test {
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <mutex>
 
-#include "ByteArchive.h"
-#include "PictureReceiver.h"
-#include "ReceptionRig.h"
+#include "platform/ByteArchive.h"
+#include "data/PictureReceiver.h"
+#include "tests/data/ReceptionRig.h"
 
 namespace brelko {
 namespace {

@@ -2,11 +2,11 @@
 // distinct colours, building from MTX pictures, and refused files.
 #include <gtest/gtest.h>
 
-#include "ByteArchive.h"
-#include "CMTX.h"
-#include "CTGA.h"
-#include "PictureFiles.h"
-#include "Strings.h"
+#include "platform/ByteArchive.h"
+#include "data/CMTX.h"
+#include "data/CTGA.h"
+#include "tests/data/PictureFiles.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

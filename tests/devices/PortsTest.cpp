@@ -18,11 +18,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DeviceAccess.h"
-#include "PortInventory.h"
-#include "PtyPair.h"
-#include "SerialDevices.h"
-#include "TempDir.h"
+#include "comlink/devices/DeviceAccess.h"
+#include "comlink/devices/PortInventory.h"
+#include "tests/comlink/PtyPair.h"
+#include "comlink/devices/SerialDevices.h"
+#include "tests/platform/TempDir.h"
 
 namespace brelko {
 namespace {

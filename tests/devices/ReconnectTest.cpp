@@ -10,17 +10,17 @@
 #include <fstream>
 #include <memory>
 
-#include "AdapterWatch.h"
-#include "CDeviceLine.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "DeviceWatcher.h"
-#include "Profile.h"
-#include "StatusWindow.h"
-#include "TempDir.h"
-#include "VisionSimulator.h"
-#include "Workers.h"
+#include "exchange/AdapterWatch.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "exchange/DeviceCommands.h"
+#include "comlink/devices/DeviceWatcher.h"
+#include "platform/Profile.h"
+#include "exchange/StatusWindow.h"
+#include "tests/platform/TempDir.h"
+#include "sim/VisionSimulator.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <memory>
 
-#include "DeviceWatcher.h"
-#include "PtyPair.h"
-#include "TempDir.h"
+#include "comlink/devices/DeviceWatcher.h"
+#include "tests/comlink/PtyPair.h"
+#include "tests/platform/TempDir.h"
 
 namespace brelko {
 namespace {

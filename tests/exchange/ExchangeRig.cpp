@@ -1,4 +1,4 @@
-#include "ExchangeRig.h"
+#include "tests/exchange/ExchangeRig.h"
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "Profile.h"
-#include "Workers.h"
+#include "platform/Profile.h"
+#include "platform/Workers.h"
 
 namespace brelko::test {
 

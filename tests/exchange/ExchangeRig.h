@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "DeviceCommands.h"
-#include "Messages.h"
-#include "SimConfig.h"
-#include "StatusWindow.h"
-#include "VisionSimulator.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "exchange/DeviceCommands.h"
+#include "platform/Messages.h"
+#include "sim/SimConfig.h"
+#include "exchange/StatusWindow.h"
+#include "sim/VisionSimulator.h"
 
 namespace brelko::test {
 

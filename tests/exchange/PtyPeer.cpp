@@ -1,4 +1,4 @@
-#include "PtyPeer.h"
+#include "tests/exchange/PtyPeer.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -9,9 +9,9 @@
 #include <iterator>
 #include <string>
 
-#include "BackupTarget.h"
-#include "CStatusView.h"
-#include "Strings.h"
+#include "exchange/BackupTarget.h"
+#include "exchange/CStatusView.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "ExchangeRig.h"
-#include "ResourceIds.h"
-#include "Workers.h"
-#include "Strings.h"
+#include "tests/exchange/ExchangeRig.h"
+#include "res/ResourceIds.h"
+#include "platform/Workers.h"
+#include "platform/Strings.h"
 
 namespace brelko::test {
 namespace {

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <string>
 
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
-#include "CStatusView.h"
-#include "Identification.h"
-#include "Profile.h"
-#include "PtyPeer.h"
-#include "Strings.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CStatusView.h"
+#include "exchange/Identification.h"
+#include "platform/Profile.h"
+#include "tests/exchange/PtyPeer.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

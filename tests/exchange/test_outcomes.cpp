@@ -9,8 +9,8 @@
 #include <iterator>
 #include <thread>
 
-#include "ExchangeRig.h"
-#include "Strings.h"
+#include "tests/exchange/ExchangeRig.h"
+#include "platform/Strings.h"
 
 namespace brelko::test {
 namespace {

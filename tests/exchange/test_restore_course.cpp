@@ -8,9 +8,9 @@
 #include <iterator>
 #include <string>
 
-#include "ExchangeRig.h"
-#include "RestoreCourse.h"
-#include "Strings.h"
+#include "tests/exchange/ExchangeRig.h"
+#include "exchange/RestoreCourse.h"
+#include "platform/Strings.h"
 
 namespace brelko::test {
 namespace {

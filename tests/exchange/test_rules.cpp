@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "RequestRules.h"
-#include "VersionReply.h"
+#include "exchange/RequestRules.h"
+#include "exchange/VersionReply.h"
 
 namespace brelko {
 namespace {

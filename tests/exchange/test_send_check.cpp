@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "BlockWatch.h"
-#include "SendFileCheck.h"
-#include "Strings.h"
+#include "exchange/BlockWatch.h"
+#include "exchange/SendFileCheck.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

@@ -5,15 +5,15 @@
 #include <fstream>
 #include <string>
 
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
-#include "CStatusView.h"
-#include "CText.h"
-#include "Profile.h"
-#include "ProgressText.h"
-#include "PtyPeer.h"
-#include "ResourceIds.h"
-#include "Strings.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CStatusView.h"
+#include "exchange/CText.h"
+#include "platform/Profile.h"
+#include "exchange/ProgressText.h"
+#include "tests/exchange/PtyPeer.h"
+#include "res/ResourceIds.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "ByteArchive.h"
-#include "CDeviceLine.h"
-#include "CPosixPort.h"
-#include "CText.h"
-#include "TransferFailure.h"
-#include "Messages.h"
-#include "Profile.h"
-#include "PtyPeer.h"
-#include "Strings.h"
-#include "Workers.h"
+#include "platform/ByteArchive.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CPosixPort.h"
+#include "exchange/CText.h"
+#include "exchange/TransferFailure.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "tests/exchange/PtyPeer.h"
+#include "platform/Strings.h"
+#include "platform/Workers.h"
 
 namespace brelko::test {
 namespace {

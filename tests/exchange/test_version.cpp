@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "VersionReply.h"
+#include "exchange/VersionReply.h"
 
 namespace brelko {
 namespace {

@@ -57,13 +57,26 @@ CMAKE
   printf '// low\n' >"$small/low/include/Same.h"
   printf '// high\n' >"$small/high/include/Same.h"
   printf '// a secret of low\nstruct Secret {};\n' >"$small/low/include/Low.h"
-  printf '#include "Low.h"\n#include "Same.h"\n' >"$small/low/Low.cpp"
-  printf '#include "Low.h"\n#include "Same.h"\n// Secret in a comment is no use of it\nconst char* text = "Secret";\n' \
+  printf '#include "low/include/Low.h"\n#include "low/include/Same.h"\n' >"$small/low/Low.cpp"
+  printf '#include "low/include/Low.h"\n#include "high/include/Same.h"\n// Secret in a comment is no use of it\nconst char* text = "Secret";\n' \
     >"$small/high/High.cpp"
 }
 
 make_small
 expect "the clean small tree" "$small" 0
+
+# An include that does not name its room (found through the include
+# directories), and the rewrite that names it.
+make_small
+printf '#include "Low.h"\n#include "low/include/Same.h"\n' >"$small/low/Low.cpp"
+printf '#include "Low.h"\n#include "Same.h"\n' >"$small/high/High.cpp"
+expect "includes that name no room" "$small" 1 \
+  'low/Low.cpp:1: #include "Low.h" names no room: write "low/include/Low.h"' \
+  'high/High.cpp:2: #include "Same.h" names no room: write "high/include/Same.h"'
+"$check" --root "$small" --fix-includes >/dev/null || true
+expect "the same tree after --fix-includes" "$small" 0
+grep -qxF '#include "high/include/Same.h"' "$small/high/High.cpp" ||
+  fail "--fix-includes: high/High.cpp is"$'\n'"$(cat "$small/high/High.cpp")"
 
 make_small
 printf '#include "Low.h"\n#include "High.h"\n' >"$small/low/Low.cpp"
@@ -106,7 +119,7 @@ mkdir -p "$copy"
 (cd "$source_dir" && git ls-files -z 2>/dev/null || find . -type f -not -path "./.git/*" -not -path "./build*" -print0) |
   (cd "$source_dir" && xargs -0 cp --parents -t "$copy")
 cp "$source_dir/ARCHITECTURE.md" "$copy/"
-printf '#include "Profile.h"\n#include "CStatusView.h"\n' >"$copy/platform/Planted.cpp"
+printf '#include "platform/Profile.h"\n#include "CStatusView.h"\n' >"$copy/platform/Planted.cpp"
 expect "the project with a planted include" "$copy" 1 \
   'platform/Planted.cpp:2: platform may not use exchange (#include "CStatusView.h" is exchange/CStatusView.h)'
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ByteArchive.h"
-#include "FileUtil.h"
-#include "TempDir.h"
+#include "platform/AtomicFile.h"
+#include "platform/ByteArchive.h"
+#include "platform/FileUtil.h"
+#include "tests/platform/TempDir.h"
 
 using namespace brelko;
 using brelko::test::ReadFile;

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "ByteArchive.h"
-#include "TempDir.h"
+#include "platform/ByteArchive.h"
+#include "tests/platform/TempDir.h"
 
 namespace brelko {
 namespace {

@@ -4,11 +4,11 @@
 #include <random>
 #include <thread>
 
-#include "LanguageLibrary.h"
-#include "Profile.h"
-#include "Resources.h"
-#include "Strings.h"
-#include "TempDir.h"
+#include "platform/LanguageLibrary.h"
+#include "platform/Profile.h"
+#include "platform/Resources.h"
+#include "platform/Strings.h"
+#include "tests/platform/TempDir.h"
 
 namespace brelko {
 namespace {

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "Clock.h"
-#include "Messages.h"
-#include "Workers.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/Workers.h"
 
 namespace brelko {
 namespace {

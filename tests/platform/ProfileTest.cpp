@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "Profile.h"
-#include "TempDir.h"
+#include "platform/Profile.h"
+#include "tests/platform/TempDir.h"
 
 namespace brelko {
 namespace {

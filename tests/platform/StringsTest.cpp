@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "Resources.h"
-#include "Strings.h"
+#include "platform/Resources.h"
+#include "platform/Strings.h"
 
 namespace brelko {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #ifdef _WIN32
-#include "SystemFiles.h"
+#include "platform/SystemFiles.h"
 #else
 #include <signal.h>
 #include <sys/resource.h>

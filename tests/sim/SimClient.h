@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "VisionSimulator.h"
+#include "sim/VisionSimulator.h"
 
 namespace brelko::simtest {
 

@@ -2,9 +2,9 @@
 // knowledge for any identity.
 #include <gtest/gtest.h>
 
-#include "SimClient.h"
-#include "SimFirmware.h"
-#include "SimPresets.h"
+#include "tests/sim/SimClient.h"
+#include "sim/SimFirmware.h"
+#include "sim/SimPresets.h"
 
 #include <thread>
 

@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "SimClient.h"
+#include "tests/sim/SimClient.h"
 
 using namespace brelko;
 using namespace brelko::simtest;

@@ -8,10 +8,10 @@
 #include <map>
 #include <set>
 
-#include "ArcCrc32.h"
-#include "ArcDecoder.h"
-#include "SimClient.h"
-#include "SimPicture.h"
+#include "archive/ArcCrc32.h"
+#include "archive/ArcDecoder.h"
+#include "tests/sim/SimClient.h"
+#include "sim/SimPicture.h"
 
 using namespace brelko;
 using namespace brelko::simtest;

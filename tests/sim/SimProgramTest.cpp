@@ -10,8 +10,8 @@
 #include <fstream>
 #include <thread>
 
-#include "CPosixPort.h"
-#include "SimClient.h"
+#include "comlink/CPosixPort.h"
+#include "tests/sim/SimClient.h"
 
 using namespace brelko::simtest;
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "SimClient.h"
+#include "tests/sim/SimClient.h"
 
 using namespace brelko;
 using namespace brelko::simtest;

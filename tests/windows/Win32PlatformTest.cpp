@@ -13,16 +13,16 @@
 #include <thread>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ByteArchive.h"
-#include "ConsoleSystem.h"
-#include "CCommPort.h"
-#include "FileUtil.h"
-#include "Profile.h"
-#include "SignalWatcher.h"
-#include "SystemFiles.h"
-#include "TempDir.h"
-#include "WideText.h"
+#include "platform/AtomicFile.h"
+#include "platform/ByteArchive.h"
+#include "cli/ConsoleSystem.h"
+#include "comlink/CCommPort.h"
+#include "platform/FileUtil.h"
+#include "platform/Profile.h"
+#include "cli/SignalWatcher.h"
+#include "platform/SystemFiles.h"
+#include "tests/platform/TempDir.h"
+#include "platform/WideText.h"
 
 namespace brelko {
 namespace {

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "CCommLink.h"
-#include "CDeviceLine.h"
-#include "CLineStatus.h"
-#include "CPortSettings.h"
-#include "CWin32Port.h"
-#include "Clock.h"
-#include "LinkCodes.h"
+#include "comlink/CCommLink.h"
+#include "comlink/deviceline/CDeviceLine.h"
+#include "comlink/CLineStatus.h"
+#include "comlink/CPortSettings.h"
+#include "comlink/CWin32Port.h"
+#include "platform/Clock.h"
+#include "comlink/LinkCodes.h"
 
 namespace brelko {
 namespace {

@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "AtomicFileWin32.h"
-#include "CWin32Port.h"
-#include "CWin32PortErrors.h"
-#include "ConsoleSystem.h"
-#include "LinkCodes.h"
-#include "Profile.h"
-#include "ReplaceRecovery.h"
-#include "SystemFiles.h"
-#include "TempDir.h"
-#include "WideText.h"
+#include "platform/AtomicFile.h"
+#include "platform/AtomicFileWin32.h"
+#include "comlink/CWin32Port.h"
+#include "comlink/CWin32PortErrors.h"
+#include "cli/ConsoleSystem.h"
+#include "comlink/LinkCodes.h"
+#include "platform/Profile.h"
+#include "platform/ReplaceRecovery.h"
+#include "platform/SystemFiles.h"
+#include "tests/platform/TempDir.h"
+#include "platform/WideText.h"
 
 namespace brelko {
 namespace {
