@@ -123,6 +123,12 @@ printf '#include "platform/Profile.h"\n#include "CStatusView.h"\n' >"$copy/platf
 expect "the project with a planted include" "$copy" 1 \
   'platform/Planted.cpp:2: platform may not use exchange (#include "CStatusView.h" is exchange/CStatusView.h)'
 
+# The README's folder table says what ARCHITECTURE.md's says.
+rm "$copy/platform/Planted.cpp"
+sed -i 's/^| `archive\/` | `.arq` archives:/| `archive\/` | archives:/' "$copy/README.md"
+expect "a README folder row that differs" "$copy" 1 \
+  "README.md:$(grep -n '^| `archive/` |' "$copy/README.md" | cut -d: -f1): the folder row \`archive/\` is not ARCHITECTURE.md's"
+
 if ((failures)); then
   echo "$failures case(s) failed"
   exit 1
