@@ -65,7 +65,7 @@ void CPictureView::RedrawPicture() {
 void CPictureView::UpdateScrollBars() {
     const QSize total = m_picture.image.isNull() ? QSize(0, 0) : m_picture.drawnSize;
     const QSize page = viewport()->size();
-    // The classic steps: a page is a tenth of the total, a line a tenth of a page.
+    // The scroll steps: a page is a tenth of the total, a line a tenth of a page.
     auto set = [](QScrollBar* bar, int totalSize, int pageSize) {
         bar->setRange(0, std::max(0, totalSize - pageSize));
         bar->setPageStep(std::max(1, std::max(pageSize, totalSize / 10)));
