@@ -19,7 +19,7 @@
 #include "app/CMainFrame.h"
 #include "app/COptionsDlg.h"
 #include "exchange/CStatusView.h"
-#include "data/PictureReceiver.h"
+#include "exchange/PictureReceiver.h"
 #include "platform/Profile.h"
 #include "res/ResourceIds.h"
 #include "sim/SimulatorRunner.h"

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/CDataDocument.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "app/OemText.h"
 #include "res/ResourceIds.h"
 #include "exchange/RestoreCourse.h"

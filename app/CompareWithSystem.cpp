@@ -12,7 +12,7 @@
 #include "app/CDataView.h"
 #include "app/CMainFrame.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "exchange/DeviceCommands.h"
 #include "app/OemText.h"
 #include "platform/Profile.h"

@@ -8,7 +8,7 @@
 #include "app/CDataDocument.h"
 #include "app/CDataView.h"
 #include "app/CMainFrame.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 
 namespace brelko::app {
 

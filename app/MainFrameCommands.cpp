@@ -20,7 +20,7 @@
 #include "data/CMTX.h"
 #include "app/CMainFrame.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "platform/Profile.h"
 #include "res/ResourceIds.h"
 #include "app/StatusFrame.h"

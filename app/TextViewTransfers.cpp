@@ -11,7 +11,7 @@
 #include "app/CMainFrame.h"
 #include "app/COptionsDlg.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "app/CTextView.h"
 #include "app/CompareWithSystem.h"
 #include "exchange/DeviceCommands.h"

@@ -7,7 +7,7 @@
 
 #include "platform/FileUtil.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/DeviceConnection.h"

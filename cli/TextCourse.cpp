@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "platform/ByteArchive.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "cli/CliText.h"
 
 namespace brelko::cli {

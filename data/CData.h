@@ -8,29 +8,11 @@
 #include <utility>
 
 #include "platform/ByteArchive.h"
-#include "platform/Messages.h"
 
 namespace brelko {
 
-class CDeviceLine;
 class CData;
 class DrawSurface;
-
-// The pair of windows a transfer reports to: the status view first, the data
-// view second.
-struct TransferWindows {
-    WindowHandle status;
-    WindowHandle data;
-};
-
-// What a data object hands to its worker thread. The worker holds `data`, so
-// the object outlives its transfer even when its document is closed meanwhile.
-struct TransferContext {
-    CDeviceLine* line = nullptr;  // not owned; the status view keeps it alive
-    std::shared_ptr<CData> data;
-    WindowHandle dataView;
-    WindowHandle statusView;
-};
 
 class CData : public std::enable_shared_from_this<CData> {
 public:
@@ -41,16 +23,6 @@ public:
     virtual void Serialize(ByteArchive& ar) { (void)ar; }
     // Draws the content into a surface at the current zoom settings.
     virtual void Draw(DrawSurface& surface) = 0;
-    // Starts fetching the content from the vision system. False when the
-    // transfer could not be started.
-    virtual bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
-                              bool extraByte) = 0;
-    // Starts sending the content to the vision system.
-    virtual bool StartSend(CDeviceLine& line, const TransferWindows& windows, std::string command) {
-        (void)line, (void)windows, (void)command;
-        return false;
-    }
-
     // The description for the status window. Pictures are loaded on their
     // reception worker: other threads read it through here.
     virtual std::string GetDescription() const { return m_strDescription; }

@@ -4,7 +4,7 @@
 
 #include "data/CMTX.h"
 #include "data/CTGA.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 
 namespace brelko {
 

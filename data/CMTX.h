@@ -21,13 +21,6 @@ class CTGA;
 // How long a picture reception waits for its header line unless told otherwise.
 constexpr std::chrono::milliseconds kDefaultHeaderLineTimeout{60000};
 
-// The picture's part of the transfer context: what the reception worker reads.
-struct PictureTransferContext : TransferContext {
-    std::string command;
-    bool extraByte = false;
-    std::chrono::milliseconds headerLineTimeout = kDefaultHeaderLineTimeout;  // the wait for the header line
-};
-
 class CMTX : public CPicture {
 public:
     CMTX() = default;
@@ -37,10 +30,6 @@ public:
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
     std::optional<PixelInfo> PixelAt(int x, int y) const override;
-    // Sends the picture request and starts the reception worker.
-    bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
-                      bool extraByte) override;
-
     // How long a reception waits for the header line before it gives up
     // (kDefaultHeaderLineTimeout unless set). Read when the reception starts.
     void SetHeaderLineTimeout(std::chrono::milliseconds limit) { m_headerLineTimeout.store(limit.count()); }
@@ -64,7 +53,6 @@ private:
 
     MtxContent m_content;
     ColorTable m_colorTable{};
-    PictureTransferContext m_context;
     std::atomic<long long> m_headerLineTimeout{kDefaultHeaderLineTimeout.count()};
 };
 

@@ -260,11 +260,6 @@ std::optional<PixelInfo> CTGA::PixelAt(int x, int y) const {
     return info;
 }
 
-bool CTGA::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
-    (void)line, (void)windows, (void)command, (void)extraByte;
-    return false;
-}
-
 TgaContent CTGA::Content() const {
     std::lock_guard lock(m_mutex);
     return m_content;

@@ -51,9 +51,6 @@ public:
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
     std::optional<PixelInfo> PixelAt(int x, int y) const override;
-    // A Targa picture is not fetched from the vision system.
-    bool StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command,
-                      bool extraByte) override;
 
     // Copies of the content as stored and of the 8-bit pixels as indices
     // into the distinct colour list.

@@ -2,7 +2,9 @@
 
 #include "comlink/deviceline/CDeviceLine.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
+#include "exchange/PictureReceiver.h"
+#include "exchange/TextTransfers.h"
 
 namespace brelko {
 namespace {
@@ -31,7 +33,7 @@ TransferWindows Pair(const CStatusView& view, WindowHandle dataView) {
 CommandStart Receive(CStatusView& view, CText& text, WindowHandle dataView, const std::string& request) {
     return Run(view, [&] {
         text.SetSilenceLimit(view.ReceiveSilenceLimit());
-        return text.StartReceive(*view.m_pLine, Pair(view, dataView), request, false);
+        return StartTextReceive(text, *view.m_pLine, Pair(view, dataView), request);
     });
 }
 
@@ -56,20 +58,22 @@ CommandStart FetchLanguage(CStatusView& view, CText& text, WindowHandle dataView
 CommandStart FetchPicture(CStatusView& view, CData& picture, WindowHandle dataView) {
     return Run(view, [&] {
         const PictureRequest request = GetPictureRequest(view);
-        return picture.StartReceive(*view.m_pLine, Pair(view, dataView), request.command, request.extraByte);
+        // A text object answers the picture request as a text reception.
+        if (auto* text = dynamic_cast<CText*>(&picture))
+            return StartTextReceive(*text, *view.m_pLine, Pair(view, dataView), request.command);
+        return StartPictureReceive(picture, *view.m_pLine, Pair(view, dataView), request.command, request.extraByte);
     });
 }
 
 CommandStart SendBackup(CStatusView& view, CText& text, WindowHandle dataView) {
     return Run(view, [&] {
         // Once its first byte is out, the block is not cut by a single cancel.
-        text.SetBlockWatch(view.Block());
-        return text.StartSend(*view.m_pLine, Pair(view, dataView), view.GetRestoreCommand());
+        return StartTextSend(text, *view.m_pLine, Pair(view, dataView), view.GetRestoreCommand(), view.Block());
     });
 }
 
 CommandStart SendLanguage(CStatusView& view, CText& text, WindowHandle dataView) {
-    return Run(view, [&] { return text.StartSend(*view.m_pLine, Pair(view, dataView), std::string()); });
+    return Run(view, [&] { return StartTextSend(text, *view.m_pLine, Pair(view, dataView), std::string()); });
 }
 
 }  // namespace brelko

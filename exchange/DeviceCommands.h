@@ -33,7 +33,7 @@ PictureRequest GetPictureRequest(const CStatusView& view);
 CommandStart FetchBackup(CStatusView& view, CText& text, WindowHandle dataView = {});
 CommandStart FetchMenus(CStatusView& view, CText& text, WindowHandle dataView = {});
 CommandStart FetchLanguage(CStatusView& view, CText& text, WindowHandle dataView = {});
-// Get picture: any picture object's StartReceive with the picture request.
+// Get picture: the picture reception (StartPictureReceive) with the picture request.
 CommandStart FetchPicture(CStatusView& view, CData& picture, WindowHandle dataView = {});
 // Restore: sends the text up to and including "[END]", then a line feed.
 CommandStart SendBackup(CStatusView& view, CText& text, WindowHandle dataView = {});

@@ -8,7 +8,7 @@
 #include "exchange/BlockWatch.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "exchange/DeviceCommands.h"
 #include "exchange/ProgressText.h"
 #include "platform/Strings.h"

@@ -14,7 +14,7 @@
 #include "tests/app/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CPictureView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "tests/data/PictureFiles.h"
 #include "tests/exchange/PtyPeer.h"
 #include "res/ResourceIds.h"

@@ -18,7 +18,7 @@
 #include "comlink/deviceline/CDeviceLine.h"
 #include "comlink/CPosixPort.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "exchange/DeviceCommands.h"
 #include "platform/Profile.h"
 #include "exchange/RestoreCourse.h"

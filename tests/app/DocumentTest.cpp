@@ -15,7 +15,7 @@
 #include "app/CPictureView.h"
 #include "app/CTextView.h"
 #include "data/CMTX.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "app/OemText.h"
 #include "app/framework/CDocTemplate.h"
 #include "tests/data/PictureFiles.h"

@@ -12,7 +12,7 @@
 
 #include "tests/app/AppRig.h"
 #include "app/CDataDocument.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "tests/data/PictureFiles.h"
 #include "res/ResourceIds.h"
 #include "app/SingleInstance.h"

@@ -17,7 +17,7 @@
 #include "app/CChildFrame.h"
 #include "app/CDataDocument.h"
 #include "app/CDataView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "app/PortProblem.h"
 #include "tests/comlink/PtyPair.h"
 #include "res/ResourceIds.h"

@@ -11,7 +11,7 @@
 #include "tests/app/Screenshots.h"
 #include "app/CDataDocument.h"
 #include "app/CDataView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 #include "app/framework/RecentFileList.h"

@@ -14,7 +14,7 @@
 #include "tests/app/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CTextView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "res/ResourceIds.h"
 #include "tests/app/Screenshots.h"
 #include "tests/comlink/TraceReader.h"

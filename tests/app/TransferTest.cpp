@@ -14,7 +14,7 @@
 #include "app/CPictureView.h"
 #include "app/CTextView.h"
 #include "data/CMTX.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 #include "app/framework/CDocTemplate.h"

@@ -7,7 +7,7 @@
 #include "data/CDataDoc.h"
 #include "data/CMTX.h"
 #include "data/CTGA.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "tests/data/PictureFiles.h"
 #include "data/SoftwareSurface.h"
 #include "platform/Strings.h"

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "comlink/CPosixPort.h"
+#include "exchange/PictureReceiver.h"
 #include "platform/Profile.h"
 #include "platform/Workers.h"
 
@@ -110,8 +111,8 @@ ReceptionOutcome ReceptionRig::Receive(const std::shared_ptr<CMTX>& picture, con
     m_status.seen.clear();
     m_data.seen.clear();
     ReceptionOutcome outcome;
-    if (!picture->StartReceive(*m_line, TransferWindows{m_statusWindow.Handle(), m_dataWindow.Handle()}, command,
-                               extraByte)) {
+    if (!StartPictureReceive(*picture, *m_line, TransferWindows{m_statusWindow.Handle(), m_dataWindow.Handle()},
+                             command, extraByte)) {
         ADD_FAILURE() << "the reception did not start";
         return outcome;
     }

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/ByteArchive.h"
-#include "data/PictureReceiver.h"
+#include "exchange/PictureReceiver.h"
 #include "tests/data/ReceptionRig.h"
 
 namespace brelko {
@@ -324,7 +324,7 @@ TEST(PictureReception, AnObjectNotOwnedBySharedPointerDoesNotStart) {
     test::ScriptedDevice device("");
     ASSERT_TRUE(rig.StartOn(device.DevicePath()));
     CMTX picture;
-    EXPECT_FALSE(picture.StartReceive(rig.Line(), {}, "GET PICTURE", false));
+    EXPECT_FALSE(StartPictureReceive(picture, rig.Line(), {}, "GET PICTURE", false));
 }
 
 }  // namespace

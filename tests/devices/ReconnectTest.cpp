@@ -13,7 +13,7 @@
 #include "exchange/AdapterWatch.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "exchange/DeviceCommands.h"
 #include "comlink/devices/DeviceWatcher.h"
 #include "platform/Profile.h"

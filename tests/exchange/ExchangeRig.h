@@ -11,7 +11,7 @@
 #include "comlink/deviceline/CDeviceLine.h"
 #include "comlink/CPosixPort.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "exchange/DeviceCommands.h"
 #include "platform/Messages.h"
 #include "sim/SimConfig.h"

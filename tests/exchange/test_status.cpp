@@ -8,7 +8,7 @@
 #include "comlink/deviceline/CDeviceLine.h"
 #include "comlink/CPosixPort.h"
 #include "exchange/CStatusView.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
 #include "platform/Profile.h"
 #include "exchange/ProgressText.h"
 #include "tests/exchange/PtyPeer.h"

@@ -10,7 +10,8 @@
 #include "platform/ByteArchive.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "comlink/CPosixPort.h"
-#include "exchange/CText.h"
+#include "data/CText.h"
+#include "exchange/TextTransfers.h"
 #include "exchange/TransferFailure.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
@@ -79,8 +80,8 @@ TEST(TextFile, AnObjectThatIsNotSharedRefusesToStart) {
     Recorder sink;
     Window status(loop, sink);
     // Refused before anything is sent or posted.
-    EXPECT_FALSE(text.StartReceive(line, {status.Handle(), {}}, "GET ALL", false));
-    EXPECT_FALSE(text.StartSend(line, {status.Handle(), {}}, "SET ALL"));
+    EXPECT_FALSE(StartTextReceive(text, line, {status.Handle(), {}}, "GET ALL"));
+    EXPECT_FALSE(StartTextSend(text, line, {status.Handle(), {}}, "SET ALL"));
     EXPECT_EQ(loop.Pump(), 0);
     EXPECT_EQ(RunningWorkers(), 0u);
     CPosixPort::SetDeviceOverride("");
@@ -154,7 +155,7 @@ TEST_F(TextTransfer, ReceptionEndsAtThePrompt) {
         reply = c.reply;
         status.seen.clear();
         auto text = CText::Create();
-        ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET ALL", false)) << c.name;
+        ASSERT_TRUE(StartTextReceive(*text, *line, Windows(), "GET ALL")) << c.name;
         ASSERT_TRUE(WaitDone()) << c.name;
         ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
         EXPECT_EQ(text->GetText(), c.text) << c.name;
@@ -171,7 +172,7 @@ TEST_F(TextTransfer, SilentSystemEndsTheReceptionAndKeepsWhatCame) {
     Open([](const std::string& l) { return l == "GET MENUS" ? std::string("\r\nMENU 1\r\nMENU") : std::string(); });
     auto text = CText::Create();
     text->SetSilenceLimit(std::chrono::milliseconds(1200));
-    ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET MENUS", false));
+    ASSERT_TRUE(StartTextReceive(*text, *line, Windows(), "GET MENUS"));
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(text->GetText(), "\r\nMENU 1\r\nMENU");
     ASSERT_EQ(Of(WM_TRANSFER_ERROR).size(), 1u);
@@ -182,7 +183,7 @@ TEST_F(TextTransfer, CancelEndsAReceptionAtOnce) {
     Open([](const std::string& l) { return l == "GET ALL" ? std::string("\r\nA=1\r\n") : std::string(); });
     auto text = CText::Create();
     text->SetSilenceLimit(std::chrono::minutes(5));
-    ASSERT_TRUE(text->StartReceive(*line, Windows(), "GET ALL", false));
+    ASSERT_TRUE(StartTextReceive(*text, *line, Windows(), "GET ALL"));
     ASSERT_TRUE(peer->WaitFor("GET ALL\n"));
     loop.RunUntil([&] { return !Of(WM_BYTES_RECEIVED).empty() && Of(WM_BYTES_RECEIVED).back().w >= 7; },
                   std::chrono::seconds(5));
@@ -212,7 +213,7 @@ TEST_F(TextTransfer, BlockSendingStopsAfterTheEndMarker) {
         const std::size_t before = peer->Heard().size();
         auto text = CText::Create();
         text->SetText(c.text);
-        ASSERT_TRUE(text->StartSend(*line, Windows(), "SET ALL")) << c.name;
+        ASSERT_TRUE(StartTextSend(*text, *line, Windows(), "SET ALL")) << c.name;
         ASSERT_TRUE(WaitDone()) << c.name;
         ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
         ASSERT_TRUE(peer->WaitFor("SET ALL\n" + c.sent)) << c.name;
@@ -230,7 +231,7 @@ TEST_F(TextTransfer, BlockProgressEveryHundredBytes) {
     Open([](const std::string&) { return std::string(); });
     auto text = CText::Create();
     text->SetText(std::string(245, 'b') + "[END]");
-    ASSERT_TRUE(text->StartSend(*line, Windows(), "DOWNLOAD"));
+    ASSERT_TRUE(StartTextSend(*text, *line, Windows(), "DOWNLOAD"));
     ASSERT_TRUE(WaitDone());
     std::vector<std::pair<WPARAM, LPARAM>> progress;
     for (const Message& m : Of(WM_BYTES_SENT)) progress.emplace_back(m.w, m.l);
@@ -247,7 +248,7 @@ TEST_F(TextTransfer, LanguageLinesAreSentOnceEachThenSaved) {
     });
     auto text = CText::Create();
     text->SetText("LANGUAGE DANSK\r\nTEXT 001 EN\r\nTEXT 999 NEJ\r\n\r\nTEXT 002 TO");
-    ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+    ASSERT_TRUE(StartTextSend(*text, *line, Windows(), ""));
     ASSERT_TRUE(WaitDone());
     ASSERT_TRUE(peer->WaitFor("SAVE LANGUAGE\n"));
     EXPECT_EQ(peer->Heard(),
@@ -275,7 +276,7 @@ TEST_F(TextTransfer, RefusedLinesAreCountedWithTheirLineNumbers) {
     auto text = CText::Create();
     // Line ends: CR LF, LF, a lone CR, and an empty line (number 5) between.
     text->SetText("TEXT 1 OK\r\nTEXT 2 A\nTEXT 3 B\rTEXT 4 C\n\nTEXT 6 D\r\nTEXT 7 OK");
-    ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+    ASSERT_TRUE(StartTextSend(*text, *line, Windows(), ""));
     ASSERT_TRUE(WaitDone());
     std::vector<std::pair<WPARAM, LPARAM>> lines;
     for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);
@@ -312,7 +313,7 @@ TEST_F(TextTransfer, ALanguageTheSystemTakesNothingOfFails) {
         });
         auto text = CText::Create();
         text->SetText("TEXT 1 A\nTEXT 2 B\n");
-        ASSERT_TRUE(text->StartSend(*line, Windows(), ""));
+        ASSERT_TRUE(StartTextSend(*text, *line, Windows(), ""));
         ASSERT_TRUE(WaitDone());
         std::vector<std::pair<WPARAM, LPARAM>> lines;
         for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);

@@ -1,4 +1,4 @@
-#include "data/PictureReceiver.h"
+#include "exchange/PictureReceiver.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -208,9 +208,12 @@ void SetChecksumErrorHook(PictureReportHook hook) {
 
 int ReceivePicture(const PictureTransferContext& context) { return Reception(context).Run(); }
 
-bool CMTX::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
+bool StartPictureReceive(CData& picture, CDeviceLine& line, const TransferWindows& windows, std::string command,
+                         bool extraByte) {
+    auto* mtx = dynamic_cast<CMTX*>(&picture);
+    if (!mtx) return false;
     // The worker holds the picture, so it outlives its transfer.
-    auto self = std::dynamic_pointer_cast<CMTX>(weak_from_this().lock());
+    auto self = std::dynamic_pointer_cast<CMTX>(mtx->weak_from_this().lock());
     if (!self) return false;
     PictureTransferContext context;
     context.line = &line;
@@ -219,12 +222,7 @@ bool CMTX::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::
     context.statusView = windows.status;
     context.command = std::move(command);
     context.extraByte = extraByte;
-    context.headerLineTimeout = HeaderLineTimeout();
-    {
-        std::lock_guard lock(m_mutex);
-        m_context = context;
-        m_context.data.reset();  // the object itself must not hold its own reference
-    }
+    context.headerLineTimeout = mtx->HeaderLineTimeout();
     line.SendCommand(context.command);  // the echo does not decide anything: the reply does
     windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
     StartWorker([context = std::move(context)] { ReceivePicture(context); });

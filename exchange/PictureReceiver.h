@@ -6,9 +6,18 @@
 #include <functional>
 #include <string>
 
+#include "data/CMTX.h"
+#include "exchange/Transfers.h"
+
 namespace brelko {
 
-struct PictureTransferContext;
+// The picture's part of the transfer context: what the reception worker reads.
+struct PictureTransferContext : TransferContext {
+    std::string command;
+    bool extraByte = false;
+    std::chrono::milliseconds headerLineTimeout = kDefaultHeaderLineTimeout;  // the wait for the header line
+};
+
 
 // Receives "Checksum error!" when a picture's checksum does not match (the
 // picture is loaded all the same). The GUI shows it in a message box, the
@@ -24,5 +33,11 @@ constexpr std::size_t kMaxHeaderLine = 256;   // bytes of the header line
 // The worker procedure: 0 after the picture was loaded, 1 after a failure
 // (then WM_EXCHANGE_STATE (0, 4) went to the status view).
 int ReceivePicture(const PictureTransferContext& context);
+
+// Sends the picture request and starts the reception worker into `picture`,
+// which must be a shared-owned MTX picture; false for any other object (a
+// Targa picture is never received), with nothing sent.
+bool StartPictureReceive(CData& picture, CDeviceLine& line, const TransferWindows& windows, std::string command,
+                         bool extraByte);
 
 }  // namespace brelko

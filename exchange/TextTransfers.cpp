@@ -1,4 +1,4 @@
-#include "exchange/CText.h"
+#include "exchange/TextTransfers.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +21,7 @@ constexpr int kGoneProbeMs = 50;
 constexpr unsigned char kPrompt = '>';
 
 // The text object behind a worker's context.
-std::shared_ptr<CText> TextOf(const TransferContext& ctx) {
+std::shared_ptr<CText> TextOf(const TextTransferContext& ctx) {
     return std::dynamic_pointer_cast<CText>(ctx.data);
 }
 
@@ -50,88 +50,41 @@ TransferFailure SendFailure(const CDeviceLine& line, CCommLink* link) {
     return LineGone(link) ? TransferFailure::DeviceGone : TransferFailure::Stalled;
 }
 
-}  // namespace
-
-CText::CText() {
-    m_strDescription = TypeName();
-}
-
-std::string CText::TypeName() {
-    std::string type = LoadString(IDR_TXTTYPE);
-    std::size_t lastField = type.rfind('\n');
-    return lastField == std::string::npos ? type : type.substr(lastField + 1);
-}
-
-void CText::SetDescription() {
-    char length[32];
-    std::snprintf(length, sizeof length, " %d Byte", static_cast<int>(m_strText.size()));
-    m_strDescription = TypeName() + length;
-}
-
-void CText::Serialize(ByteArchive& ar) {
-    std::lock_guard lock(m_mutex);
-    if (ar.IsLoading()) {
-        // Every byte of the file, zero bytes included: a backup must go back
-        // to the system as it came.
-        std::string text(static_cast<std::size_t>(ar.Remaining()), '\0');
-        text.resize(ar.Read(text.data(), text.size()));
-        if (!ar.Ok()) return;  // the archive says why; the text stays as it was
-        m_strText = std::move(text);
-    } else {
-        ar.Write(m_strText.data(), m_strText.size());
-    }
-    SetDescription();
-}
-
-void CText::Draw(DrawSurface& surface) {
-    (void)surface;  // the data view shows the text itself
-}
-
-std::string CText::GetText() const {
-    std::lock_guard lock(m_mutex);
-    return m_strText;
-}
-
-void CText::SetText(std::string text) {
-    std::lock_guard lock(m_mutex);
-    m_strText = std::move(text);
-}
-
-std::size_t CText::GetLength() const {
-    std::lock_guard lock(m_mutex);
-    return m_strText.size();
-}
-
-bool CText::Launch(int (*worker)(TransferContext)) {
-    std::shared_ptr<CData> self = weak_from_this().lock();
-    if (!self || m_bTransferring.exchange(true)) return false;
-    // The worker's copy keeps the object alive; the member must not hold it,
-    // or the object would own itself.
-    TransferContext ctx = m_ctx;
+// Starts `worker` on its own copy of `ctx`, which holds the text alive.
+// False when the text is not shared-owned, a transfer of it still runs, or
+// no thread could be made.
+bool Launch(CText& text, TextTransferContext ctx, int (*worker)(TextTransferContext)) {
+    std::shared_ptr<CData> self = text.weak_from_this().lock();
+    if (!self || !text.BeginTransfer()) return false;
     ctx.data = std::move(self);
     // The context moves into the worker's parameter, so the object is let go
     // as soon as the worker returns.
     if (!StartWorker([ctx = std::move(ctx), worker]() mutable { worker(std::move(ctx)); })) {
-        m_bTransferring = false;
+        text.EndTransfer();
         return false;
     }
     return true;
 }
 
-bool CText::CanStart() const {
-    return !weak_from_this().expired() && !m_bTransferring.load();
+bool CanStart(const CText& text) {
+    return !text.weak_from_this().expired() && !text.IsTransferring();
 }
 
-bool CText::StartReceive(CDeviceLine& line, const TransferWindows& windows, std::string command, bool extraByte) {
-    (void)extraByte;
-    if (!CanStart()) return false;
-    m_ctx.line = &line;
-    m_ctx.data = nullptr;
-    m_ctx.dataView = windows.data;
-    m_ctx.statusView = windows.status;
+TextTransferContext ContextFor(CDeviceLine& line, const TransferWindows& windows) {
+    TextTransferContext ctx;
+    ctx.line = &line;
+    ctx.dataView = windows.data;
+    ctx.statusView = windows.status;
+    return ctx;
+}
+
+}  // namespace
+
+bool StartTextReceive(CText& text, CDeviceLine& line, const TransferWindows& windows, std::string command) {
+    if (!CanStart(text)) return false;
     line.SendCommand(command);  // a missing echo shows in what follows
     windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
-    if (!Launch(&CText::TextReceiveThread)) {
+    if (!Launch(text, ContextFor(line, windows), &TextReceiveThread)) {
         // No thread: the request is out, so end the course as a failed reception.
         windows.status.Post(WM_TRANSFER_ERROR, 1, 0);
         windows.status.Post(WM_TRANSFER_DONE, 0, 0);
@@ -139,20 +92,16 @@ bool CText::StartReceive(CDeviceLine& line, const TransferWindows& windows, std:
     return true;
 }
 
-bool CText::StartSend(CDeviceLine& line, const TransferWindows& windows, std::string command) {
-    if (!CanStart()) return false;
-    m_ctx.line = &line;
-    m_ctx.data = nullptr;
-    m_ctx.dataView = windows.data;
-    m_ctx.statusView = windows.status;
+bool StartTextSend(CText& text, CDeviceLine& line, const TransferWindows& windows, std::string command,
+                   std::shared_ptr<BlockWatch> watch) {
+    if (!CanStart(text)) return false;
+    TextTransferContext ctx = ContextFor(line, windows);
     const bool block = !command.empty();
     if (block) line.SendCommand(command);  // a missing echo shows in what follows
-    {
-        std::lock_guard lock(m_mutex);
-        m_strTerminator = block ? "[END]" : "";
-    }
-    int (*worker)(TransferContext) = block ? &CText::TextSendThread : &CText::LanguageSendThread;
-    if (!Launch(worker)) {
+    ctx.terminator = block ? "[END]" : "";
+    ctx.watch = std::move(watch);
+    int (*worker)(TextTransferContext) = block ? &TextSendThread : &LanguageSendThread;
+    if (!Launch(text, std::move(ctx), worker)) {
         windows.status.Post(WM_TRANSFER_ERROR, 2, 0);
         windows.status.Post(WM_TRANSFER_DONE, 0, block ? 6 : 0);
         return true;
@@ -161,7 +110,7 @@ bool CText::StartSend(CDeviceLine& line, const TransferWindows& windows, std::st
     return true;
 }
 
-int CText::TextReceiveThread(TransferContext ctx) {
+int TextReceiveThread(TextTransferContext ctx) {
     std::shared_ptr<CText> text = TextOf(ctx);
     if (!text || !ctx.line) return 0;
     CDeviceLine& line = *ctx.line;
@@ -171,10 +120,10 @@ int CText::TextReceiveThread(TransferContext ctx) {
     std::unique_lock lock(text->m_mutex);
     std::string& buffer = text->m_strText;
     buffer.clear();
-    std::size_t capacity = kReceiveBufferSize;
+    std::size_t capacity = CText::kReceiveBufferSize;
     buffer.reserve(capacity);
 
-    std::vector<char> lineBuffer(kLineBufferSize);
+    std::vector<char> lineBuffer(CText::kLineBufferSize);
     unsigned lines = 0;
     TransferFailure failure = TransferFailure::None;  // cancelled, silent too long, or the device is gone
     bool prompt = false;
@@ -192,7 +141,7 @@ int CText::TextReceiveThread(TransferContext ctx) {
 
         lock.lock();
         if (length + buffer.size() + 1 >= capacity) {
-            capacity += kReceiveBufferGrowth;
+            capacity += CText::kReceiveBufferGrowth;
             buffer.reserve(capacity);
         }
         buffer.append(lineBuffer.data(), length);
@@ -229,12 +178,12 @@ int CText::TextReceiveThread(TransferContext ctx) {
     ctx.statusView.Post(WM_BYTES_RECEIVED, received, 0);
     if (failure == TransferFailure::None && flags != 0) failure = TransferFailure::LineErrors;
     if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 1, static_cast<LPARAM>(failure));
-    text->m_bTransferring = false;
+    text->EndTransfer();
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
     return 0;
 }
 
-int CText::TextSendThread(TransferContext ctx) {
+int TextSendThread(TextTransferContext ctx) {
     std::shared_ptr<CText> text = TextOf(ctx);
     if (!text || !ctx.line) return 0;
     CDeviceLine& line = *ctx.line;
@@ -242,13 +191,12 @@ int CText::TextSendThread(TransferContext ctx) {
     CCommPort* port = line.Port();
 
     std::size_t count = 0;
-    std::shared_ptr<BlockWatch> watch;
+    std::shared_ptr<BlockWatch> watch = ctx.watch;
     {
         std::lock_guard lock(text->m_mutex);
-        const std::string& terminator = text->m_strTerminator;
+        const std::string& terminator = ctx.terminator;
         std::size_t at = terminator.empty() ? std::string::npos : text->m_strText.find(terminator);
         count = at == std::string::npos ? text->m_strText.size() : at + terminator.size();
-        watch = text->m_pBlockWatch;
     }
     // One count everywhere: the block and its closing line feed.
     const std::size_t total = count + 1;
@@ -279,8 +227,8 @@ int CText::TextSendThread(TransferContext ctx) {
                 byte = text->m_strText[i];
             }
             for (int waits = 0; !error && link->TxCount() > halfQueue;) {
-                if (++waits > kMaxSendWaits || line.CancelRequested()) error = true;
-                else Sleep(kSendPollMs);
+                if (++waits > CText::kMaxSendWaits || line.CancelRequested()) error = true;
+                else Sleep(CText::kSendPollMs);
             }
             for (int refusals = 0; !error;) {
                 if (line.CancelRequested()) {
@@ -289,8 +237,8 @@ int CText::TextSendThread(TransferContext ctx) {
                 }
                 const int result = link->PutChar(static_cast<unsigned char>(byte));
                 if (result == 0) break;
-                if (result != LINK_BUFFER_FULL || ++refusals > kMaxSendWaits) error = true;
-                else Sleep(kSendPollMs);
+                if (result != LINK_BUFFER_FULL || ++refusals > CText::kMaxSendWaits) error = true;
+                else Sleep(CText::kSendPollMs);
             }
             if (error) break;
             sent = i + 1;
@@ -313,7 +261,7 @@ int CText::TextSendThread(TransferContext ctx) {
             const int allowed = waitingBytes / 2 + 5;
             for (int waits = 0; !error && link->TxCount() > 0;) {
                 if (++waits > allowed || line.CancelRequested()) error = true;
-                else Sleep(kSendPollMs);
+                else Sleep(CText::kSendPollMs);
             }
         }
     }
@@ -336,12 +284,12 @@ int CText::TextSendThread(TransferContext ctx) {
         const TransferFailure failure = link ? SendFailure(line, link) : TransferFailure::DeviceGone;
         ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
     }
-    text->m_bTransferring = false;
+    text->EndTransfer();
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 6);
     return 0;
 }
 
-int CText::LanguageSendThread(TransferContext ctx) {
+int LanguageSendThread(TextTransferContext ctx) {
     std::shared_ptr<CText> text = TextOf(ctx);
     if (!text || !ctx.line) return 0;
     CDeviceLine& line = *ctx.line;
@@ -437,7 +385,7 @@ int CText::LanguageSendThread(TransferContext ctx) {
     if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
     if (failure == TransferFailure::None || failure == TransferFailure::Refused)
         ctx.statusView.Post(WM_LANGUAGE_DONE, static_cast<WPARAM>(lines), saved ? 1 : 0);
-    text->m_bTransferring = false;
+    text->EndTransfer();
     ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
     return 0;
 }
