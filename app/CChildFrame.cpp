@@ -22,6 +22,10 @@ CChildFrame::CChildFrame(CMainFrame& mainFrame) : m_mainFrame(mainFrame) {
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::OnStateChanged);
 }
 
+CChildFrame::~CChildFrame() {
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::OnStateChanged);
+}
+
 void CChildFrame::SetView(CView* view, QWidget* widget) {
     m_pView = view;
     setWidget(widget);

@@ -15,6 +15,9 @@ class CChildFrame final : public QMdiSubWindow {
     Q_OBJECT
 public:
     explicit CChildFrame(CMainFrame& mainFrame);
+    // The base class still reports a state change while it is torn down,
+    // when this part of the object is gone: the connection ends first.
+    ~CChildFrame() override;
     CView* View() const { return m_pView; }
     void SetView(CView* view, QWidget* widget);
     // The caption follows the document's title and modified flag.
