@@ -8,7 +8,7 @@
 #include <QAbstractScrollArea>
 #include <memory>
 
-#include "platform/Messages.h"
+#include "exchange/ExchangeMessages.h"
 #include "app/framework/CDocument.h"
 
 namespace brelko::app {
@@ -35,7 +35,7 @@ public:
     // The window that the transfers' data-update messages reach.
     WindowHandle Handle() const;
     void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
-    void OnDataUpdate(LPARAM what);
+    void OnDataUpdate(DataUpdateKind what);
 
 protected:
     CDataView(CMainFrame& mainFrame, CChildFrame& frame);

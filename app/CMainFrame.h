@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/framework/CmdTarget.h"
+#include "exchange/ExchangeMessages.h"
 
 class QAction;
 class QLabel;
@@ -130,7 +131,8 @@ public:
     void OnCompareSystem();
 
     // The status view's progress and state, for the progress bar.
-    void OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    void OnExchangeEvent(const brelko::StatusMessage& message);
+    void ShowProgress(std::size_t count, std::size_t total);
 
     // Runs `task` once no modal dialog is up (at once when none is), so that
     // one question never lands on top of another.

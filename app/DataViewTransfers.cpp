@@ -36,24 +36,23 @@ void CDataView::CloseIfEmptyAfterCourse() {
 }
 
 void CDataView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
-    (void)wParam;
-    if (msg == WM_DATA_UPDATE) OnDataUpdate(lParam);
+    if (const std::optional<DataUpdate> update = DecodeDataUpdate(msg, wParam, lParam)) OnDataUpdate(update->kind);
 }
 
-void CDataView::OnDataUpdate(LPARAM what) {
+void CDataView::OnDataUpdate(DataUpdateKind what) {
     viewport()->update();
     switch (what) {
-    case 0:  // the text grew
+    case DataUpdateKind::ContentGrew:
         RequestTextUpdate();
         break;
-    case 1:
+    case DataUpdateKind::PictureComplete:
         OnPictureComplete();
         break;
-    case 2:
+    case DataUpdateKind::TextReceived:
         RequestTextUpdate();
         OnTextReceived();
         break;
-    default:  // 3: a sending ended
+    case DataUpdateKind::TextSent:
         break;
     }
 }

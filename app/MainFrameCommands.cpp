@@ -147,37 +147,37 @@ void CMainFrame::SetRunningRestore(CTextView* view) { m_pRestoreView = view; }
 
 // ---------------------------------------------------------------- after a transfer
 
-void CMainFrame::OnExchangeEvent(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    switch (message) {
-    case WM_BYTES_RECEIVED:
-    case WM_BYTES_SENT: {
-        // Counts can exceed what a progress bar holds: it shows parts of a thousand.
-        const std::uintptr_t total = static_cast<std::uintptr_t>(lParam);
-        if (total > 0) {
-            m_pProgress->setRange(0, 1000);
-            m_pProgress->setValue(static_cast<int>(std::min<std::uintptr_t>(wParam, total) * 1000 / total));
-            m_pProgress->setFormat(QStringLiteral("%p%"));
-        } else {
-            m_pProgress->setRange(0, 0);  // a reception does not know its size
-        }
-        m_pProgress->show();
-        break;
-    }
-    case WM_TRANSFER_DONE: {
-        m_pProgress->hide();
-        auto tasks = std::move(m_afterTransfer);
-        m_afterTransfer.clear();
-        for (auto& [context, task] : tasks)
-            if (context) task();
-        break;
-    }
-    case WM_EXCHANGE_STATE:
-        if (!IsBusy()) m_pProgress->hide();
-        break;
-    default:
-        break;
-    }
+void CMainFrame::OnExchangeEvent(const brelko::StatusMessage& message) {
+    using namespace brelko;
+    std::visit(Overloaded{
+                   [this](const BytesReceived& m) { ShowProgress(m.count, m.expected); },
+                   [this](const BytesSent& m) { ShowProgress(m.count, m.toSend); },
+                   [this](const TransferDone&) {
+                       m_pProgress->hide();
+                       auto tasks = std::move(m_afterTransfer);
+                       m_afterTransfer.clear();
+                       for (auto& [context, task] : tasks)
+                           if (context) task();
+                   },
+                   [this](const ExchangeState&) {
+                       if (!IsBusy()) m_pProgress->hide();
+                   },
+                   [](const auto&) {},
+               },
+               message);
     NoteCommandState();
+}
+
+void CMainFrame::ShowProgress(std::size_t count, std::size_t total) {
+    // Counts can exceed what a progress bar holds: it shows parts of a thousand.
+    if (total > 0) {
+        m_pProgress->setRange(0, 1000);
+        m_pProgress->setValue(static_cast<int>(std::min(count, total) * 1000 / total));
+        m_pProgress->setFormat(QStringLiteral("%p%"));
+    } else {
+        m_pProgress->setRange(0, 0);  // a reception does not know its size
+    }
+    m_pProgress->show();
 }
 
 void CMainFrame::WhenTransferDone(QObject* context, std::function<void()> task) {

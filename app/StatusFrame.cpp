@@ -134,8 +134,8 @@ void CStatusViewWnd::PlaceStatusFrame(const Rect& frame) {
     m_mainFrame.PlaceStrip(frame.Width());
 }
 
-void CStatusViewWnd::Notify(const ExchangeEvent& event) {
-    m_mainFrame.OnExchangeEvent(event.message, event.wParam, event.lParam);
+void CStatusViewWnd::Notify(const StatusMessage& message) {
+    m_mainFrame.OnExchangeEvent(message);
 }
 
 CChildFrameStatus::CChildFrameStatus(QWidget* parent) : QFrame(parent) {

@@ -52,7 +52,7 @@ public:
     Size GetClientAreaSize() override;
     bool IsVisible() override;
     void PlaceStatusFrame(const Rect& frame) override;
-    void Notify(const ExchangeEvent& event) override;
+    void Notify(const StatusMessage& message) override;
 
     // Connect, and when the port cannot be opened, the reason (no device, no
     // permission and the group to join, busy and the holder) on line 4 once

@@ -225,7 +225,7 @@ ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std:
     // Once bytes of the file are on the line, whatever ends the program says
     // that the system may hold part of the new settings and how to bring the
     // old ones back: the Ctrl+C that quits at once writes these lines.
-    connection.Window().OnEvent([&](const ExchangeEvent&) {
+    connection.Window().OnEvent([&](const StatusMessage&) {
         const CourseOutcome& sending = connection.View().LastOutcome();
         const bool onTheLine = course.Stage() == RestoreStage::Sending && connection.View().Block()->SentBytes() > 0;
         const bool whole = sending.bytesToSend > 0 && sending.bytesSent == sending.bytesToSend && !sending.sendFailed;

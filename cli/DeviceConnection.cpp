@@ -11,30 +11,31 @@ namespace brelko::cli {
 
 using namespace std::chrono_literals;
 
-void CliStatusWindow::Notify(const ExchangeEvent& event) {
+void CliStatusWindow::Notify(const StatusMessage& message) {
     ProgressReporter& progress = m_console.Progress();
-    switch (event.message) {
-    case WM_BYTES_RECEIVED:
-        progress.Update(Direction::Receiving, event.wParam, static_cast<std::uintptr_t>(event.lParam));
-        break;
-    case WM_BYTES_SENT:
-        progress.Update(Direction::Sending, event.wParam, static_cast<std::uintptr_t>(event.lParam));
-        break;
-    case WM_EXCHANGE_STATE:
-        if (!m_bShowStates) break;
-        if (event.lParam == STATE_RECEIVING) progress.State(LoadString(IDS_RECEIVING_DATA));
-        if (event.lParam == STATE_SENDING) progress.State(LoadString(IDS_SENDING_DATA));
-        if (event.lParam == STATE_CLEARING || event.lParam == STATE_PICTURE_FAILED)
-            progress.State(LoadString(IDS_CLEARING_BUFFER));
-        break;
-    case WM_TRANSFER_DONE:
-    case WM_TRANSFER_ERROR:
-        progress.Finish();
-        break;
-    default:
-        break;
+    std::visit(Overloaded{
+                   [&](const BytesReceived& m) { progress.Update(Direction::Receiving, m.count, m.expected); },
+                   [&](const BytesSent& m) { progress.Update(Direction::Sending, m.count, m.toSend); },
+                   [&](const ExchangeState& m) {
+                       if (m_bShowStates) ShowState(progress, m.kind);
+                   },
+                   [&](const TransferDone&) { progress.Finish(); },
+                   [&](const TransferError&) { progress.Finish(); },
+                   [](const auto&) {},
+               },
+               message);
+    if (m_hook) m_hook(message);
+}
+
+void CliStatusWindow::ShowState(ProgressReporter& progress, ExchangeStateKind kind) {
+    switch (kind) {
+    case ExchangeStateKind::Receiving: progress.State(LoadString(IDS_RECEIVING_DATA)); break;
+    case ExchangeStateKind::Sending: progress.State(LoadString(IDS_SENDING_DATA)); break;
+    case ExchangeStateKind::Clearing:
+    case ExchangeStateKind::PictureFailed: progress.State(LoadString(IDS_CLEARING_BUFFER)); break;
+    case ExchangeStateKind::Identify:
+    case ExchangeStateKind::IdentifyAfterRestore: break;
     }
-    if (m_hook) m_hook(event);
 }
 
 std::chrono::milliseconds SecondsToMs(double seconds) {

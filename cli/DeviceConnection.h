@@ -30,14 +30,16 @@ public:
     // clearing before it is no news.
     void ShowStates() { m_bShowStates = true; }
 
-    void Notify(const ExchangeEvent& event) override;
+    void Notify(const StatusMessage& message) override;
     // Told of every event after it is shown (empty: nobody).
-    void OnEvent(std::function<void(const ExchangeEvent&)> hook) { m_hook = std::move(hook); }
+    void OnEvent(std::function<void(const StatusMessage&)> hook) { m_hook = std::move(hook); }
 
 private:
+    static void ShowState(ProgressReporter& progress, ExchangeStateKind kind);
+
     Console& m_console;
     bool m_bShowStates = false;
-    std::function<void(const ExchangeEvent&)> m_hook;
+    std::function<void(const StatusMessage&)> m_hook;
 };
 
 // Seconds as milliseconds, bounded so that the count cannot overflow.

@@ -24,22 +24,29 @@ void SleepUnlessCancelled(const CDeviceLine& line, int milliseconds) {
     }
 }
 
+// The identification that ends the clearing: after a restore it knows the
+// system may have restarted.
+ExchangeStateKind IdentifyKindAfter(FollowUp followUp) {
+    return followUp == FollowUp::IdentifyAfterRestore ? ExchangeStateKind::IdentifyAfterRestore
+                                                      : ExchangeStateKind::Identify;
+}
+
 }  // namespace
 
-int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
+int CStatusView::StartBufferClearing(FollowUp followUp) {
     // A cancel request belongs to the transfer that has ended; the clearing
     // that brings the system back runs in full unless it is cancelled itself.
     m_pLine->ClearCancel();
-    m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, STATE_CLEARING);
-    m_nFollowUp = static_cast<int>(followUp);
+    Post(m_wnd.Handle(), ExchangeState{ExchangeStateKind::Clearing});
+    m_nFollowUp = followUp;
     // After a block that was sent whole the queue was seen empty: purging it
     // could only cut the tail of a block that the driver still holds but
     // does not count (pseudo-terminals, some USB adapters count nothing).
-    m_bPurgeTransmit = !(m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE && !m_outcome.sendFailed) || m_bForced;
+    m_bPurgeTransmit = !(m_nFollowUp == FollowUp::IdentifyAfterRestore && !m_outcome.sendFailed) || m_bForced;
     m_bCourse = true;
     if (!StartWorker([this] { BufferClearingThread(this); })) {
         // No thread: identify at once rather than stay busy forever.
-        m_wnd.Handle().Post(WM_EXCHANGE_STATE, 0, m_nFollowUp == STATE_IDENTIFY_AFTER_RESTORE ? m_nFollowUp : STATE_IDENTIFY);
+        Post(m_wnd.Handle(), ExchangeState{IdentifyKindAfter(m_nFollowUp)});
     }
     return 1;
 }
@@ -47,8 +54,8 @@ int CStatusView::StartBufferClearing(WPARAM, LPARAM followUp) {
 int CStatusView::BufferClearingThread(CStatusView* view) {
     CDeviceLine& line = *view->m_pLine;
     const ClearingTimings t = view->m_timings;
-    const int followUp = view->m_nFollowUp == 0 ? STATE_IDENTIFY : view->m_nFollowUp;
-    const bool restored = followUp == STATE_IDENTIFY_AFTER_RESTORE;
+    const bool restored = view->m_nFollowUp == FollowUp::IdentifyAfterRestore;
+    const ExchangeStateKind next = IdentifyKindAfter(view->m_nFollowUp);
     const WindowHandle target = view->Handle();
 
     if (CCommLink* link = line.Link()) {
@@ -95,7 +102,7 @@ int CStatusView::BufferClearingThread(CStatusView* view) {
             break;
         }
     }
-    target.Post(WM_EXCHANGE_STATE, 0, followUp);
+    Post(target, ExchangeState{next});
     return 0;
 }
 

@@ -122,7 +122,7 @@ void CStatusView::Connect() {
     m_pLine->m_bContact = 1;
     m_strProgress.clear();
     BeginCourse();
-    StartBufferClearing(0, 0);
+    StartBufferClearing(FollowUp::Identify);
 }
 
 int CStatusView::QueryVersion() {
@@ -291,48 +291,52 @@ bool CStatusView::WaitForCourse(EventLoop& loop, std::chrono::milliseconds timeo
 // ---------------------------------------------------------------- messages
 
 void CStatusView::OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_BYTES_RECEIVED: OnBytesReceived(wParam, lParam); break;
-    case WM_BYTES_SENT: OnBytesSent(wParam, lParam); break;
-    case WM_EXCHANGE_STATE: OnExchangeState(wParam, lParam); break;
-    case WM_TRANSFER_DONE: OnTransferDone(wParam, lParam); break;
-    case WM_TRANSFER_ERROR: OnTransferError(wParam, lParam); break;
-    case WM_IDENTIFIED: OnIdentified(); break;
-    case WM_LANGUAGE_LINE: OnLanguageLine(wParam, lParam); break;
-    case WM_LANGUAGE_DONE: OnLanguageDone(wParam, lParam); break;
-    default: return;
-    }
-    m_window.Notify(ExchangeEvent{msg, wParam, lParam});
+    if (const std::optional<StatusMessage> message = DecodeStatusMessage(msg, wParam, lParam)) Receive(*message);
 }
 
-void CStatusView::OnBytesReceived(WPARAM count, LPARAM total) {
-    m_strProgress = FormatProgress(IDS_BYTES_RECEIVED, count, static_cast<std::uintptr_t>(total));
+void CStatusView::Receive(const StatusMessage& message) {
+    std::visit(Overloaded{
+                   [this](const BytesReceived& m) { OnBytesReceived(m); },
+                   [this](const BytesSent& m) { OnBytesSent(m); },
+                   [this](const ExchangeState& m) { OnExchangeState(m); },
+                   [this](const TransferDone& m) { OnTransferDone(m); },
+                   [this](const TransferError& m) { OnTransferError(m); },
+                   [this](const Identified&) { OnIdentified(); },
+                   [this](const LanguageLine& m) { OnLanguageLine(m); },
+                   [this](const LanguageDone& m) { OnLanguageDone(m); },
+               },
+               message);
+    m_window.Notify(message);
+}
+
+void CStatusView::OnBytesReceived(const BytesReceived& message) {
+    m_strProgress = FormatProgress(IDS_BYTES_RECEIVED, message.count, message.expected);
     m_window.Invalidate(false);
 }
 
-void CStatusView::OnBytesSent(WPARAM count, LPARAM total) {
-    m_strProgress = FormatProgress(IDS_BYTES_SENT, count, static_cast<std::uintptr_t>(total));
-    m_outcome.bytesSent = count;
-    m_outcome.bytesToSend = static_cast<std::size_t>(total);
+void CStatusView::OnBytesSent(const BytesSent& message) {
+    m_strProgress = FormatProgress(IDS_BYTES_SENT, message.count, message.toSend);
+    m_outcome.bytesSent = message.count;
+    m_outcome.bytesToSend = message.toSend;
     m_window.Invalidate(false);
 }
 
-void CStatusView::OnLanguageLine(WPARAM lineNumber, LPARAM what) {
+void CStatusView::OnLanguageLine(const LanguageLine& message) {
     LanguageOutcome& language = m_outcome.language;
-    if (what == 0) {
+    if (message.fault == LanguageLineFault::Refused) {
         ++language.refused;
-        language.refusedLines.push_back(static_cast<int>(lineNumber));
+        language.refusedLines.push_back(message.number);
     } else {
         ++language.notEchoed;
-        language.notEchoedLines.push_back(static_cast<int>(lineNumber));
+        language.notEchoedLines.push_back(message.number);
     }
 }
 
-void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
+void CStatusView::OnLanguageDone(const LanguageDone& message) {
     LanguageOutcome& language = m_outcome.language;
     language.done = true;
-    language.lines = static_cast<int>(lines);
-    language.saved = saved != 0;
+    language.lines = message.lines;
+    language.saved = message.saved;
     // The summary stays on line 4 after the sending: how many lines the
     // system would not take, and which.
     m_strProgress = LanguageSummary(language);
@@ -340,53 +344,53 @@ void CStatusView::OnLanguageDone(WPARAM lines, LPARAM saved) {
     m_window.Invalidate(false);
 }
 
-void CStatusView::OnTransferError(WPARAM which, LPARAM why) {
-    if (which == 2) m_outcome.sendFailed = true;
+void CStatusView::OnTransferError(const TransferError& message) {
+    const bool sending = message.direction == TransferDirection::Sending;
+    if (sending) m_outcome.sendFailed = true;
     else m_outcome.receiveFailed = true;
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
-    if (which == 2 && m_bForced) m_outcome.forced = true;
-    const TransferFailure failure = TransferFailureFrom(why);
-    if (failure != TransferFailure::None) m_outcome.failure = failure;
+    if (sending && m_bForced) m_outcome.forced = true;
+    if (message.failure != TransferFailure::None) m_outcome.failure = message.failure;
     // Line 4 says why: the user's own cancel is no error of the line.
     const long silence = static_cast<long>((m_receiveSilenceLimit.count() + 999) / 1000);
-    m_strProgress = which == 2 && m_bForced ? LoadString(IDS_RESTORE_FORCED)
-                                            : TransferFailureText(which == 2, failure, silence);
+    m_strProgress = sending && m_bForced ? LoadString(IDS_RESTORE_FORCED)
+                                         : TransferFailureText(sending, message.failure, silence);
     m_window.Invalidate(false);
 }
 
-void CStatusView::OnTransferDone(WPARAM wParam, LPARAM followUp) {
+void CStatusView::OnTransferDone(const TransferDone& message) {
     if (m_pLine->CancelRequested()) m_outcome.cancelled = true;
-    StartBufferClearing(wParam, followUp);
+    StartBufferClearing(message.followUp);
 }
 
-void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
+void CStatusView::OnExchangeState(const ExchangeState& message) {
     std::string text;
-    switch (kind) {
-    case STATE_SENDING:
+    switch (message.kind) {
+    case ExchangeStateKind::Sending:
         m_bBusy = 1;
         text = LoadString(IDS_SENDING_DATA);
         break;
-    case STATE_CLEARING:
+    case ExchangeStateKind::Clearing:
         m_bBusy = 1;
         text = LoadString(IDS_CLEARING_BUFFER);
         break;
-    case STATE_RECEIVING:
+    case ExchangeStateKind::Receiving:
         m_bBusy = 1;
         text = LoadString(IDS_RECEIVING_DATA);
         break;
-    case STATE_PICTURE_FAILED:
+    case ExchangeStateKind::PictureFailed:
         m_strProgress = LoadString(m_pLine->CancelRequested() ? IDS_TRANSFER_CANCELLED : IDS_PICTURE_ERROR);
         m_outcome.pictureFailed = true;
-        StartBufferClearing(0, 0);
+        StartBufferClearing(FollowUp::Identify);
         text = LoadString(IDS_CLEARING_BUFFER);
         break;
-    case STATE_IDENTIFY:
-    case STATE_IDENTIFY_AFTER_RESTORE:
+    case ExchangeStateKind::Identify:
+    case ExchangeStateKind::IdentifyAfterRestore:
         // A cancel that cut the clearing short does not stop the identification.
         m_pLine->ClearCancel();
         if (m_bIdentifyOnWorker) {
-            Identify(static_cast<int>(kind));
-            return;  // still busy: WM_IDENTIFIED ends the course
+            Identify();
+            return;  // still busy: the Identified message ends the course
         }
         QueryVersion();
         m_bBusy = 0;
@@ -395,15 +399,14 @@ void CStatusView::OnExchangeState(WPARAM, LPARAM kind) {
         m_window.Invalidate(true);
         TellCourseEnded();
         return;
-    default:
+    default:  // no state of its own: no state text
         break;
     }
     SetLine(3, std::move(text));
     m_window.Invalidate(true);
 }
 
-void CStatusView::Identify(int kind) {
-    (void)kind;
+void CStatusView::Identify() {
     CDeviceLine* line = m_pLine.get();
     const ClearingTimings timings = m_timings;
     const WindowHandle target = Handle();
@@ -413,7 +416,7 @@ void CStatusView::Identify(int kind) {
             std::lock_guard lock(m_identifyMutex);
             m_identified = std::move(result);
         }
-        target.Post(WM_IDENTIFIED);
+        Post(target, Identified{});
     });
     if (!started) {
         // No thread: identify here rather than stay busy for ever.

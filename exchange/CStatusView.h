@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "exchange/BlockWatch.h"
+#include "exchange/ExchangeMessages.h"
 #include "exchange/Identification.h"
 #include "platform/Messages.h"
 #include "exchange/RequestRules.h"
@@ -25,14 +26,6 @@
 namespace brelko {
 
 class CDeviceLine;
-
-// Follow-up kinds of the buffer clearing (and state kinds of WM_EXCHANGE_STATE).
-constexpr int STATE_SENDING = 1;
-constexpr int STATE_CLEARING = 2;
-constexpr int STATE_IDENTIFY = 3;
-constexpr int STATE_PICTURE_FAILED = 4;
-constexpr int STATE_RECEIVING = 5;
-constexpr int STATE_IDENTIFY_AFTER_RESTORE = 6;
 
 // The waits of the buffer clearing.
 struct ClearingTimings {
@@ -110,7 +103,7 @@ public:
     // User-interface thread.
     int ApplyIdentification(const IdentifyResult& result);
     // Posts the clearing state and starts the clearing worker; always 1.
-    int StartBufferClearing(WPARAM wParam, LPARAM followUp);
+    int StartBufferClearing(FollowUp followUp);
     static int BufferClearingThread(CStatusView* view);
 
     int IsCtsOn();
@@ -121,16 +114,8 @@ public:
     // The window that receives the workers' messages.
     WindowHandle Handle() const { return m_wnd.Handle(); }
     void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override;
-
-    // Handlers of the private messages.
-    void OnBytesReceived(WPARAM count, LPARAM total);
-    void OnBytesSent(WPARAM count, LPARAM total);
-    void OnExchangeState(WPARAM wParam, LPARAM kind);
-    void OnTransferDone(WPARAM wParam, LPARAM followUp);
-    void OnTransferError(WPARAM which, LPARAM lParam);
-    void OnIdentified();
-    void OnLanguageLine(WPARAM lineNumber, LPARAM what);
-    void OnLanguageDone(WPARAM lines, LPARAM saved);
+    // Handles one of the workers' messages as if it had been posted.
+    void Receive(const StatusMessage& message);
 
     // The request rules over the current identification.
     SystemIdentity Identity() const;
@@ -183,7 +168,7 @@ public:
 
     // Runs the line part of the identification after each clearing on a
     // worker, so that the user-interface thread never waits on the line;
-    // its result comes back as WM_IDENTIFIED. Off: on the user-interface
+    // its result comes back as an Identified message. Off: on the user-interface
     // thread, as QueryVersion.
     void SetIdentifyOnWorker(bool on) { m_bIdentifyOnWorker = on; }
     // Asks the running exchange to stop; any thread. A transfer ends within a
@@ -215,7 +200,7 @@ public:
     // the user may do now); a new course clears it.
     std::string m_strNotice;
     std::string m_strDocInfo;
-    int m_nFollowUp = 0;
+    FollowUp m_nFollowUp = FollowUp::Identify;
     int m_bServiceData = 0;
     std::string m_strVersionReply;
     std::string m_strProduct;
@@ -223,9 +208,19 @@ public:
     int m_nVersion = 0;
 
 private:
+    // Handlers of the private messages.
+    void OnBytesReceived(const BytesReceived& message);
+    void OnBytesSent(const BytesSent& message);
+    void OnExchangeState(const ExchangeState& message);
+    void OnTransferDone(const TransferDone& message);
+    void OnTransferError(const TransferError& message);
+    void OnIdentified();
+    void OnLanguageLine(const LanguageLine& message);
+    void OnLanguageDone(const LanguageDone& message);
+
     void SetLine(std::size_t index, std::string text);
     void EndCourse();
-    void Identify(int kind);
+    void Identify();
     void TellCourseEnded();
     // Line 4 says what the line did (once, below what it already says).
     void ShowLineFault(const LineFaultReport& fault);
@@ -244,7 +239,7 @@ private:
     std::atomic<long long> m_deferredCancel{0};  // when a request was put off (clock ticks), 0: none
     std::atomic<bool> m_bForced{false};
     std::mutex m_identifyMutex;
-    std::optional<IdentifyResult> m_identified;  // from the worker, for WM_IDENTIFIED
+    std::optional<IdentifyResult> m_identified;  // from the worker, for the Identified message
     std::vector<std::pair<int, CourseListener>> m_listeners;
     int m_nextListener = 1;
     std::chrono::milliseconds m_receiveSilenceLimit{30000};

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "exchange/ExchangeMessages.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "platform/SystemFiles.h"
 #include "data/CMTX.h"
@@ -68,7 +69,7 @@ public:
 
     int Run() {
         const bool ok = Receive();
-        if (!ok) m_ctx.statusView.Post(WM_EXCHANGE_STATE, 0, 4);
+        if (!ok) Post(m_ctx.statusView, ExchangeState{ExchangeStateKind::PictureFailed});
         return ok ? 0 : 1;
     }
 
@@ -107,7 +108,6 @@ private:
 
     bool ReadPayload(std::vector<std::uint8_t>& payload, std::uint32_t& sum) {
         const std::size_t count = payload.size();
-        const auto total = static_cast<LPARAM>(count);
         for (std::size_t i = 0; i < count; ++i) {
             if (Cancelled()) return false;
             int c = GetChar(500);
@@ -115,9 +115,9 @@ private:
             if (c < 0) return false;
             payload[i] = static_cast<std::uint8_t>(c);
             sum += static_cast<std::uint32_t>(c);
-            if (i % 100 == 0) m_ctx.statusView.Post(WM_BYTES_RECEIVED, i, total);
+            if (i % 100 == 0) Post(m_ctx.statusView, BytesReceived{i, count});
         }
-        m_ctx.statusView.Post(WM_BYTES_RECEIVED, count, total);
+        Post(m_ctx.statusView, BytesReceived{count, count});
         return true;
     }
 
@@ -191,8 +191,8 @@ private:
         }
         if (!picture->LoadFile(pictureFile)) return false;
 
-        m_ctx.dataView.Post(WM_DATA_UPDATE, 0, 1);
-        m_ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+        Post(m_ctx.dataView, DataUpdate{DataUpdateKind::PictureComplete});
+        Post(m_ctx.statusView, TransferDone{FollowUp::Identify});
         return true;
     }
 
@@ -224,7 +224,7 @@ bool StartPictureReceive(CData& picture, CDeviceLine& line, const TransferWindow
     context.extraByte = extraByte;
     context.headerLineTimeout = mtx->HeaderLineTimeout();
     line.SendCommand(context.command);  // the echo does not decide anything: the reply does
-    windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
+    Post(windows.status, ExchangeState{ExchangeStateKind::Receiving});
     StartWorker([context = std::move(context)] { ReceivePicture(context); });
     return true;
 }

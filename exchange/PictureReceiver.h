@@ -31,7 +31,7 @@ constexpr long kMaxPictureLength = 2000000;   // bytes of picture the header may
 constexpr std::size_t kMaxHeaderLine = 256;   // bytes of the header line
 
 // The worker procedure: 0 after the picture was loaded, 1 after a failure
-// (then WM_EXCHANGE_STATE (0, 4) went to the status view).
+// (then the PictureFailed state went to the status view).
 int ReceivePicture(const PictureTransferContext& context);
 
 // Sends the picture request and starts the reception worker into `picture`,

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Messages.h"
+#include "exchange/ExchangeMessages.h"
 
 namespace brelko {
 
@@ -33,14 +33,6 @@ struct ActiveDocument {
     std::shared_ptr<const CData> data;    // its data object; null while it has none
 };
 
-// What the status view reports besides its text, for tools that show
-// progress their own way (a progress bar, exit statuses).
-struct ExchangeEvent {
-    unsigned message = 0;  // one of the WM_* messages of the status view
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
 class IStatusWindow {
 public:
     virtual ~IStatusWindow() = default;
@@ -61,8 +53,10 @@ public:
     // Moves the status frame to `frame` in the client area and lets the text
     // control fill the view.
     virtual void PlaceStatusFrame(const Rect& frame) = 0;
-    // Called after the view has handled a message; nothing to do by default.
-    virtual void Notify(const ExchangeEvent& event) { (void)event; }
+    // Called after the view has handled a message, for tools that show
+    // progress their own way (a progress bar, exit statuses); nothing to do
+    // by default.
+    virtual void Notify(const StatusMessage& message) { (void)message; }
 };
 
 // A window with no display: keeps the last texts and refreshes at once.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exchange/BlockWatch.h"
+#include "exchange/ExchangeMessages.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "platform/Clock.h"
 #include "platform/Strings.h"
@@ -83,11 +84,11 @@ TextTransferContext ContextFor(CDeviceLine& line, const TransferWindows& windows
 bool StartTextReceive(CText& text, CDeviceLine& line, const TransferWindows& windows, std::string command) {
     if (!CanStart(text)) return false;
     line.SendCommand(command);  // a missing echo shows in what follows
-    windows.status.Post(WM_EXCHANGE_STATE, 0, 5);
+    Post(windows.status, ExchangeState{ExchangeStateKind::Receiving});
     if (!Launch(text, ContextFor(line, windows), &TextReceiveThread)) {
         // No thread: the request is out, so end the course as a failed reception.
-        windows.status.Post(WM_TRANSFER_ERROR, 1, 0);
-        windows.status.Post(WM_TRANSFER_DONE, 0, 0);
+        Post(windows.status, TransferError{TransferDirection::Receiving});
+        Post(windows.status, TransferDone{FollowUp::Identify});
     }
     return true;
 }
@@ -102,11 +103,11 @@ bool StartTextSend(CText& text, CDeviceLine& line, const TransferWindows& window
     ctx.watch = std::move(watch);
     int (*worker)(TextTransferContext) = block ? &TextSendThread : &LanguageSendThread;
     if (!Launch(text, std::move(ctx), worker)) {
-        windows.status.Post(WM_TRANSFER_ERROR, 2, 0);
-        windows.status.Post(WM_TRANSFER_DONE, 0, block ? 6 : 0);
+        Post(windows.status, TransferError{TransferDirection::Sending});
+        Post(windows.status, TransferDone{block ? FollowUp::IdentifyAfterRestore : FollowUp::Identify});
         return true;
     }
-    windows.status.Post(WM_EXCHANGE_STATE, 0, 1);
+    Post(windows.status, ExchangeState{ExchangeStateKind::Sending});
     return true;
 }
 
@@ -130,7 +131,7 @@ int TextReceiveThread(TextTransferContext ctx) {
     std::uint32_t lastByteTick = GetTickCount();
     for (;;) {
         lock.unlock();
-        if (++lines % 20 == 0) ctx.dataView.Post(WM_DATA_UPDATE, 0, 0);
+        if (++lines % 20 == 0) Post(ctx.dataView, DataUpdate{DataUpdateKind::ContentGrew});
         if (line.CancelRequested() || link == nullptr) {
             failure = link == nullptr ? TransferFailure::DeviceGone : TransferFailure::Cancelled;
             lock.lock();
@@ -145,7 +146,7 @@ int TextReceiveThread(TextTransferContext ctx) {
             buffer.reserve(capacity);
         }
         buffer.append(lineBuffer.data(), length);
-        ctx.statusView.Post(WM_BYTES_RECEIVED, buffer.size(), 0);
+        Post(ctx.statusView, BytesReceived{buffer.size()});
 
         const int next = link->GetChar(kByteTimeoutMs);
         if (next >= 0) buffer.push_back(static_cast<char>(next));
@@ -174,12 +175,12 @@ int TextReceiveThread(TextTransferContext ctx) {
     const std::size_t received = buffer.size();
     lock.unlock();
 
-    ctx.dataView.Post(WM_DATA_UPDATE, 0, 2);
-    ctx.statusView.Post(WM_BYTES_RECEIVED, received, 0);
+    Post(ctx.dataView, DataUpdate{DataUpdateKind::TextReceived});
+    Post(ctx.statusView, BytesReceived{received});
     if (failure == TransferFailure::None && flags != 0) failure = TransferFailure::LineErrors;
-    if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 1, static_cast<LPARAM>(failure));
+    if (failure != TransferFailure::None) Post(ctx.statusView, TransferError{TransferDirection::Receiving, failure});
     text->EndTransfer();
-    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+    Post(ctx.statusView, TransferDone{FollowUp::Identify});
     return 0;
 }
 
@@ -244,7 +245,7 @@ int TextSendThread(TextTransferContext ctx) {
             sent = i + 1;
             if (i % 100 == 0) {
                 if (watch) watch->Sent(sent, queued());
-                ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(total));
+                Post(ctx.statusView, BytesSent{i, total});
             } else if (watch) {
                 watch->Sent(sent);
             }
@@ -278,14 +279,14 @@ int TextSendThread(TextTransferContext ctx) {
         watch->Sent(onLine, 0);
         watch->End(!error);
     }
-    ctx.dataView.Post(WM_DATA_UPDATE, 0, 3);
-    ctx.statusView.Post(WM_BYTES_SENT, onLine, static_cast<LPARAM>(total));
+    Post(ctx.dataView, DataUpdate{DataUpdateKind::TextSent});
+    Post(ctx.statusView, BytesSent{onLine, total});
     if (error) {
         const TransferFailure failure = link ? SendFailure(line, link) : TransferFailure::DeviceGone;
-        ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
+        Post(ctx.statusView, TransferError{TransferDirection::Sending, failure});
     }
     text->EndTransfer();
-    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 6);
+    Post(ctx.statusView, TransferDone{FollowUp::IdentifyAfterRestore});
     return 0;
 }
 
@@ -326,14 +327,14 @@ int LanguageSendThread(TextTransferContext ctx) {
             // A failed echo skips the line, unless the line itself is gone.
             if (line.CancelRequested()) failure = TransferFailure::Cancelled;
             else if (LineGone(link)) failure = TransferFailure::DeviceGone;
-            else ctx.statusView.Post(WM_LANGUAGE_LINE, static_cast<WPARAM>(number), 1);
+            else Post(ctx.statusView, LanguageLine{number, LanguageLineFault::NotEchoed});
             continue;
         }
         // The system's answer up to its prompt: the prompt alone takes the
         // line, a "?" before it refuses it, however many blanks come first.
         char answer[4] = {};
         int got = link->ReadUntil(answer, 3, kPrompt, kByteTimeoutMs);
-        ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
+        Post(ctx.statusView, BytesSent{i, n});
         if (DeviceGone(got)) {
             // The system took the line, but hung up before it could answer.
             failure = TransferFailure::DeviceGone;
@@ -351,7 +352,7 @@ int LanguageSendThread(TextTransferContext ctx) {
             ++taken;
             continue;
         }
-        ctx.statusView.Post(WM_LANGUAGE_LINE, static_cast<WPARAM>(number), 0);
+        Post(ctx.statusView, LanguageLine{number, LanguageLineFault::Refused});
         if (!prompt) {
             // Refused without its prompt in sight: drain what the system says
             // about it, but not forever.
@@ -379,14 +380,14 @@ int LanguageSendThread(TextTransferContext ctx) {
             failure = TransferFailure::Refused;
         }
     }
-    ctx.statusView.Post(WM_BYTES_SENT, i, static_cast<LPARAM>(n));
+    Post(ctx.statusView, BytesSent{i, n});
     // A vanished line, a cancel, or a system that took nothing: the sending
     // failed, though the lines that went out may have been taken.
-    if (failure != TransferFailure::None) ctx.statusView.Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(failure));
+    if (failure != TransferFailure::None) Post(ctx.statusView, TransferError{TransferDirection::Sending, failure});
     if (failure == TransferFailure::None || failure == TransferFailure::Refused)
-        ctx.statusView.Post(WM_LANGUAGE_DONE, static_cast<WPARAM>(lines), saved ? 1 : 0);
+        Post(ctx.statusView, LanguageDone{lines, saved});
     text->EndTransfer();
-    ctx.statusView.Post(WM_TRANSFER_DONE, 0, 0);
+    Post(ctx.statusView, TransferDone{FollowUp::Identify});
     return 0;
 }
 

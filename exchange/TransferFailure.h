@@ -1,5 +1,5 @@
-// Why a text transfer failed. The workers name it in the lParam of
-// WM_TRANSFER_ERROR (the window shows the same error text whatever it is);
+// Why a text transfer failed. The workers name it in their TransferError
+// message (the window shows the same error text whatever it is);
 // the status view keeps it in the course's outcome, so that a tool can tell a
 // backup worth keeping from one that was cut short.
 #pragma once
@@ -16,7 +16,7 @@ enum class TransferFailure : int {
     Refused = 6,     // language sending: every line refused, or the order to store them not taken
 };
 
-// The reason a WM_TRANSFER_ERROR carries; unknown values count as unnamed.
+// The reason a transfer-error message carries; unknown values count as unnamed.
 inline TransferFailure TransferFailureFrom(long long value) {
     return value >= 0 && value <= static_cast<long long>(TransferFailure::Refused) ? static_cast<TransferFailure>(value)
                                                                               : TransferFailure::None;

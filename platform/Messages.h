@@ -17,15 +17,7 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 
 constexpr unsigned WM_APP = 0x8000;
-constexpr unsigned WM_BYTES_RECEIVED = WM_APP + 0;  // status view: bytes so far, bytes expected or 0
-constexpr unsigned WM_DATA_UPDATE = WM_APP + 1;     // data view: 0, what happened (0..3)
-constexpr unsigned WM_EXCHANGE_STATE = WM_APP + 2;  // status view: 0, state kind 1..6
-constexpr unsigned WM_BYTES_SENT = WM_APP + 3;      // status view: bytes so far, bytes to send or 0
-constexpr unsigned WM_TRANSFER_DONE = WM_APP + 4;   // status view: 0, follow-up kind
-constexpr unsigned WM_TRANSFER_ERROR = WM_APP + 5;  // status view: 2 sending failed, else reception failed
-constexpr unsigned WM_IDENTIFIED = WM_APP + 6;      // status view: identification on a worker has ended
-constexpr unsigned WM_LANGUAGE_LINE = WM_APP + 7;   // status view: line number, 0 refused / 1 not echoed
-constexpr unsigned WM_LANGUAGE_DONE = WM_APP + 8;   // status view: lines sent, 1 when the system stored them
+// Message numbers from here on are the program's own (exchange/ExchangeMessages.h).
 
 // What receives posted messages: a window.
 class MessageSink {

@@ -44,8 +44,8 @@ double LineSeconds(std::size_t bytes) {
 
 class Course : public HeadlessStatusWindow {
 public:
-    void Notify(const ExchangeEvent& e) override {
-        if (e.message == WM_TRANSFER_DONE) transferEnd = std::chrono::steady_clock::now();
+    void Notify(const StatusMessage& message) override {
+        if (std::holds_alternative<TransferDone>(message)) transferEnd = std::chrono::steady_clock::now();
     }
     std::chrono::steady_clock::time_point transferEnd;
 };

@@ -204,14 +204,14 @@ private slots:
         QAction* cancel = rig.Frame().ActionsFor(ID_CANCEL_TRANSFER).front();
         QCOMPARE(cancel->isEnabled(), false);
 
-        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_RECEIVING);
+        rig.Status().Receive(brelko::ExchangeState{brelko::ExchangeStateKind::Receiving});
         QCOMPARE(rig.Status().m_bBusy, 1);
         for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), false);
         QCOMPARE(cancel->isEnabled(), true);
 
         // The identification that ends the course, here on this thread.
         rig.Status().SetIdentifyOnWorker(false);
-        rig.Status().OnMessage(WM_EXCHANGE_STATE, 0, STATE_IDENTIFY);
+        rig.Status().Receive(brelko::ExchangeState{brelko::ExchangeStateKind::Identify});
         rig.Status().SetIdentifyOnWorker(true);
         QVERIFY(!rig.Status().IsExchangeRunning());
         QCOMPARE(rig.Status().m_pLine->m_bReady, 1);

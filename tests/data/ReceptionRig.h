@@ -13,7 +13,7 @@
 
 #include "comlink/deviceline/CDeviceLine.h"
 #include "data/CMTX.h"
-#include "platform/Messages.h"
+#include "exchange/ExchangeMessages.h"
 #include "tests/data/PictureFiles.h"
 #include "sim/SimConfig.h"
 #include "sim/VisionSimulator.h"
@@ -52,8 +52,8 @@ private:
 };
 
 struct ReceptionOutcome {
-    bool loaded = false;  // WM_DATA_UPDATE (0, 1) reached the data view
-    bool failed = false;  // WM_EXCHANGE_STATE (0, 4) reached the status view
+    bool loaded = false;  // the picture-complete data update reached the data view
+    bool failed = false;  // the picture-failed state reached the status view
     std::vector<Posted> status;
     std::vector<Posted> data;
 };

@@ -30,14 +30,14 @@ bool FaultyPort::QueryModemLines(int& bits) {
     return true;
 }
 
-void RecordingWindow::Notify(const ExchangeEvent& event) {
-    Seen s{event.message, event.wParam, event.lParam, {}, {}};
+void RecordingWindow::Notify(const StatusMessage& message) {
+    Seen s{message, {}, {}};
     if (view) {
         s.progress = view->m_strProgress;
         if (view->Lines().size() > 3) s.stateLine = view->Lines()[3];
     }
     seen.push_back(std::move(s));
-    if (onEvent) onEvent(event);
+    if (onEvent) onEvent(message);
 }
 
 ClearingTimings FastTimings() {

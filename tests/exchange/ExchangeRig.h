@@ -46,27 +46,53 @@ private:
 // One message as the status view or the data view handled it, with the
 // progress text the status view showed after it.
 struct Seen {
-    unsigned message;
-    WPARAM wParam;
-    LPARAM lParam;
+    StatusMessage message;
     std::string progress;
     std::string stateLine;
+
+    template <class M>
+    const M* As() const {
+        return std::get_if<M>(&message);
+    }
+    template <class M>
+    bool Is() const {
+        return As<M>() != nullptr;
+    }
+    bool IsState(ExchangeStateKind kind) const {
+        const ExchangeState* state = As<ExchangeState>();
+        return state && state->kind == kind;
+    }
 };
+
+// Progress as a watcher of the messages asks for it.
+inline bool SentAtLeast(const StatusMessage& message, std::size_t count) {
+    const BytesSent* sent = std::get_if<BytesSent>(&message);
+    return sent && sent->count >= count;
+}
+inline bool SentWhole(const StatusMessage& message) {
+    const BytesSent* sent = std::get_if<BytesSent>(&message);
+    return sent && sent->count == sent->toSend;
+}
+inline bool ReceivedMoreThan(const StatusMessage& message, std::size_t count) {
+    const BytesReceived* received = std::get_if<BytesReceived>(&message);
+    return received && received->count > count;
+}
 
 class RecordingWindow : public HeadlessStatusWindow {
 public:
-    void Notify(const ExchangeEvent& event) override;
+    void Notify(const StatusMessage& message) override;
     CStatusView* view = nullptr;
     std::vector<Seen> seen;
-    std::function<void(const ExchangeEvent&)> onEvent;
+    std::function<void(const StatusMessage&)> onEvent;
 };
 
+// What the data view heard, in order.
 class DataViewRecorder : public MessageSink {
 public:
     void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override {
-        seen.push_back(Seen{msg, wParam, lParam, {}, {}});
+        if (const std::optional<DataUpdate> update = DecodeDataUpdate(msg, wParam, lParam)) seen.push_back(update->kind);
     }
-    std::vector<Seen> seen;
+    std::vector<DataUpdateKind> seen;
 };
 
 class ExchangeRig {

@@ -18,19 +18,17 @@ protected:
     void SetUp() override { SetBuiltinLanguage(Language::English); }
 
     // After a transfer: its end, the clearing state and the identification.
-    void ExpectClearingAndIdentification(std::size_t from, LPARAM followUp, LPARAM identifyKind) {
+    void ExpectClearingAndIdentification(std::size_t from, FollowUp followUp, ExchangeStateKind identifyKind) {
         std::vector<Seen> seen = rig.SeenSince(from);
-        auto done = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.message == WM_TRANSFER_DONE; });
+        auto done = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.Is<TransferDone>(); });
         ASSERT_NE(done, seen.end());
-        EXPECT_EQ(done->lParam, followUp);
+        EXPECT_EQ(done->As<TransferDone>()->followUp, followUp);
         auto clearing = std::find_if(done, seen.end(), [](const Seen& s) {
-            return s.message == WM_EXCHANGE_STATE && s.lParam == STATE_CLEARING;
+            return s.IsState(ExchangeStateKind::Clearing);
         });
         ASSERT_NE(clearing, seen.end());
         EXPECT_EQ(clearing->stateLine, "Clearing System buffer");
-        auto identified = std::find_if(clearing, seen.end(), [&](const Seen& s) {
-            return s.message == WM_EXCHANGE_STATE && s.lParam == identifyKind;
-        });
+        auto identified = std::find_if(clearing, seen.end(), [&](const Seen& s) { return s.IsState(identifyKind); });
         ASSERT_NE(identified, seen.end());
         EXPECT_EQ(identified + 1, seen.end()) << "the identification ends the course";
     }
@@ -68,8 +66,8 @@ TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
     EXPECT_EQ(rig.view->GetBackupCommand(), c.backup);
     EXPECT_TRUE(rig.view->LastOutcome().ready);
     ASSERT_GE(rig.window.seen.size(), 2u);
-    EXPECT_EQ(rig.window.seen.front().lParam, STATE_CLEARING);
-    EXPECT_EQ(rig.window.seen.back().lParam, STATE_IDENTIFY);
+    EXPECT_TRUE(rig.window.seen.front().IsState(ExchangeStateKind::Clearing));
+    EXPECT_TRUE(rig.window.seen.back().IsState(ExchangeStateKind::Identify));
 
     // The words the rules choose are the ones this firmware knows: a refusal
     // would come back as " ??".
@@ -80,7 +78,7 @@ TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
     EXPECT_GT(menus->GetLength(), 100u);
     EXPECT_EQ(menus->GetText().find("??"), std::string::npos);
     EXPECT_FALSE(rig.view->LastOutcome().receiveFailed);
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
 
     auto language = CText::Create();
     from = rig.window.seen.size();
@@ -88,7 +86,7 @@ TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
     ASSERT_TRUE(rig.Wait());
     EXPECT_NE(language->GetText().find("\r\nLANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\n"), std::string::npos);
     EXPECT_EQ(language->GetText().find("??"), std::string::npos);
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
     EXPECT_EQ(rig.StateLine(), "Ready");
 }
 
@@ -154,13 +152,11 @@ TEST_F(Exchange, BackupRestoreBackupGivesTheRestoredBytes) {
     const std::string original = first->GetText();
     ASSERT_GT(original.size(), 19000u);
     ASSERT_EQ(original.substr(original.size() - 7), "[END]\r\n");
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
     // The data view heard of the growing text and of its end.
     ASSERT_FALSE(rig.dataSink.seen.empty());
-    EXPECT_EQ(rig.dataSink.seen.back().lParam, 2);
-    EXPECT_GE(std::count_if(rig.dataSink.seen.begin(), rig.dataSink.seen.end(),
-                            [](const Seen& s) { return s.lParam == 0; }),
-              10);
+    EXPECT_EQ(rig.dataSink.seen.back(), DataUpdateKind::TextReceived);
+    EXPECT_GE(std::count(rig.dataSink.seen.begin(), rig.dataSink.seen.end(), DataUpdateKind::ContentGrew), 10);
 
     std::string changed = original;
     const std::size_t gain = changed.find("GAIN=4");
@@ -170,8 +166,8 @@ TEST_F(Exchange, BackupRestoreBackupGivesTheRestoredBytes) {
     rig.Restore(changed + "trailing bytes after the end marker are not sent\r\n");
     EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
     EXPECT_EQ(rig.view->m_strProgress.substr(0, 12), "Bytes sent: ");
-    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
-    EXPECT_EQ(rig.dataSink.seen.back().lParam, 3);
+    ExpectClearingAndIdentification(from, FollowUp::IdentifyAfterRestore, ExchangeStateKind::IdentifyAfterRestore);
+    EXPECT_EQ(rig.dataSink.seen.back(), DataUpdateKind::TextSent);
     EXPECT_EQ(rig.StateLine(), "Ready");
 
     auto second = rig.Backup();
@@ -191,14 +187,15 @@ TEST_F(Exchange, RestoreProgressAndTheWaitForARestartingSystem) {
     rig.Restore(backup->GetText());
     ASSERT_TRUE(rig.view->LastOutcome().ready) << "identified once the system was back";
     std::vector<Seen> seen = rig.SeenSince(from);
-    std::vector<WPARAM> progress;
+    std::vector<std::size_t> progress;
     for (const Seen& s : seen) {
-        if (s.message == WM_EXCHANGE_STATE && s.lParam == STATE_SENDING) {
+        if (s.IsState(ExchangeStateKind::Sending)) {
             EXPECT_EQ(s.stateLine, "Sending Data");
         }
-        if (s.message != WM_BYTES_SENT) continue;
-        EXPECT_EQ(static_cast<std::size_t>(s.lParam), count);
-        progress.push_back(s.wParam);
+        const BytesSent* sent = s.As<BytesSent>();
+        if (!sent) continue;
+        EXPECT_EQ(sent->toSend, count);
+        progress.push_back(sent->count);
         EXPECT_EQ(s.progress.substr(0, 12), "Bytes sent: ");
         EXPECT_NE(s.progress.find("\nOf Total :    0" + std::to_string(count)), std::string::npos) << s.progress;
     }
@@ -217,7 +214,7 @@ TEST_F(Exchange, RestoreOfAFileWithoutEndMarker) {
     EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
     // The clearing ends the block with its own end marker; the system stores
     // it, restarts and is identified again.
-    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    ExpectClearingAndIdentification(from, FollowUp::IdentifyAfterRestore, ExchangeStateKind::IdentifyAfterRestore);
     EXPECT_EQ(rig.StateLine(), "Ready");
     auto after = rig.Backup();
     EXPECT_EQ(after->GetText(), "\r\n[SYSTEM]\r\nNAME=NO END MARKER\r\n[END]\r\n");
@@ -234,7 +231,7 @@ TEST_F(Exchange, KaldspotRestoreWithServiceData) {
     changed.replace(changed.find("GAIN=4"), 6, "GAIN=2");
     const std::size_t from = rig.window.seen.size();
     rig.Restore(changed);
-    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    ExpectClearingAndIdentification(from, FollowUp::IdentifyAfterRestore, ExchangeStateKind::IdentifyAfterRestore);
     EXPECT_EQ(rig.Backup()->GetText(), changed);
 }
 
@@ -247,19 +244,19 @@ TEST_F(Exchange, ReceptionProgressInOrderWithItsTexts) {
     auto text = rig.Backup();
     std::vector<Seen> seen = rig.SeenSince(from);
     ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front().message, WM_EXCHANGE_STATE);
-    EXPECT_EQ(seen.front().lParam, STATE_RECEIVING);
+    EXPECT_TRUE(seen.front().IsState(ExchangeStateKind::Receiving));
     EXPECT_EQ(seen.front().stateLine, "Recieving data");
-    WPARAM last = 0;
+    std::size_t last = 0;
     std::size_t updates = 0;
     for (const Seen& s : seen) {
-        if (s.message == WM_TRANSFER_DONE) break;
-        if (s.message != WM_BYTES_RECEIVED) continue;
+        if (s.Is<TransferDone>()) break;
+        const BytesReceived* received = s.As<BytesReceived>();
+        if (!received) continue;
         ++updates;
-        EXPECT_GE(s.wParam, last);
-        last = s.wParam;
+        EXPECT_GE(received->count, last);
+        last = received->count;
         char expected[32];
-        std::snprintf(expected, sizeof expected, "Bytes received: %06zu", static_cast<std::size_t>(s.wParam));
+        std::snprintf(expected, sizeof expected, "Bytes received: %06zu", received->count);
         EXPECT_EQ(s.progress, expected);
         EXPECT_EQ(s.stateLine, "Recieving data");
     }
@@ -281,10 +278,10 @@ TEST_F(Exchange, SentLanguageComesBackFromTheSystem) {
     ASSERT_EQ(SendLanguage(*rig.view, *file, rig.dataWindow->Handle()), CommandStart::Started);
     ASSERT_TRUE(rig.Wait());
     EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
-    std::vector<WPARAM> progress;
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
+    std::vector<std::size_t> progress;
     for (const Seen& s : rig.SeenSince(from))
-        if (s.message == WM_BYTES_SENT) progress.push_back(s.wParam);
+        if (const BytesSent* sent = s.As<BytesSent>()) progress.push_back(sent->count);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), file->GetLength());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
@@ -312,9 +309,9 @@ TEST_F(Exchange, LineErrorsDuringAReceptionShowTheReceiveError) {
     EXPECT_NE(text->GetText().find("[END]"), std::string::npos) << "the text stays as received";
     bool shown = false;
     for (const Seen& s : rig.SeenSince(from))
-        if (s.message == WM_TRANSFER_ERROR) shown = s.progress == "Error recieving data!";
+        if (s.Is<TransferError>()) shown = s.progress == "Error recieving data!";
     EXPECT_TRUE(shown);
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
     EXPECT_EQ(rig.StateLine(), "Ready");
 }
 
@@ -328,10 +325,10 @@ TEST_F(Exchange, StalledTransmitQueueShowsTheSendError) {
     EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Stalled);
     EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
     std::vector<Seen> seen = rig.SeenSince(from);
-    auto sent = std::find_if(seen.rbegin(), seen.rend(), [](const Seen& s) { return s.message == WM_BYTES_SENT; });
+    auto sent = std::find_if(seen.rbegin(), seen.rend(), [](const Seen& s) { return s.Is<BytesSent>(); });
     ASSERT_NE(sent, seen.rend());
-    EXPECT_EQ(sent->wParam, 0u) << "nothing left the stalled queue";
-    ExpectClearingAndIdentification(from, 6, STATE_IDENTIFY_AFTER_RESTORE);
+    EXPECT_EQ(sent->As<BytesSent>()->count, 0u) << "nothing left the stalled queue";
+    ExpectClearingAndIdentification(from, FollowUp::IdentifyAfterRestore, ExchangeStateKind::IdentifyAfterRestore);
     EXPECT_EQ(rig.StateLine(), "Ready");
 }
 
@@ -347,7 +344,7 @@ TEST_F(Exchange, SilentSystemEndsTheReceptionAfterTheLimit) {
     EXPECT_TRUE(rig.view->LastOutcome().receiveFailed);
     EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Silence);
     EXPECT_EQ(text->GetText().substr(text->GetLength() - 5), "[END]") << "what came is kept, to the last byte";
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
     EXPECT_EQ(rig.StateLine(), "Ready");
 }
 
@@ -364,7 +361,7 @@ TEST_F(Exchange, HangUpDuringAReception) {
     EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::DeviceGone);
     // The pty may drop what was still in flight when the line closed.
     EXPECT_LE(text->GetLength(), 500u);
-    ExpectClearingAndIdentification(from, 0, STATE_IDENTIFY);
+    ExpectClearingAndIdentification(from, FollowUp::Identify, ExchangeStateKind::Identify);
     EXPECT_FALSE(rig.view->LastOutcome().ready);
     EXPECT_NE(rig.StateLine(), "Ready");
 }
@@ -432,8 +429,8 @@ TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
     rig.Start(config);
     ASSERT_TRUE(rig.Connect());
     bool asked = false;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_RECEIVED && e.wParam > 2000 && !asked) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (ReceivedMoreThan(e, 2000) && !asked) {
             asked = true;
             rig.view->RequestCancel();
         }
@@ -469,8 +466,8 @@ TEST_F(Exchange, ACancelDuringARestoreDoesNotCutIt) {
     ASSERT_TRUE(rig.Connect());
     const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
     std::vector<CancelReply> replies;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 1000) && replies.empty()) replies.push_back(rig.view->RequestCancel());
     };
     rig.Restore(restored);
     rig.window.onEvent = nullptr;
@@ -498,8 +495,8 @@ TEST_F(Exchange, ASecondRequestSoonAfterTheFirstStopsTheRestoreAtOnce) {
     ASSERT_TRUE(rig.Connect());
     const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
     std::vector<CancelReply> replies;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 1000 && replies.empty()) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 1000) && replies.empty()) {
             replies.push_back(rig.view->RequestCancel());
             replies.push_back(rig.view->RequestCancel());
         }
@@ -530,8 +527,8 @@ TEST_F(Exchange, TheForceWindowCountsFromTheLastPutOffRequest) {
     using std::chrono::seconds;
     const auto t0 = std::chrono::steady_clock::now();
     std::vector<CancelReply> replies;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 500 && replies.empty()) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 500) && replies.empty()) {
             // Requests on a clock of the test's own: 4 s apart, then 2 s.
             replies.push_back(rig.view->RequestCancel(t0));
             replies.push_back(rig.view->RequestCancel(t0 + seconds(4)));
@@ -555,8 +552,8 @@ TEST_F(Exchange, BeforeTheBlockAndOutsideRestoresACancelIsACancel) {
     rig.view->AbandonCourse();
     EXPECT_FALSE(rig.view->Block()->UnderWay());
     std::vector<CancelReply> replies;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_RECEIVED && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (std::holds_alternative<BytesReceived>(e) && replies.empty()) replies.push_back(rig.view->RequestCancel());
     };
     rig.Backup();
     rig.window.onEvent = nullptr;

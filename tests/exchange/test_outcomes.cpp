@@ -44,8 +44,8 @@ TEST_F(Outcomes, AStoppedRestoreCountsWhatReallyLeftAndTheTraceMarksThePurge) {
     ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
 
     bool stopped = false;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 25000 && !stopped) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 25000) && !stopped) {
             stopped = true;
             rig.view->RequestCancel();
             rig.view->RequestCancel();  // insisted: the block stops at once
@@ -89,9 +89,9 @@ TEST_F(Outcomes, AStopAfterTheHandoverCountsWhatReallyLeftAndTheTraceMarksThePur
 
     CancelReply second;
     bool handedOver = false;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
         // The sender's last count: the whole block is with the driver.
-        if (e.message == WM_BYTES_SENT && e.wParam == static_cast<WPARAM>(e.lParam) && !handedOver) {
+        if (SentWhole(e) && !handedOver) {
             handedOver = rig.view->Block()->HandedOver();
             rig.view->RequestCancel();
             second = rig.view->RequestCancel();
@@ -123,8 +123,8 @@ TEST_F(Outcomes, TheUsersOwnCancelSaysItWasCancelled) {
     rig.Start(config);
     ASSERT_TRUE(rig.Connect());
     bool asked = false;
-    rig.window.onEvent = [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_RECEIVED && e.wParam > 100 && !asked) {
+    rig.window.onEvent = [&](const StatusMessage& e) {
+        if (ReceivedMoreThan(e, 100) && !asked) {
             asked = true;
             rig.view->RequestCancel();
         }

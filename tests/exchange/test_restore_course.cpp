@@ -42,7 +42,7 @@ protected:
     }
     // Runs a restore course to its end, with `onEvent` watching the status view.
     RestoreOutcome Run(const std::string& content, RestoreOptions options,
-                       std::function<void(const ExchangeEvent&)> onEvent = nullptr) {
+                       std::function<void(const StatusMessage&)> onEvent = nullptr) {
         auto text = CText::Create();
         text->SetText(content);
         RestoreCourse course(*rig.view, text, std::move(options));
@@ -104,8 +104,8 @@ TEST_F(RestoreCourseTest, AnInterruptedRestoreAt9600BaudEndsWithTheNewSettingsWh
     std::string restored;
     for (int i = 0; restored.size() < 20000; ++i) restored += "\r\nSETTING" + std::to_string(i) + "=NEW VALUE";
     restored += "\r\n[END]\r\n";
-    const RestoreOutcome outcome = Run(restored, Options(), [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 2000 && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    const RestoreOutcome outcome = Run(restored, Options(), [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 2000) && replies.empty()) replies.push_back(rig.view->RequestCancel());
     });
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].answer, CancelAnswer::RestoreCannotStop);
@@ -130,8 +130,8 @@ TEST_F(RestoreCourseTest, AForcedStopSaysSoAndTheSafetyCopyBringsTheOldSettingsB
     ASSERT_TRUE(rig.Connect());
     const std::string old = rig.Backup()->GetText();
     std::vector<CancelReply> replies;
-    const RestoreOutcome outcome = Run(Changed(old), Options(), [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_SENT && e.wParam >= 2000 && replies.empty()) {
+    const RestoreOutcome outcome = Run(Changed(old), Options(), [&](const StatusMessage& e) {
+        if (SentAtLeast(e, 2000) && replies.empty()) {
             replies.push_back(rig.view->RequestCancel());
             replies.push_back(rig.view->RequestCancel());
         }
@@ -176,7 +176,7 @@ TEST_F(RestoreCourseTest, WithoutASafetyCopyNothingIsSent) {
               std::vector<std::string>{"No safety copy could be made (the current settings did not come whole); "
                                        "nothing was sent."});
     EXPECT_FALSE(fs::exists(dir + "/safety/" + SafetyCopyName("TZ410", "3.2.E", kWhen)));
-    for (const Seen& s : rig.SeenSince(from)) EXPECT_NE(s.message, WM_BYTES_SENT) << "not one byte of the file";
+    for (const Seen& s : rig.SeenSince(from)) EXPECT_FALSE(s.Is<BytesSent>()) << "not one byte of the file";
 
     // A copy that came whole but cannot be saved: nothing is sent either.
     rig.sim.reset();
@@ -191,7 +191,7 @@ TEST_F(RestoreCourseTest, WithoutASafetyCopyNothingIsSent) {
     EXPECT_EQ(outcome.end, RestoreEnd::NotStarted);
     EXPECT_EQ(outcome.why, RestoreNotStarted::SafetyCopyNotSaved);
     EXPECT_NE(outcome.safetyError.find(dir + "/file: "), std::string::npos) << outcome.safetyError;
-    for (const Seen& s : rig.SeenSince(again)) EXPECT_NE(s.message, WM_BYTES_SENT);
+    for (const Seen& s : rig.SeenSince(again)) EXPECT_FALSE(s.Is<BytesSent>());
 }
 
 TEST_F(RestoreCourseTest, ACancelDuringTheSafetyCopyStopsEverything) {
@@ -200,8 +200,8 @@ TEST_F(RestoreCourseTest, ACancelDuringTheSafetyCopyStopsEverything) {
     rig.Start(config);
     ASSERT_TRUE(rig.Connect());
     std::vector<CancelReply> replies;
-    const RestoreOutcome outcome = Run("GAIN=9\r\n[END]\r\n", Options(), [&](const ExchangeEvent& e) {
-        if (e.message == WM_BYTES_RECEIVED && e.wParam > 1000 && replies.empty()) replies.push_back(rig.view->RequestCancel());
+    const RestoreOutcome outcome = Run("GAIN=9\r\n[END]\r\n", Options(), [&](const StatusMessage& e) {
+        if (ReceivedMoreThan(e, 1000) && replies.empty()) replies.push_back(rig.view->RequestCancel());
     });
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].answer, CancelAnswer::Cancelling);

@@ -68,6 +68,12 @@ protected:
         std::remove((m_folder + "/b.ini").c_str());
         ::rmdir(m_folder.c_str());
     }
+    // The message as a worker posts it.
+    void Send(const StatusMessage& message) {
+        brelko::Post(view->Handle(), message);
+        loop.Pump();
+    }
+    // The words as the queue carries them, for values no worker posts.
     void Post(unsigned msg, WPARAM w, LPARAM l) {
         view->Handle().Post(msg, w, l);
         loop.Pump();
@@ -117,11 +123,11 @@ TEST_F(StatusView, StateLineShowsTheFirstUnsetFlag) {
 
 TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
     view->OnDraw();
-    Post(WM_EXCHANGE_STATE, 0, STATE_RECEIVING);
+    Send(ExchangeState{ExchangeStateKind::Receiving});
     EXPECT_EQ(view->m_bBusy, 1);
     EXPECT_EQ(view->Lines()[3], "Recieving data");
     EXPECT_EQ(view->IsCtsOn(), 0) << "the port is not open";
-    Post(WM_EXCHANGE_STATE, 0, STATE_SENDING);
+    Send(ExchangeState{ExchangeStateKind::Sending});
     EXPECT_EQ(view->Lines()[3], "Sending Data");
     Post(WM_EXCHANGE_STATE, 0, 99);  // an unknown kind shows nothing
     EXPECT_EQ(view->Lines()[3], "");
@@ -135,16 +141,16 @@ TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
 
 TEST_F(StatusView, ProgressAndErrorTexts) {
     const int erasing = window.m_nErasing;
-    Post(WM_BYTES_RECEIVED, 1500, 3632);
+    Send(BytesReceived{1500, 3632});
     EXPECT_EQ(view->m_strProgress, "Bytes received: 001500\nOf Total :    003632\nSeconds left 2");
     EXPECT_EQ(view->Lines()[4], view->m_strProgress);
-    Post(WM_BYTES_SENT, 7, 0);
+    Send(BytesSent{7});
     EXPECT_EQ(view->m_strProgress, "Bytes sent: 000007");
     for (WPARAM which : {0u, 1u, 3u}) {
         Post(WM_TRANSFER_ERROR, which, 0);
         EXPECT_EQ(view->m_strProgress, "Error recieving data!");
     }
-    Post(WM_TRANSFER_ERROR, 2, 0);
+    Send(TransferError{TransferDirection::Sending});
     EXPECT_EQ(view->m_strProgress, "Error sending data!");
     EXPECT_EQ(window.m_nErasing, erasing) << "progress repaints without erasing";
 }
@@ -180,11 +186,11 @@ TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndLineFourSaysWhatHappened)
 
 TEST_F(StatusView, ALanguageSendingEndsWithItsSummaryOnLineFour) {
     view->BeginCourse();
-    Post(WM_BYTES_SENT, 10, 100);
-    Post(WM_LANGUAGE_LINE, 4, 0);
-    Post(WM_LANGUAGE_LINE, 9, 1);
-    Post(WM_LANGUAGE_LINE, 17, 0);
-    Post(WM_LANGUAGE_DONE, 120, 1);
+    Send(BytesSent{10, 100});
+    Send(LanguageLine{4, LanguageLineFault::Refused});
+    Send(LanguageLine{9, LanguageLineFault::NotEchoed});
+    Send(LanguageLine{17, LanguageLineFault::Refused});
+    Send(LanguageDone{120, true});
     const LanguageOutcome& language = view->LastOutcome().language;
     EXPECT_TRUE(language.done);
     EXPECT_EQ(language.lines, 120);
@@ -196,8 +202,8 @@ TEST_F(StatusView, ALanguageSendingEndsWithItsSummaryOnLineFour) {
     EXPECT_EQ(view->Lines()[4], view->m_strProgress);
 
     view->BeginCourse();
-    Post(WM_TRANSFER_ERROR, 2, static_cast<LPARAM>(TransferFailure::Refused));
-    Post(WM_LANGUAGE_DONE, 3, 0);
+    Send(TransferError{TransferDirection::Sending, TransferFailure::Refused});
+    Send(LanguageDone{3, false});
     EXPECT_TRUE(view->LastOutcome().language.Failed());
     EXPECT_EQ(view->m_strProgress,
               "Error sending data!\n0 of 3 lines refused; the system did not take the order to store the texts");

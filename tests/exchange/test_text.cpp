@@ -11,6 +11,7 @@
 #include "comlink/deviceline/CDeviceLine.h"
 #include "comlink/CPosixPort.h"
 #include "data/CText.h"
+#include "exchange/ExchangeMessages.h"
 #include "exchange/TextTransfers.h"
 #include "exchange/TransferFailure.h"
 #include "platform/Messages.h"

@@ -14,6 +14,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Message numbers of the test's own, above WM_APP as a program's are.
+constexpr unsigned kBytesReceived = WM_APP + 0;
+constexpr unsigned kDataUpdate = WM_APP + 1;
+constexpr unsigned kExchangeState = WM_APP + 2;
+constexpr unsigned kBytesSent = WM_APP + 3;
+constexpr unsigned kTransferDone = WM_APP + 4;
+constexpr unsigned kTransferError = WM_APP + 5;
+
 struct Received {
     unsigned msg;
     WPARAM wParam;
@@ -43,7 +51,7 @@ TEST(Messages, PostsFromManyThreadsArriveInPerThreadOrderOnTheLoopThread) {
     for (int t = 0; t < kThreads; ++t) {
         ASSERT_TRUE(StartWorker([handle, t, &posted] {
             for (int i = 0; i < kPerThread; ++i) {
-                unsigned msg = i % 2 ? WM_BYTES_RECEIVED : WM_BYTES_SENT;
+                unsigned msg = i % 2 ? kBytesReceived : kBytesSent;
                 if (handle.Post(msg, static_cast<WPARAM>(t), static_cast<LPARAM>(i))) ++posted;
             }
         }));
@@ -59,7 +67,7 @@ TEST(Messages, PostsFromManyThreadsArriveInPerThreadOrderOnTheLoopThread) {
     for (const auto& m : sink.messages) {
         EXPECT_EQ(m.thread, std::this_thread::get_id());
         EXPECT_EQ(m.lParam, next[m.wParam]) << "thread " << m.wParam;
-        EXPECT_EQ(m.msg, m.lParam % 2 ? WM_BYTES_RECEIVED : WM_BYTES_SENT);
+        EXPECT_EQ(m.msg, m.lParam % 2 ? kBytesReceived : kBytesSent);
         next[m.wParam] = m.lParam + 1;
     }
     EXPECT_EQ(next.size(), static_cast<std::size_t>(kThreads));
@@ -72,7 +80,7 @@ TEST(Messages, DeliveryWhileWorkersStillPost) {
     constexpr int kCount = 5000;
     for (int t = 0; t < 2; ++t)
         StartWorker([handle = window.Handle(), t] {
-            for (int i = 0; i < kCount; ++i) handle.Post(WM_DATA_UPDATE, static_cast<WPARAM>(t), i);
+            for (int i = 0; i < kCount; ++i) handle.Post(kDataUpdate, static_cast<WPARAM>(t), i);
         });
     EXPECT_TRUE(loop.RunUntil([&] { return sink.messages.size() == 2 * kCount; }, 60s));
     ASSERT_TRUE(JoinWorkers(60s));
@@ -87,14 +95,14 @@ TEST(Messages, PumpRunsWhatIsQueuedInOrder) {
     EventLoop loop;
     RecordingSink first, second;
     Window a(loop, first), b(loop, second);
-    a.Handle().Post(WM_EXCHANGE_STATE, 0, 5);
-    b.Handle().Post(WM_DATA_UPDATE, 0, 1);
-    a.Handle().Post(WM_TRANSFER_DONE, 0, 0);
+    a.Handle().Post(kExchangeState, 0, 5);
+    b.Handle().Post(kDataUpdate, 0, 1);
+    a.Handle().Post(kTransferDone, 0, 0);
     EXPECT_EQ(loop.Pump(), 3);
     ASSERT_EQ(first.messages.size(), 2u);
-    EXPECT_EQ(first.messages[0].msg, WM_EXCHANGE_STATE);
+    EXPECT_EQ(first.messages[0].msg, kExchangeState);
     EXPECT_EQ(first.messages[0].lParam, 5);
-    EXPECT_EQ(first.messages[1].msg, WM_TRANSFER_DONE);
+    EXPECT_EQ(first.messages[1].msg, kTransferDone);
     ASSERT_EQ(second.messages.size(), 1u);
     EXPECT_EQ(loop.Pump(), 0);
 }
@@ -104,15 +112,15 @@ TEST(Messages, PostingToAClosedWindowIsDropped) {
     RecordingSink sink;
     auto window = std::make_unique<Window>(loop, sink);
     WindowHandle handle = window->Handle();
-    EXPECT_TRUE(handle.Post(WM_BYTES_RECEIVED, 1, 2));
+    EXPECT_TRUE(handle.Post(kBytesReceived, 1, 2));
     window->Close();
-    EXPECT_FALSE(handle.Post(WM_BYTES_RECEIVED, 3, 4));
+    EXPECT_FALSE(handle.Post(kBytesReceived, 3, 4));
     loop.Pump();
     EXPECT_TRUE(sink.messages.empty());  // queued before Close, dropped at delivery
 
     // The handle outlives the window.
     window.reset();
-    EXPECT_FALSE(handle.Post(WM_TRANSFER_ERROR, 2, 0));
+    EXPECT_FALSE(handle.Post(kTransferError, 2, 0));
     loop.Pump();
     EXPECT_TRUE(sink.messages.empty());
 
@@ -126,15 +134,15 @@ TEST(Messages, AWindowClosedDuringDeliveryGetsNoMore) {
     RecordingSink sink;
     Window window(loop, sink);
     sink.onMessage = [&](unsigned msg) {
-        if (msg == WM_TRANSFER_DONE) window.Close();
+        if (msg == kTransferDone) window.Close();
     };
     WindowHandle handle = window.Handle();
-    handle.Post(WM_BYTES_SENT);
-    handle.Post(WM_TRANSFER_DONE);
-    handle.Post(WM_BYTES_SENT);
+    handle.Post(kBytesSent);
+    handle.Post(kTransferDone);
+    handle.Post(kBytesSent);
     loop.Pump();
     ASSERT_EQ(sink.messages.size(), 2u);
-    EXPECT_EQ(sink.messages.back().msg, WM_TRANSFER_DONE);
+    EXPECT_EQ(sink.messages.back().msg, kTransferDone);
 }
 
 TEST(Messages, HandlesCompareByWindow) {
