@@ -427,7 +427,7 @@ void CMainFrame::ToggleStatusWindow() {
         m_pStatusFrame->hide();
         m_bStatusShown = 0;
     }
-    if (m_pStatusView) m_pStatusView->Logic().LayOut();
+    if (m_pStatusView) m_pStatusView->LayOut();
     UpdateCommandUI();
 }
 
@@ -450,8 +450,8 @@ void CMainFrame::UpdateIndicatorPanes() {
     // the status window exists.
     bool cts = false, dtr = false;
     if (m_bStatusNotCreated == 0 && m_pStatusView) {
-        dtr = m_pStatusView->Logic().IsDtrOn() == 1;
-        cts = m_pStatusView->Logic().IsCtsOn() == 1;
+        dtr = m_pStatusView->Logic().IsDtrOn();
+        cts = m_pStatusView->Logic().IsCtsOn();
     }
     auto show = [](QLabel* pane, bool on, const QString& text) {
         const QString wanted = on ? text : QString();

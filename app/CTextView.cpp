@@ -94,22 +94,17 @@ void CTextView::ShowText(bool reset) {
     verticalScrollBar()->hide();
     // Only what is new since the last look is converted and appended, so a
     // growing reception costs in proportion to what arrived.
-    std::string bytes;
-    {
-        std::lock_guard lock(text->m_mutex);
-        const std::string& all = text->m_strText;
-        if (reset || all.size() < m_nShownBytes) {
-            m_nShownBytes = 0;
-            m_oem = std::make_unique<OemText>();
-            m_wndText->clear();
-        }
-        // At most a slice at a time: a long text arrives in the window over
-        // a few turns of the event loop, never in one long stall.
-        const std::size_t count = std::min(all.size() - std::min(all.size(), m_nShownBytes), kAppendSlice);
-        if (count > 0) bytes.assign(all, m_nShownBytes, count);
-        m_nShownBytes += count;
-        if (m_nShownBytes < all.size()) RequestTextUpdate();
+    if (reset || text->GetLength() < m_nShownBytes) {
+        m_nShownBytes = 0;
+        m_oem = std::make_unique<OemText>();
+        m_wndText->clear();
     }
+    // At most a slice at a time: a long text arrives in the window over a
+    // few turns of the event loop, never in one long stall.
+    std::size_t length = 0;
+    const std::string bytes = text->Slice(m_nShownBytes, kAppendSlice, &length);
+    m_nShownBytes += bytes.size();
+    if (m_nShownBytes < length) RequestTextUpdate();
     if (bytes.empty()) return;
     QTextCursor cursor(m_wndText->document());
     cursor.movePosition(QTextCursor::End);

@@ -189,7 +189,7 @@ void CMainFrame::UpdateWindowTitle() {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (m_pStatusView) m_pStatusView->Logic().LayOut();
+    if (m_pStatusView) m_pStatusView->LayOut();
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

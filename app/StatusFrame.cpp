@@ -102,6 +102,7 @@ void CStatusViewWnd::RedrawNow() {
     if (!m_bRedrawPending) return;
     m_bRedrawPending = false;
     ++m_nRedraws;
+    LayOut();
     m_pLogic->OnDraw();
 }
 
@@ -121,17 +122,16 @@ ActiveDocument CStatusViewWnd::GetActiveDocument() {
     return active;
 }
 
-Size CStatusViewWnd::GetClientAreaSize() {
-    const QSize size = m_mainFrame.ClientArea()->size();
-    return Size{size.width(), size.height()};
+Rect CStatusViewWnd::StatusArea() const {
+    if (m_mainFrame.m_bStatusShown == 0) return Rect{};
+    const QSize client = m_mainFrame.ClientArea()->size();
+    return Rect{0, 0, client.width() / 4, client.height()};
 }
 
-bool CStatusViewWnd::IsVisible() { return m_mainFrame.m_bStatusShown != 0; }
-
-void CStatusViewWnd::PlaceStatusFrame(const Rect& frame) {
+void CStatusViewWnd::LayOut() {
     // The strip takes a quarter of the client width at full height until the
     // user widens it by the splitter; the document area takes the rest.
-    m_mainFrame.PlaceStrip(frame.Width());
+    m_mainFrame.PlaceStrip(m_mainFrame.ClientArea()->width() / 4);
 }
 
 void CStatusViewWnd::Notify(const StatusMessage& message) {

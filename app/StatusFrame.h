@@ -49,10 +49,11 @@ public:
     void SetStatusText(const std::string& text) override;
     void SetMessagePane(const std::string& text) override;
     ActiveDocument GetActiveDocument() override;
-    Size GetClientAreaSize() override;
-    bool IsVisible() override;
-    void PlaceStatusFrame(const Rect& frame) override;
     void Notify(const StatusMessage& message) override;
+    // The strip's place in the client area: the left quarter at full height
+    // (empty while it is hidden), and placing it there.
+    Rect StatusArea() const;
+    void LayOut();
 
     // Connect, and when the port cannot be opened, the reason (no device, no
     // permission and the group to join, busy and the holder) on line 4 once

@@ -38,10 +38,25 @@ public:
     void Serialize(ByteArchive& ar) override;
     void Draw(DrawSurface& surface) override;
 
-    // Thread-safe access for the views and the tools.
+    // Thread-safe access for the views, the tools and the transfers: every
+    // call copies under the object's own lock and holds it no longer.
     std::string GetText() const;
     void SetText(std::string text);
     std::size_t GetLength() const;
+    // Up to `count` bytes from `from` (fewer at the end); `length` gets the
+    // length of the whole text at that moment.
+    std::string Slice(std::size_t from, std::size_t count, std::size_t* length = nullptr) const;
+    // The byte at `index`; false when the text is shorter (it was replaced).
+    bool ByteAt(std::size_t index, char& byte) const;
+    // The length up to and including the first `terminator`; the whole
+    // length when there is none or it is empty.
+    std::size_t LengthThrough(const std::string& terminator) const;
+    // A reception: empties the text with room for `capacity` bytes, then
+    // appends; each returns the length after it. DropLast removes the last
+    // byte (the prompt that ended a reception).
+    void BeginReception(std::size_t capacity);
+    std::size_t Append(const char* bytes, std::size_t count);
+    void DropLast();
 
     // How long a reception waits without any byte before it gives up.
     void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit.store(limit.count()); }
@@ -55,11 +70,11 @@ public:
     // The file type name of text documents ("Text File").
     static std::string TypeName();
 
-    std::string m_strText;
-    mutable std::mutex m_mutex;
-
 private:
     void SetDescription();  // caller holds m_mutex
+
+    std::string m_strText;
+    mutable std::mutex m_mutex;
 
     std::atomic<long long> m_silenceLimit{kDefaultSilenceLimit.count()};
     std::atomic<bool> m_bTransferring{false};

@@ -67,7 +67,6 @@ std::string CStatusView::WhatHappenedText() const {
 }
 
 void CStatusView::OnDraw() {
-    LayOut();
     ActiveDocument document = m_window.GetActiveDocument();
     if (!document.isDataDocument) m_strDocInfo.clear();
     else if (document.data) m_strDocInfo = document.data->m_strDescription;
@@ -84,18 +83,6 @@ void CStatusView::OnDraw() {
     for (const std::string& line : m_astrLines) text += line + "\n\n";
     m_window.SetStatusText(text);
     if (m_astrLines.size() >= 4) m_window.SetMessagePane(m_astrLines[3]);
-}
-
-void CStatusView::LayOut() {
-    const Size client = m_window.GetClientAreaSize();
-    m_rcArea = Rect{0, 0, client.cx / 4, client.cy};
-    m_window.PlaceStatusFrame(m_rcArea);
-}
-
-Rect CStatusView::GetStatusArea() {
-    if (!m_window.IsVisible()) return Rect{};
-    const Size client = m_window.GetClientAreaSize();
-    return Rect{0, 0, client.cx / 4, client.cy};
 }
 
 // ---------------------------------------------------------------- connection
@@ -125,11 +112,11 @@ void CStatusView::Connect() {
     StartBufferClearing(FollowUp::Identify);
 }
 
-int CStatusView::QueryVersion() {
+bool CStatusView::QueryVersion() {
     return ApplyIdentification(IdentifySystem(*m_pLine, m_timings));
 }
 
-int CStatusView::ApplyIdentification(const IdentifyResult& result) {
+bool CStatusView::ApplyIdentification(const IdentifyResult& result) {
     CDeviceLine& line = *m_pLine;
     m_strIdentifyNote.clear();
     ShowLineFault(result.lineFault);
@@ -138,7 +125,7 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
         m_strVersionReply.clear();
         line.m_bRightPort = 0;
         line.m_bReady = 0;
-        return 0;
+        return false;
     case IdentifyOutcome::Refused:
     case IdentifyOutcome::NoReply:
     case IdentifyOutcome::Garbled:
@@ -160,7 +147,7 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
         line.m_bRightPort = 1;
         line.m_bKnownSystem = 0;
         line.m_bReady = 0;
-        return 0;
+        return false;
     case IdentifyOutcome::Identified:
         break;
     }
@@ -171,7 +158,7 @@ int CStatusView::ApplyIdentification(const IdentifyResult& result) {
     m_strProduct = result.product;
     m_strVersion = result.version;
     m_nVersion = result.number;
-    return 1;
+    return true;
 }
 
 void CStatusView::ShowLineFault(const LineFaultReport& fault) {
@@ -186,22 +173,22 @@ void CStatusView::ShowLine4(const std::string& text) {
     m_strProgress = m_strProgress.empty() ? text : m_strProgress + "\n" + text;
 }
 
-int CStatusView::IsCtsOn() {
-    if (!m_pLine->m_bPortOpen) return 0;
-    if (IsExchangeRunning()) return 1;  // a worker may be using the port
+bool CStatusView::IsCtsOn() {
+    if (!m_pLine->m_bPortOpen) return false;
+    if (IsExchangeRunning()) return true;  // a worker may be using the port
     CLineStatus* status = m_pLine->LineStatus();
-    if (!status) return 0;
+    if (!status) return false;
     status->Refresh();
-    return status->Cts() == 1 ? 1 : 0;
+    return status->Cts() == 1;
 }
 
-int CStatusView::IsDtrOn() {
-    if (!m_pLine->m_bPortOpen) return 0;
-    if (IsExchangeRunning()) return 1;
+bool CStatusView::IsDtrOn() {
+    if (!m_pLine->m_bPortOpen) return false;
+    if (IsExchangeRunning()) return true;
     CLineStatus* status = m_pLine->LineStatus();
-    if (!status) return 0;
+    if (!status) return false;
     status->Refresh();
-    return status->Dtr(-1) == 1 ? 1 : 0;
+    return status->Dtr(-1) == 1;
 }
 
 // ---------------------------------------------------------------- courses
@@ -449,15 +436,15 @@ SystemIdentity CStatusView::Identity() const {
     return SystemIdentity{m_strProduct, m_nVersion, m_bServiceData != 0};
 }
 
-int CStatusView::MatchModel(std::string_view token, int low, int high) const {
-    return brelko::MatchModel(Identity(), token, low, high);
+bool CStatusView::MatchModel(std::string_view token, int low, int high) const {
+    return brelko::MatchModel(Identity(), token, low, high) != 0;
 }
 std::string CStatusView::GetPictureCommand() const { return brelko::GetPictureCommand(Identity()); }
 std::string CStatusView::GetMenuCommand() const { return brelko::GetMenuCommand(Identity()); }
 std::string CStatusView::GetLanguageCommand() const { return brelko::GetLanguageCommand(Identity()); }
 std::string CStatusView::GetBackupCommand() const { return brelko::GetBackupCommand(Identity()); }
 std::string CStatusView::GetRestoreCommand() const { return brelko::GetRestoreCommand(Identity()); }
-int CStatusView::IsHexPictureSystem() const { return brelko::IsHexPictureSystem(Identity()); }
-int CStatusView::HasExtraPictureByte() const { return brelko::HasExtraPictureByte(Identity()); }
+bool CStatusView::IsHexPictureSystem() const { return brelko::IsHexPictureSystem(Identity()) != 0; }
+bool CStatusView::HasExtraPictureByte() const { return brelko::HasExtraPictureByte(Identity()) != 0; }
 
 }  // namespace brelko

@@ -95,21 +95,19 @@ public:
     // Rebuilds the port and starts clearing and identification. Does nothing
     // while an exchange runs.
     void Connect();
-    // 1 when the system answered its version, else 0. User-interface thread:
+    // True when the system answered its version. User-interface thread:
     // ApplyIdentification(IdentifySystem(line, timings)).
-    int QueryVersion();
+    bool QueryVersion();
     // Sets the connection flags and the identification from what the line
-    // part found (IdentifySystem, Identification.h); 1 when identified.
+    // part found (IdentifySystem, Identification.h); true when identified.
     // User-interface thread.
-    int ApplyIdentification(const IdentifyResult& result);
+    bool ApplyIdentification(const IdentifyResult& result);
     // Posts the clearing state and starts the clearing worker; always 1.
     int StartBufferClearing(FollowUp followUp);
     static int BufferClearingThread(CStatusView* view);
 
-    int IsCtsOn();
-    int IsDtrOn();
-    Rect GetStatusArea();
-    void LayOut();
+    bool IsCtsOn();
+    bool IsDtrOn();
 
     // The window that receives the workers' messages.
     WindowHandle Handle() const { return m_wnd.Handle(); }
@@ -119,14 +117,14 @@ public:
 
     // The request rules over the current identification.
     SystemIdentity Identity() const;
-    int MatchModel(std::string_view token, int low, int high) const;
+    bool MatchModel(std::string_view token, int low, int high) const;
     std::string GetPictureCommand() const;
     std::string GetMenuCommand() const;
     std::string GetLanguageCommand() const;
     std::string GetBackupCommand() const;
     std::string GetRestoreCommand() const;
-    int IsHexPictureSystem() const;
-    int HasExtraPictureByte() const;
+    bool IsHexPictureSystem() const;
+    bool HasExtraPictureByte() const;
 
     // The text of the connection state: an adapter that is gone, else the
     // first unset flag, or "Ready".
@@ -193,7 +191,6 @@ public:
 
     std::unique_ptr<CDeviceLine> m_pLine;
     int m_bBusy = 0;
-    Rect m_rcArea;
     std::vector<std::string> m_astrLines;
     std::string m_strProgress;
     // Shown on line 4 below the progress for the rest of the course (what

@@ -40,7 +40,7 @@ CommandStart Receive(CStatusView& view, CText& text, WindowHandle dataView, cons
 }  // namespace
 
 PictureRequest GetPictureRequest(const CStatusView& view) {
-    return PictureRequest{view.GetPictureCommand(), view.HasExtraPictureByte() != 0};
+    return PictureRequest{view.GetPictureCommand(), view.HasExtraPictureByte()};
 }
 
 CommandStart FetchBackup(CStatusView& view, CText& text, WindowHandle dataView) {

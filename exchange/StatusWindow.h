@@ -46,13 +46,6 @@ public:
     virtual void SetMessagePane(const std::string& text) = 0;
     // The main frame's active document.
     virtual ActiveDocument GetActiveDocument() = 0;
-    // The size of the area the child windows share (the MDI client area).
-    virtual Size GetClientAreaSize() = 0;
-    // Whether the status window is shown.
-    virtual bool IsVisible() = 0;
-    // Moves the status frame to `frame` in the client area and lets the text
-    // control fill the view.
-    virtual void PlaceStatusFrame(const Rect& frame) = 0;
     // Called after the view has handled a message, for tools that show
     // progress their own way (a progress bar, exit statuses); nothing to do
     // by default.
@@ -69,16 +62,10 @@ public:
     void SetStatusText(const std::string& text) override { m_strText = text; }
     void SetMessagePane(const std::string& text) override { m_strPane = text; }
     ActiveDocument GetActiveDocument() override { return m_activeDocument; }
-    Size GetClientAreaSize() override { return m_clientSize; }
-    bool IsVisible() override { return m_bVisible; }
-    void PlaceStatusFrame(const Rect& frame) override { m_rcFrame = frame; }
 
     std::string m_strText;
     std::string m_strPane;
     ActiveDocument m_activeDocument;
-    Size m_clientSize;
-    bool m_bVisible = true;
-    Rect m_rcFrame;
     int m_nInvalidations = 0;
     int m_nErasing = 0;
 

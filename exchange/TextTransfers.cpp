@@ -118,11 +118,11 @@ int TextReceiveThread(TextTransferContext ctx) {
     CCommLink* link = line.Link();
     const std::uint32_t silenceLimit = static_cast<std::uint32_t>(text->SilenceLimit().count());
 
-    std::unique_lock lock(text->m_mutex);
-    std::string& buffer = text->m_strText;
-    buffer.clear();
-    std::size_t capacity = CText::kReceiveBufferSize;
-    buffer.reserve(capacity);
+    // The text is locked only while a piece is appended, never while the
+    // line is waited on: the window reads it as it grows.
+    text->BeginReception(CText::kReceiveBufferSize);
+    std::size_t received = 0;
+    char last = 0;  // the last byte of the text so far
 
     std::vector<char> lineBuffer(CText::kLineBufferSize);
     unsigned lines = 0;
@@ -130,30 +130,29 @@ int TextReceiveThread(TextTransferContext ctx) {
     bool prompt = false;
     std::uint32_t lastByteTick = GetTickCount();
     for (;;) {
-        lock.unlock();
         if (++lines % 20 == 0) Post(ctx.dataView, DataUpdate{DataUpdateKind::ContentGrew});
         if (line.CancelRequested() || link == nullptr) {
             failure = link == nullptr ? TransferFailure::DeviceGone : TransferFailure::Cancelled;
-            lock.lock();
             break;
         }
         char* end = line.ReadLine(lineBuffer.data(), lineBuffer.size());
         const std::size_t length = end ? static_cast<std::size_t>(end - lineBuffer.data()) : 0;
 
-        lock.lock();
-        if (length + buffer.size() + 1 >= capacity) {
-            capacity += CText::kReceiveBufferGrowth;
-            buffer.reserve(capacity);
+        if (length > 0) {
+            received = text->Append(lineBuffer.data(), length);
+            last = lineBuffer[length - 1];
         }
-        buffer.append(lineBuffer.data(), length);
-        Post(ctx.statusView, BytesReceived{buffer.size()});
+        Post(ctx.statusView, BytesReceived{received});
 
         const int next = link->GetChar(kByteTimeoutMs);
-        if (next >= 0) buffer.push_back(static_cast<char>(next));
+        if (next >= 0) {
+            last = static_cast<char>(next);
+            received = text->Append(&last, 1);
+        }
 
         const std::uint32_t now = GetTickCount();
         if (length > 0 || next >= 0) lastByteTick = now;
-        if (!buffer.empty() && static_cast<unsigned char>(buffer.back()) == kPrompt) {
+        if (received > 0 && static_cast<unsigned char>(last) == kPrompt) {
             prompt = true;
             break;
         }
@@ -167,13 +166,14 @@ int TextReceiveThread(TextTransferContext ctx) {
             break;
         }
     }
-    if (prompt) buffer.pop_back();  // the prompt is not part of the text
+    if (prompt) {  // the prompt is not part of the text
+        text->DropLast();
+        --received;
+    }
     // Only the line-error flags count; a recorded link error is taken first,
     // or it would hide them.
     std::uint16_t flags = 0;
     if (link && link->CheckErrors(flags) != 0) link->CheckErrors(flags);
-    const std::size_t received = buffer.size();
-    lock.unlock();
 
     Post(ctx.dataView, DataUpdate{DataUpdateKind::TextReceived});
     Post(ctx.statusView, BytesReceived{received});
@@ -191,14 +191,8 @@ int TextSendThread(TextTransferContext ctx) {
     CCommLink* link = line.Link();
     CCommPort* port = line.Port();
 
-    std::size_t count = 0;
     std::shared_ptr<BlockWatch> watch = ctx.watch;
-    {
-        std::lock_guard lock(text->m_mutex);
-        const std::string& terminator = ctx.terminator;
-        std::size_t at = terminator.empty() ? std::string::npos : text->m_strText.find(terminator);
-        count = at == std::string::npos ? text->m_strText.size() : at + terminator.size();
-    }
+    const std::size_t count = text->LengthThrough(ctx.terminator);
     // One count everywhere: the block and its closing line feed.
     const std::size_t total = count + 1;
     auto queued = [port] { return port ? std::max(0, port->OutputQueueCount()) : 0; };
@@ -219,13 +213,9 @@ int TextSendThread(TextTransferContext ctx) {
 
         for (std::size_t i = 0; i < count && !error; ++i) {
             char byte = 0;
-            {
-                std::lock_guard lock(text->m_mutex);
-                if (i >= text->m_strText.size()) {  // the text was replaced meanwhile
-                    error = true;
-                    break;
-                }
-                byte = text->m_strText[i];
+            if (!text->ByteAt(i, byte)) {  // the text was replaced meanwhile
+                error = true;
+                break;
             }
             for (int waits = 0; !error && link->TxCount() > halfQueue;) {
                 if (++waits > CText::kMaxSendWaits || line.CancelRequested()) error = true;
@@ -296,7 +286,9 @@ int LanguageSendThread(TextTransferContext ctx) {
     CDeviceLine& line = *ctx.line;
     CCommLink* link = line.Link();
 
-    std::size_t n = text->GetLength();
+    // The file as it was when the sending started, line by line.
+    const std::string all = text->GetText();
+    const std::size_t n = all.size();
     std::size_t i = 0;
     int lineNumber = 1;  // of the piece that starts at i, as an editor counts them
     int lines = 0, taken = 0;
@@ -308,17 +300,12 @@ int LanguageSendThread(TextTransferContext ctx) {
         }
         std::string request;
         const int number = lineNumber;
-        {
-            std::lock_guard lock(text->m_mutex);
-            const std::string& all = text->m_strText;
-            std::size_t end = i;
-            while (end < all.size() && end < n && all[end] != '\n' && all[end] != '\r') ++end;
-            request.assign(all, i, end - i);
-            // CR LF is one line end: its LF counts when its own empty piece comes.
-            if (end < all.size() && (all[end] == '\n' || end + 1 >= all.size() || all[end + 1] != '\n'))
-                ++lineNumber;
-            i = end + 1;  // over the line and its one end byte
-        }
+        std::size_t end = i;
+        while (end < n && all[end] != '\n' && all[end] != '\r') ++end;
+        request.assign(all, i, end - i);
+        // CR LF is one line end: its LF counts when its own empty piece comes.
+        if (end < n && (all[end] == '\n' || end + 1 >= n || all[end + 1] != '\n')) ++lineNumber;
+        i = end + 1;  // over the line and its one end byte
         if (i > n) i = n;  // a last line without a line end
         if (request.empty()) continue;  // between the CR and LF of a pair
         ++lines;

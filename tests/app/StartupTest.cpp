@@ -80,12 +80,12 @@ private slots:
             QCOMPARE(rig.Frame().m_pStatusFrame->height(), rig.Frame().ClientArea()->height());
             // The document area starts beyond the splitter's handle.
             QTRY_COMPARE(rig.Frame().MdiArea()->x(), client / 4 + rig.Frame().Splitter()->handleWidth());
-            const Rect area = rig.Status().GetStatusArea();
+            const Rect area = rig.Frame().m_pStatusView->StatusArea();
             QCOMPARE(area.right, client / 4);
             QCOMPARE(area.bottom, rig.Frame().ClientArea()->height());
         }
         rig.Frame().ExecuteCommand(ID_VIEW_STATUS);
-        QVERIFY(rig.Status().GetStatusArea().IsEmpty());
+        QVERIFY(rig.Frame().m_pStatusView->StatusArea().IsEmpty());
     }
 
     void languageSelection_data() {

@@ -116,7 +116,7 @@ TEST_F(Exchange, NoCtsMeansNoContactAndClearsTheIdentification) {
     const std::string versionLine = rig.view->Lines()[0];
 
     rig.faults.ctsOff = true;
-    EXPECT_EQ(rig.view->IsCtsOn(), 0);
+    EXPECT_FALSE(rig.view->IsCtsOn());
     rig.view->Connect();
     EXPECT_FALSE(rig.view->IsExchangeRunning());
     EXPECT_EQ(rig.StateLine(), "No contact to vision system. Choose correct COM port and check serial cable.");
@@ -133,8 +133,8 @@ TEST_F(Exchange, PortThatCannotBeOpened) {
     EXPECT_FALSE(rig.view->IsExchangeRunning());
     EXPECT_EQ(rig.StateLine(), "Unable to Open COM Port!");
     EXPECT_EQ(rig.view->Lines()[1], "COM port 1 not open");
-    EXPECT_EQ(rig.view->IsCtsOn(), 0);
-    EXPECT_EQ(rig.view->IsDtrOn(), 0);
+    EXPECT_FALSE(rig.view->IsCtsOn());
+    EXPECT_FALSE(rig.view->IsDtrOn());
     EXPECT_FALSE(rig.view->m_pLine->OpenFailureReason().empty());
     auto text = CText::Create();
     EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);

@@ -126,7 +126,7 @@ TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
     Send(ExchangeState{ExchangeStateKind::Receiving});
     EXPECT_EQ(view->m_bBusy, 1);
     EXPECT_EQ(view->Lines()[3], "Recieving data");
-    EXPECT_EQ(view->IsCtsOn(), 0) << "the port is not open";
+    EXPECT_FALSE(view->IsCtsOn()) << "the port is not open";
     Send(ExchangeState{ExchangeStateKind::Sending});
     EXPECT_EQ(view->Lines()[3], "Sending Data");
     Post(WM_EXCHANGE_STATE, 0, 99);  // an unknown kind shows nothing
@@ -241,17 +241,6 @@ TEST_F(StatusView, ActiveDocumentDescription) {
     EXPECT_EQ(view->Lines()[2], "");
 }
 
-TEST_F(StatusView, StatusAreaIsTheLeftQuarter) {
-    window.m_clientSize = Size{1001, 700};
-    view->LayOut();
-    EXPECT_EQ(view->m_rcArea, (Rect{0, 0, 250, 700}));
-    EXPECT_EQ(window.m_rcFrame, (Rect{0, 0, 250, 700}));
-    EXPECT_EQ(view->GetStatusArea(), (Rect{0, 0, 250, 700}));
-    window.m_bVisible = false;
-    EXPECT_EQ(view->GetStatusArea(), Rect{});
-    EXPECT_TRUE(view->GetStatusArea().IsEmpty());
-}
-
 TEST_F(StatusView, RequestWordsFollowTheIdentification) {
     view->m_strProduct = "TZ410";
     view->m_nVersion = 302010;  // 3.2.E
@@ -263,8 +252,8 @@ TEST_F(StatusView, RequestWordsFollowTheIdentification) {
     view->m_nVersion = 107009;
     view->m_bServiceData = 1;
     EXPECT_EQ(view->GetBackupCommand(), "GET ALL LEARN");
-    EXPECT_EQ(view->IsHexPictureSystem(), 1);
-    EXPECT_EQ(view->MatchModel("KALDspot", 107009, 107009), 1);
+    EXPECT_TRUE(view->IsHexPictureSystem());
+    EXPECT_TRUE(view->MatchModel("KALDspot", 107009, 107009));
 }
 
 // Identification against a scripted far end: the paths the simulator does not take.
