@@ -79,7 +79,7 @@ void AdapterMonitor::TellUnplugged(const std::string& name) {
     ++m_nTold;
     const std::string text = FormatArgs(LoadString(IDS_ADAPTER_UNPLUGGED), {name});
     if (brelko::CStatusView* logic = m_frame.StatusLogic()) {
-        logic->m_strProgress = text;
+        logic->SetProgress(text);
         // The state line says it until the adapter is back; a course that
         // runs ends first (the port is closed then).
         logic->SetDeviceGone(name);

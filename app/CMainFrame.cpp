@@ -395,7 +395,7 @@ bool CMainFrame::IsBusy() const {
 
 bool CMainFrame::CanStartTransfer() const {
     const brelko::CStatusView* logic = StatusLogic();
-    return logic && !logic->IsExchangeRunning() && logic->m_pLine->m_bReady != 0;
+    return logic && !logic->IsExchangeRunning() && logic->Line().m_bReady != 0;
 }
 
 void CMainFrame::InsertStatusFrame(CChildFrameStatus* frame) {

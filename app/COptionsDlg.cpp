@@ -210,7 +210,7 @@ void COptionsDlg::OnInitDialog() {
     setWindowTitle(Q(newline == std::string::npos ? caption : caption.substr(newline + 1)));
     m_strServiceDataText = LoadString(IDS_SERVICE_DATA);
     CMainFrame* frame = BrelkoApp() ? BrelkoApp()->MainFrame() : nullptr;
-    if (frame && frame->StatusLogic()) m_bServiceData = frame->StatusLogic()->m_bServiceData;
+    if (frame && frame->StatusLogic()) m_bServiceData = frame->StatusLogic()->ServiceData();
 
     // The lists keep the order they are filled in.
     const int languages = Profile::GetInt("Language", "Languagecount", 0);
@@ -331,7 +331,7 @@ void COptionsDlg::accept() {
     Profile::WriteInt("Language", "CurrentLanguage", language);
     SelectLanguage(language);
     CMainFrame* frame = BrelkoApp() ? BrelkoApp()->MainFrame() : nullptr;
-    if (frame && frame->StatusLogic()) frame->StatusLogic()->m_bServiceData = m_bServiceData;
+    if (frame && frame->StatusLogic()) frame->StatusLogic()->SetServiceData(m_bServiceData);
     Profile::WriteInt("Custom", "SafetyCopy", m_bSafetyCopy);
     Profile::WriteInt("Custom", "ConfirmRestore", m_bConfirmRestore);
     Profile::WriteInt("Custom", "Trace", m_bTrace);

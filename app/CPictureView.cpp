@@ -261,7 +261,7 @@ bool CPictureView::FetchPicture() {
     CDataDoc* document = Document();
     brelko::CStatusView* status = m_mainFrame.StatusLogic();
     if (!document || !status || !document->m_pData) return false;
-    if (!status->m_pLine->m_bReady) {
+    if (!status->Line().m_bReady) {
         // The empty picture window goes again.
         CloseLater(document, &m_frame);
         return false;

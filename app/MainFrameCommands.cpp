@@ -203,7 +203,7 @@ void CMainFrame::OnCourseEnded(const brelko::CourseOutcome& outcome) {
     // A device that vanished during the course: its port is closed and the
     // state line says so, until it is back.
     bool gone = outcome.failure == TransferFailure::DeviceGone && !outcome.ready;
-    std::string name = logic->m_pLine->Port() ? logic->m_pLine->Port()->Device() : std::string();
+    std::string name = logic->Line().Port() ? logic->Line().Port()->Device() : std::string();
 #ifdef BRELKO_HAVE_SERIALDEVICES
     if (m_pAdapters && gone) m_pAdapters->OnLineVanished();
     if (m_pAdapters && m_pAdapters->AdapterGone()) {
@@ -233,12 +233,12 @@ void CMainFrame::CloseVanishedPort() {
     if (!logic || IsBusy()) return;
     // Reopening closes the port of the device that went; should it open
     // after all, the device is back and the program connects.
-    if (logic->m_pLine->Reopen()) {
+    if (logic->Line().Reopen()) {
         logic->SetDeviceGone(std::string());
         m_pStatusView->Connect();
         return;
     }
-    CDeviceLine& line = *logic->m_pLine;
+    CDeviceLine& line = logic->Line();
     line.m_bContact = line.m_bRightPort = line.m_bKnownSystem = line.m_bReady = 0;
     m_pStatusView->Invalidate(true);
     NoteCommandState();
@@ -250,7 +250,7 @@ void CMainFrame::Terminate() {
     // the port closed (its lock file removed) as the objects go.
     m_bQuitWhenIdle = false;
     m_bTerminating = true;
-    if (brelko::CStatusView* logic = StatusLogic()) logic->m_pLine->RequestCancel();
+    if (brelko::CStatusView* logic = StatusLogic()) logic->Line().RequestCancel();
     // exit(), not quit(): quit() would close the windows first, and they ask.
     QCoreApplication::exit(0);
 }
@@ -285,8 +285,8 @@ void CMainFrame::StoreReceivedBackup(CDataDoc& document, CDataView& view) {
         // Where the backup went stays on status line 4 until the next
         // course, below what went wrong, if anything did.
         const bool failed = logic->LastOutcome().receiveFailed;
-        logic->m_strProgress = (failed && !logic->m_strProgress.empty() ? logic->m_strProgress + "\n" : std::string()) +
-                               saved.message;
+        logic->SetProgress((failed && !logic->Progress().empty() ? logic->Progress() + "\n" : std::string()) +
+                           saved.message);
         if (m_pStatusView) m_pStatusView->Invalidate(false);
         if (saved.placement == BackupPlacement::Replaced && saved.written) {
             statusBar()->showMessage(Q(saved.message), 10000);
@@ -311,13 +311,13 @@ void CMainFrame::ApplyLineSettings() {
     brelko::CStatusView* logic = StatusLogic();
     if (!logic) return;
     // The line is recorded only when the user asked for it.
-    LineTrace& trace = logic->m_pLine->Trace();
+    LineTrace& trace = logic->Line().Trace();
     if (Profile::GetInt("Custom", "Trace", 0) != 0) {
         std::string error;
         // A new file chosen in Options takes over from the old one.
         const bool running = trace.IsActive() && trace.Path() == TraceFile();
         if (!running && !trace.Start(TraceFile(), &error)) {
-            logic->m_strProgress = FormatArgs(LoadString(IDS_TRACE_FAILED), {TraceFile(), error});
+            logic->SetProgress(FormatArgs(LoadString(IDS_TRACE_FAILED), {TraceFile(), error}));
             m_pStatusView->Invalidate(false);
         }
     } else if (trace.IsActive()) {

@@ -64,13 +64,13 @@ void CStatusViewWnd::Connect() {
     m_mainFrame.NoteCommandState();
     // Why the port would not open is asked off this thread (it looks through
     // every process); line 4 says it when the answer comes.
-    if (!logic.m_pLine->m_bPortOpen) m_pDiagnosis->Start(TakePortProblemFacts(*logic.m_pLine));
+    if (!logic.Line().m_bPortOpen) m_pDiagnosis->Start(TakePortProblemFacts(logic.Line()));
 }
 
 void CStatusViewWnd::OnPortDiagnosed(const QString& text) {
     brelko::CStatusView& logic = *m_pLogic;
-    if (logic.m_pLine->m_bPortOpen) return;
-    logic.m_strProgress = S(text);
+    if (logic.Line().m_bPortOpen) return;
+    logic.SetProgress(S(text));
     Invalidate(true);
 }
 
@@ -81,10 +81,10 @@ CancelReply CStatusViewWnd::CancelTransfer() {
         // on line 4 too, where it stays readable while the restore runs.
         const std::string text = FormatArgs(LoadString(IDS_RESTORE_CANNOT_STOP), {std::to_string(reply.secondsLeft)}) +
                                  " " + LoadString(IDS_RESTORE_STOP_AGAIN);
-        m_pLogic->m_strNotice = text;
+        m_pLogic->SetNotice(text);
         m_mainFrame.statusBar()->showMessage(Q(text), 3000);
     } else if (reply.answer == CancelAnswer::Forced) {
-        m_pLogic->m_strNotice.clear();
+        m_pLogic->SetNotice(std::string());
     }
     Invalidate(false);
     return reply;

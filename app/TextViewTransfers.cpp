@@ -73,7 +73,7 @@ bool CTextView::SendBackup() {
     brelko::CStatusView* status = m_mainFrame.StatusLogic();
     std::shared_ptr<CText> text = Text();
     if (!document || !status || !text) return false;
-    if (status->IsExchangeRunning() || !status->m_pLine->m_bReady) {
+    if (status->IsExchangeRunning() || !status->Line().m_bReady) {
         // Opened (File Open, the recent files) while a transfer runs or no
         // system is there: nothing goes, and the user is told why.
         const std::string state = status->Lines().size() > 3 ? status->Lines()[3] : status->ConnectionStateText();
@@ -140,8 +140,8 @@ void CTextView::OnRestoreStage(int stage) {
     if (text.empty()) return;
     // The outcome stays on status line 4 until the next course.
     if (brelko::CStatusView* status = m_mainFrame.StatusLogic()) {
-        status->m_strProgress = text;
-        status->m_strNotice.clear();
+        status->SetProgress(text);
+        status->SetNotice(std::string());
         if (m_mainFrame.m_pStatusView) m_mainFrame.m_pStatusView->Invalidate(false);
     }
     if (outcome.end == RestoreEnd::Completed && !m_bForcedTold) {
@@ -164,7 +164,7 @@ bool CTextView::SendLanguage() {
     brelko::CStatusView* status = m_mainFrame.StatusLogic();
     std::shared_ptr<CText> text = Text();
     if (!status || !text) return false;
-    if (!status->m_pLine->m_bReady || status->IsExchangeRunning()) return false;
+    if (!status->Line().m_bReady || status->IsExchangeRunning()) return false;
     if (!ConfirmSendFile(static_cast<int>(SendFileKind::Language))) return false;
     return brelko::SendLanguage(*status, *text, Handle()) == CommandStart::Started;
 }

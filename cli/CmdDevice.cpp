@@ -163,14 +163,14 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
     const std::size_t width = 17;
     console.Result(Padded(CliText(Text::LabelPort), width) + connection.Session().PortLabel());
     if (status == ExitStatus::Ok) {
-        console.Result(Padded(CliText(Text::LabelProduct), width) + view.m_strProduct);
-        console.Result(Padded(CliText(Text::LabelVersion), width) + view.m_strVersion);
-        console.Result(Padded(CliText(Text::LabelVersionNumber), width) + std::to_string(view.m_nVersion));
+        console.Result(Padded(CliText(Text::LabelProduct), width) + view.Product());
+        console.Result(Padded(CliText(Text::LabelVersion), width) + view.Version());
+        console.Result(Padded(CliText(Text::LabelVersionNumber), width) + std::to_string(view.VersionNumber()));
     }
     // A reply that came but does not identify the system, its unprintable
     // bytes as <XX>: never raw bytes on the terminal.
-    if (status == ExitStatus::UnknownSystem && !view.m_strVersionReply.empty())
-        console.Result(Padded(CliText(Text::LabelReply), width) + view.m_strVersionReply);
+    if (status == ExitStatus::UnknownSystem && !view.VersionReply().empty())
+        console.Result(Padded(CliText(Text::LabelReply), width) + view.VersionReply());
     console.Result(Padded(CliText(Text::LabelState), width) + view.ConnectionStateText());
     if (status != ExitStatus::Ok) connection.ReportNotReady();
     return status;
@@ -178,7 +178,7 @@ ExitStatus RunIdentify(const GlobalOptions& options, Console& console) {
 
 ExitStatus RunBackup(const GlobalOptions& options, Console& console, const std::string& file, bool serviceData) {
     return ReceiveText(options, console, file, true, [&](CStatusView& view, CText& text) {
-        view.m_bServiceData = serviceData ? 1 : 0;
+        view.SetServiceData(serviceData ? 1 : 0);
         return FetchBackup(view, text);
     });
 }
@@ -269,7 +269,7 @@ ExitStatus RunRestore(const GlobalOptions& options, Console& console, const std:
         switch (outcome.why) {
         case RestoreNotStarted::NotReady:
             connection.ReportNotReady();
-            return ExitStatusForState(StateOf(*connection.View().m_pLine));
+            return ExitStatusForState(StateOf(connection.View().Line()));
         case RestoreNotStarted::Busy:
         case RestoreNotStarted::None:
             console.Error(CliText(Text::NotReady));

@@ -64,7 +64,7 @@ ExitStatus RunDiffSystem(const GlobalOptions& options, Console& console, const s
     auto current = CText::Create();
     const ExitStatus ran = RunTextReception(connection,
                                             [&](CStatusView& view, CText& text) {
-                                                view.m_bServiceData = serviceData ? 1 : 0;
+                                                view.SetServiceData(serviceData ? 1 : 0);
                                                 return FetchBackup(view, text);
                                             },
                                             *current);
@@ -80,7 +80,7 @@ ExitStatus RunDiffSystem(const GlobalOptions& options, Console& console, const s
     }
 
     const CStatusView& view = connection.View();
-    const std::string systemLabel = Format(CliText(Text::SystemLabel), {view.m_strProduct + " " + view.m_strVersion,
+    const std::string systemLabel = Format(CliText(Text::SystemLabel), {view.Product() + " " + view.Version(),
                                                                          connection.Session().PortLabel()});
     return Report(console, CompareForRestore(current->GetText(), restored->GetText()), systemLabel, file,
                   Format(CliText(Text::RestoreChangesNothing), {file}));

@@ -52,7 +52,7 @@ DeviceConnection::DeviceConnection(const GlobalOptions& options, Console& consol
     : m_options(options), m_console(console), m_session(options, console), m_window(console) {}
 
 DeviceConnection::~DeviceConnection() {
-    if (m_view) m_session.ReportTraceEnd(m_view->m_pLine->Trace());
+    if (m_view) m_session.ReportTraceEnd(m_view->Line().Trace());
     m_watcher.reset();
     m_view.reset();
 }
@@ -61,7 +61,7 @@ ExitStatus DeviceConnection::Open() {
     if (const ExitStatus prepared = m_session.Prepare(); prepared != ExitStatus::Ok) return prepared;
     m_view = WithoutStdout([&] { return std::make_unique<CStatusView>(m_loop, m_window); });
     m_window.Attach(m_view.get());
-    if (const ExitStatus traced = m_session.StartTrace(*m_view->m_pLine); traced != ExitStatus::Ok) {
+    if (const ExitStatus traced = m_session.StartTrace(m_view->Line()); traced != ExitStatus::Ok) {
         m_window.Attach(nullptr);
         m_view.reset();  // nothing went over the line; nothing more to report
         return traced;
@@ -80,12 +80,12 @@ ExitStatus DeviceConnection::Open() {
     });
     WithoutStdout([&] { m_view->OnInitialUpdate(); });
     if (!Wait()) return Cancelled();
-    return ExitStatusForState(StateOf(*m_view->m_pLine));
+    return ExitStatusForState(StateOf(m_view->Line()));
 }
 
 void DeviceConnection::ReportNotReady() {
     if (!m_view) return;  // the session failed before: already reported
-    const CDeviceLine& line = *m_view->m_pLine;
+    const CDeviceLine& line = m_view->Line();
     if (!line.m_bPortOpen) {
         m_console.Error(m_session.OpenFailureText(line));
         return;
@@ -152,7 +152,7 @@ ExitStatus DeviceConnection::Started(CommandStart start) {
         return ExitStatus::Ok;
     case CommandStart::NotReady:
         ReportNotReady();
-        return ExitStatusForState(StateOf(*m_view->m_pLine));
+        return ExitStatusForState(StateOf(m_view->Line()));
     case CommandStart::Busy:
     case CommandStart::NotStarted:
         break;

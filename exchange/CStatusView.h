@@ -189,20 +189,26 @@ public:
     void SetClearingTimings(const ClearingTimings& timings) { m_timings = timings; }
     const ClearingTimings& Timings() const { return m_timings; }
 
-    std::unique_ptr<CDeviceLine> m_pLine;
-    int m_bBusy = 0;
-    std::vector<std::string> m_astrLines;
-    std::string m_strProgress;
+    // The device line; there is always one.
+    CDeviceLine& Line() const { return *m_pLine; }
+    // Busy from a transfer's or a clearing's start until the identification
+    // after it: the device commands wait, the port is not touched.
+    bool IsBusy() const { return m_bBusy != 0; }
+    // Line 4: the last progress or error text, until the next one.
+    const std::string& Progress() const { return m_strProgress; }
+    void SetProgress(std::string text) { m_strProgress = std::move(text); }
     // Shown on line 4 below the progress for the rest of the course (what
     // the user may do now); a new course clears it.
-    std::string m_strNotice;
-    std::string m_strDocInfo;
-    FollowUp m_nFollowUp = FollowUp::Identify;
-    int m_bServiceData = 0;
-    std::string m_strVersionReply;
-    std::string m_strProduct;
-    std::string m_strVersion;
-    int m_nVersion = 0;
+    void SetNotice(std::string text) { m_strNotice = std::move(text); }
+    // Backups with the system's learned data (the Options dialog's choice).
+    bool ServiceData() const { return m_bServiceData != 0; }
+    void SetServiceData(bool on) { m_bServiceData = on ? 1 : 0; }
+    // What the last identification found: the reply as shown on line 1, its
+    // product word, its version text and that version as a number.
+    const std::string& VersionReply() const { return m_strVersionReply; }
+    const std::string& Product() const { return m_strProduct; }
+    const std::string& Version() const { return m_strVersion; }
+    int VersionNumber() const { return m_nVersion; }
 
 private:
     // Handlers of the private messages.
@@ -222,6 +228,19 @@ private:
     // Line 4 says what the line did (once, below what it already says).
     void ShowLineFault(const LineFaultReport& fault);
     void ShowLine4(const std::string& text);
+
+    std::unique_ptr<CDeviceLine> m_pLine;
+    int m_bBusy = 0;
+    std::vector<std::string> m_astrLines;
+    std::string m_strProgress;
+    std::string m_strNotice;
+    std::string m_strDocInfo;
+    FollowUp m_nFollowUp = FollowUp::Identify;
+    int m_bServiceData = 0;
+    std::string m_strVersionReply;
+    std::string m_strProduct;
+    std::string m_strVersion;
+    int m_nVersion = 0;
 
     IStatusWindow& m_window;
     std::string m_strGoneDevice;

@@ -11,7 +11,7 @@ namespace {
 
 CommandStart CheckLine(const CStatusView& view) {
     if (view.IsExchangeRunning()) return CommandStart::Busy;
-    if (!view.m_pLine->m_bReady) return CommandStart::NotReady;
+    if (!view.Line().m_bReady) return CommandStart::NotReady;
     return CommandStart::Started;
 }
 
@@ -33,7 +33,7 @@ TransferWindows Pair(const CStatusView& view, WindowHandle dataView) {
 CommandStart Receive(CStatusView& view, CText& text, WindowHandle dataView, const std::string& request) {
     return Run(view, [&] {
         text.SetSilenceLimit(view.ReceiveSilenceLimit());
-        return StartTextReceive(text, *view.m_pLine, Pair(view, dataView), request);
+        return StartTextReceive(text, view.Line(), Pair(view, dataView), request);
     });
 }
 
@@ -60,20 +60,20 @@ CommandStart FetchPicture(CStatusView& view, CData& picture, WindowHandle dataVi
         const PictureRequest request = GetPictureRequest(view);
         // A text object answers the picture request as a text reception.
         if (auto* text = dynamic_cast<CText*>(&picture))
-            return StartTextReceive(*text, *view.m_pLine, Pair(view, dataView), request.command);
-        return StartPictureReceive(picture, *view.m_pLine, Pair(view, dataView), request.command, request.extraByte);
+            return StartTextReceive(*text, view.Line(), Pair(view, dataView), request.command);
+        return StartPictureReceive(picture, view.Line(), Pair(view, dataView), request.command, request.extraByte);
     });
 }
 
 CommandStart SendBackup(CStatusView& view, CText& text, WindowHandle dataView) {
     return Run(view, [&] {
         // Once its first byte is out, the block is not cut by a single cancel.
-        return StartTextSend(text, *view.m_pLine, Pair(view, dataView), view.GetRestoreCommand(), view.Block());
+        return StartTextSend(text, view.Line(), Pair(view, dataView), view.GetRestoreCommand(), view.Block());
     });
 }
 
 CommandStart SendLanguage(CStatusView& view, CText& text, WindowHandle dataView) {
-    return Run(view, [&] { return StartTextSend(text, *view.m_pLine, Pair(view, dataView), std::string()); });
+    return Run(view, [&] { return StartTextSend(text, view.Line(), Pair(view, dataView), std::string()); });
 }
 
 }  // namespace brelko

@@ -186,7 +186,7 @@ void RestoreCourse::SafetyCopyEnded(const CourseOutcome& course) {
     const std::string folder = SafetyFolder(m_options);
     std::error_code ec;
     std::filesystem::create_directories(sysfile::PathOf(folder), ec);
-    const std::string base = SafetyCopyName(m_view.m_strProduct, m_view.m_strVersion, m_options.clock());
+    const std::string base = SafetyCopyName(m_view.Product(), m_view.Version(), m_options.clock());
     std::string path = sysfile::Utf8Of(sysfile::PathOf(folder) / base);
     // Two restores within a second keep both copies.
     for (int n = 2; InspectWriteTarget(path).exists && n < 100; ++n)

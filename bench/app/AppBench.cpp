@@ -126,7 +126,7 @@ void StallConnectToASilentLine(benchmark::State& state) {
         AppRig rig;
         rig.UseDevice(silent.DevicePath());
         MeasureStall(state, rig, AppRig::OnDevice(), [] {});
-        state.counters["state_ok"] = rig.Status().m_pLine->m_bRightPort == 0;
+        state.counters["state_ok"] = rig.Status().Line().m_bRightPort == 0;
     }
 }
 BENCHMARK(StallConnectToASilentLine)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -137,7 +137,7 @@ void StallOldFirmwareIdentification(benchmark::State& state) {
         app::AppOptions options = AppRig::Simulated("tz410-old");
         options.simulatorBaud = 9600;
         MeasureStall(state, rig, options, [] {});
-        state.counters["state_ok"] = rig.Status().m_pLine->m_bReady;
+        state.counters["state_ok"] = rig.Status().Line().m_bReady;
     }
 }
 BENCHMARK(StallOldFirmwareIdentification)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -135,7 +135,7 @@ void BM_ReconnectAfterReturn(benchmark::State& state) {
         }
         view->WaitForCourse(loop, 30s);
         const double seconds = std::chrono::duration<double>(Clock::now() - back).count();
-        if (!view->m_pLine->m_bReady) state.SkipWithError("not ready after the return");
+        if (!view->Line().m_bReady) state.SkipWithError("not ready after the return");
         state.SetIterationTime(seconds);
         worst = std::max(worst, seconds);
     }

@@ -85,7 +85,7 @@ void Report(benchmark::State& state, std::chrono::steady_clock::time_point start
 
 void BM_Backup20K(benchmark::State& state) {
     Session session;
-    if (!session.view->m_pLine->m_bReady) {
+    if (!session.view->Line().m_bReady) {
         state.SkipWithError("the simulated system was not identified");
         return;
     }
@@ -106,7 +106,7 @@ void BM_Backup20K(benchmark::State& state) {
 // costs a transfer (wall time: none wanted; CPU: the writer's share).
 void BM_Backup20KTraced(benchmark::State& state) {
     Session session;
-    if (!session.view->m_pLine->m_bReady) {
+    if (!session.view->Line().m_bReady) {
         state.SkipWithError("the simulated system was not identified");
         return;
     }
@@ -117,10 +117,10 @@ void BM_Backup20KTraced(benchmark::State& state) {
         auto text = CText::Create();
         const double cpu0 = CpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        session.view->m_pLine->Trace().Start(name);
+        session.view->Line().Trace().Start(name);
         FetchBackup(*session.view, *text);
         session.view->WaitForCourse(session.loop, std::chrono::seconds(120));
-        session.view->m_pLine->Trace().Stop();  // everything written
+        session.view->Line().Trace().Stop();  // everything written
         const auto end = std::chrono::steady_clock::now();
         const std::string request = session.view->GetBackupCommand() + "\n";
         Report(state, start, session.window, text->GetLength() + 1 + request.size() * 2, CpuSeconds() - cpu0, end,
@@ -137,7 +137,7 @@ void BM_Backup20KTraced(benchmark::State& state) {
 // out) is its cost. Wanted: under 1 %.
 void BM_TraceCostOn20KBackup(benchmark::State& state) {
     Session session;
-    if (!session.view->m_pLine->m_bReady) {
+    if (!session.view->Line().m_bReady) {
         state.SkipWithError("the simulated system was not identified");
         return;
     }
@@ -147,10 +147,10 @@ void BM_TraceCostOn20KBackup(benchmark::State& state) {
     auto course = [&](bool traced) {
         auto text = CText::Create();
         const auto start = std::chrono::steady_clock::now();
-        if (traced) session.view->m_pLine->Trace().Start(name);
+        if (traced) session.view->Line().Trace().Start(name);
         FetchBackup(*session.view, *text);
         session.view->WaitForCourse(session.loop, std::chrono::seconds(120));
-        if (traced) session.view->m_pLine->Trace().Stop();
+        if (traced) session.view->Line().Trace().Stop();
         if (text->GetLength() < 19000) state.SkipWithError("the backup did not come whole");
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };

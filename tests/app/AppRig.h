@@ -119,7 +119,7 @@ public:
     // Waits until no course runs and the system is identified.
     bool WaitReady(int timeoutMs = 20000) const {
         return QTest::qWaitFor(
-            [&] { return Frame().StatusLogic() && !Status().IsExchangeRunning() && Status().m_pLine->m_bReady; },
+            [&] { return Frame().StatusLogic() && !Status().IsExchangeRunning() && Status().Line().m_bReady; },
             timeoutMs);
     }
     bool WaitIdle(int timeoutMs = 30000) const {

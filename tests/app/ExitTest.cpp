@@ -148,7 +148,7 @@ private slots:
         QVERIFY(rig.WaitReady());
         // No, first: the transfer goes on, and the program with it.
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         Answers answers;
         answers.Arm({QMessageBox::No});
         rig.Frame().ExecuteCommand(ID_APP_EXIT);
@@ -160,13 +160,13 @@ private slots:
         // Later, during the next transfer: Yes, and the received text is not
         // kept. The program ends once the system is back.
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes received: ", 0) == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Progress().rfind("Bytes received: ", 0) == 0, 20000);
         answers.texts.clear();
         answers.Arm({QMessageBox::Yes, QMessageBox::No, QMessageBox::No});
         rig.Frame().ExecuteCommand(ID_APP_EXIT);
         QTRY_VERIFY_WITH_TIMEOUT(!rig.Frame().isVisible(), 60000);
         QVERIFY(!rig.Status().IsExchangeRunning());
-        QVERIFY(rig.Status().m_pLine->m_bReady);  // the system was brought back first
+        QVERIFY(rig.Status().Line().m_bReady);  // the system was brought back first
         QVERIFY2(answers.texts.size() >= 2 && answers.texts[1].startsWith("Save changes to TXT"),
                  qPrintable(answers.texts.join('|')));
     }

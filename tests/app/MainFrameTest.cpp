@@ -60,7 +60,7 @@ private slots:
         QVERIFY(!rig.Frame().QueryCommand(ID_CANCEL_TRANSFER).enabled);
 
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         rig.Frame().UpdateCommandUI();
         for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id) {
             QVERIFY2(!rig.Frame().QueryCommand(id).enabled, "busy");
@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(cancel->isEnabled(), false);
 
         rig.Status().Receive(brelko::ExchangeState{brelko::ExchangeStateKind::Receiving});
-        QCOMPARE(rig.Status().m_bBusy, 1);
+        QVERIFY(rig.Status().IsBusy());
         for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), false);
         QCOMPARE(cancel->isEnabled(), true);
 
@@ -214,7 +214,7 @@ private slots:
         rig.Status().Receive(brelko::ExchangeState{brelko::ExchangeStateKind::Identify});
         rig.Status().SetIdentifyOnWorker(true);
         QVERIFY(!rig.Status().IsExchangeRunning());
-        QCOMPARE(rig.Status().m_pLine->m_bReady, 1);
+        QCOMPARE(rig.Status().Line().m_bReady, 1);
         for (QAction* action : deviceActions()) QCOMPARE(action->isEnabled(), true);
         QCOMPARE(cancel->isEnabled(), false);
     }

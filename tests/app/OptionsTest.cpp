@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(ini.GetString("Custom", "Directory", ""), folder);
         QCOMPARE(ini.GetInt("Custom", "SafetyCopy", -1), 0);
         QCOMPARE(QDir::currentPath().toStdString(), folder);
-        QCOMPARE(rig.Status().m_bServiceData, 1);
+        QVERIFY(rig.Status().ServiceData());
         // The menu bar speaks the new language at once, and the line was
         // identified again on the port chosen.
         QCOMPARE(rig.Frame().menuBar()->actions().first()->text(), QStringLiteral("&Filer"));
@@ -131,7 +131,7 @@ private slots:
         // cannot be opened.
         QCOMPARE(rig.Frame().menuBar()->actions().first()->text(), QStringLiteral("&Filer"));
         QTRY_COMPARE(rig.Frame().Pane(0)->text(), QStringLiteral("Ikke istand til at åbne COM Porten!"));
-        QCOMPARE(rig.Status().m_pLine->m_bPortOpen, 0);
+        QCOMPARE(rig.Status().Line().m_bPortOpen, 0);
 #ifdef BRELKO_HAVE_SERIALDEVICES
         // No COM number chosen: nothing to tie.
         QCOMPARE(tieLabel, QStringLiteral("Knyt COM porten til:"));
@@ -145,7 +145,7 @@ private slots:
         rig.WriteIni(ini);
         QVERIFY(rig.Start());
         QVERIFY(rig.WaitReady());
-        rig.Status().m_bServiceData = 0;
+        rig.Status().SetServiceData(0);
         const auto before = ReadFile(rig.IniPath());
         RunOptions(rig, [&](app::COptionsDlg* dialog) {
             dialog->LanguageList()->setCurrentIndex(0);
@@ -158,7 +158,7 @@ private slots:
             dialog->reject();
         });
         QCOMPARE(ReadFile(rig.IniPath()), before);
-        QCOMPARE(rig.Status().m_bServiceData, 0);
+        QVERIFY(!rig.Status().ServiceData());
         QVERIFY(!rig.Status().IsExchangeRunning());  // no reconnect
     }
 
@@ -169,15 +169,15 @@ private slots:
         QVERIFY(rig.Start(options));
         QVERIFY(rig.WaitReady());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
-        const CCommPort* portBefore = rig.Status().m_pLine->Port();
+        QTRY_VERIFY(rig.Status().IsBusy());
+        const CCommPort* portBefore = rig.Status().Line().Port();
         RunOptions(rig, [&](app::COptionsDlg* dialog) {
             dialog->PortList()->setCurrentIndex(2);
             dialog->accept();
         });
         QCOMPARE(IniFile(rig.IniPath()).GetInt("Custom", "Comport", -1), 3);
         // The port was not rebuilt under the running transfer.
-        QCOMPARE(rig.Status().m_pLine->Port(), portBefore);
+        QCOMPARE(rig.Status().Line().Port(), portBefore);
         QVERIFY(rig.WaitIdle(60000));
     }
 
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(cancelled.adapterRow > 0);
         QVERIFY(cancelled.label.contains(QStringLiteral("/dev/ttyS0")));
         QCOMPARE(ReadFile(rig.IniPath()), before);
-        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+        QVERIFY(!rig.Status().Line().Trace().IsActive());
 
         Seen accepted;
         RunOptions(rig, choose(accepted, true));
@@ -242,15 +242,15 @@ private slots:
         QCOMPARE(ini.GetString("Ports", "COM2", ""), adapter);
         QCOMPARE(ini.GetInt("Custom", "Trace", 0), 1);
         QCOMPARE(ini.GetString("Custom", "TraceFile", ""), trace);
-        QVERIFY(rig.Status().m_pLine->Trace().IsActive());
-        QCOMPARE(rig.Status().m_pLine->Trace().Path(), trace);
+        QVERIFY(rig.Status().Line().Trace().IsActive());
+        QCOMPARE(rig.Status().Line().Trace().Path(), trace);
 
         // Off again: the recording stops; the file chosen stays for next time.
         RunOptions(rig, [](app::COptionsDlg* dialog) {
             dialog->TraceBox()->setChecked(false);
             dialog->accept();
         });
-        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+        QVERIFY(!rig.Status().Line().Trace().IsActive());
         QCOMPARE(IniFile(rig.IniPath()).GetString("Custom", "TraceFile", ""), trace);
         QVERIFY(fs::exists(trace));
     }

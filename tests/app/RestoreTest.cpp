@@ -114,7 +114,7 @@ private slots:
         answer(&accepted, QMessageBox::Yes);
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
         QTRY_VERIFY_WITH_TIMEOUT(!accepted.text.isEmpty(), 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_bBusy == 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().IsBusy(), 10000);
         QVERIFY(rig.WaitReady(90000));
         QCOMPARE(BackUp(rig, "after.asc"), Changed(before));
     }
@@ -128,7 +128,7 @@ private slots:
         WriteFile(file, "A=1\r\n[END]\r\n");
         AnswerFileDialog(QString::fromStdString(file));
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         QVERIFY(rig.WaitReady(90000));
         QVERIFY(SafetyCopies(rig).isEmpty());
     }
@@ -142,7 +142,7 @@ private slots:
         WriteFile(edited, Changed(before, "4"));
         rig.App().RecentFiles().Add(edited);
         QVERIFY(rig.Frame().ExecuteCommand(ID_FILE_MRU_FILE1));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         QVERIFY(rig.WaitReady(90000));
         QTRY_COMPARE(SafetyCopies(rig).size(), 1);
         QCOMPARE(BackUp(rig, "after.asc"), Changed(before, "4"));
@@ -189,7 +189,7 @@ private slots:
         WriteFile(file, block);
         AnswerFileDialog(QString::fromStdString(file));
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes sent: ", 0) == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Progress().rfind("Bytes sent: ", 0) == 0, 20000);
         rig.PressKey(Qt::Key_Escape);
         QVERIFY(rig.Frame().statusBar()->currentMessage().contains("cannot be stopped halfway"));
         // Readable on status line 4 while the restore runs, below its progress.
@@ -230,12 +230,12 @@ private slots:
         AnswerFileDialog(QString::fromStdString(file));
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
         // After the safety copy, the sending.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind("Bytes sent: ", 0) == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Progress().rfind("Bytes sent: ", 0) == 0, 60000);
         if (handedOver) {
             // The sender's last count: all of the block is with the driver,
             // up to its "[END]" and the closing line feed.
             const std::string all = "Bytes sent: " + QString::number(block.size() - 1).rightJustified(6, '0').toStdString();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.Status().m_strProgress.rfind(all, 0) == 0, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Progress().rfind(all, 0) == 0, 10000);
         }
         struct Told {
             QString text;

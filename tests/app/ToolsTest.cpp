@@ -82,7 +82,7 @@ private slots:
         const std::string backup = BackUp(rig, "line3.asc");
         QVERIFY(backup.size() > 10000);
         // The trace is written behind the line; it has all once it stops.
-        rig.Status().m_pLine->Trace().Stop();
+        rig.Status().Line().Trace().Stop();
         const auto entries = ReadTrace(trace);
         for (const TraceEntry& entry : entries) QVERIFY2(entry.wellFormed, entry.bytes.c_str());
         QVERIFY(TraceStream(entries, '<').find(backup) != std::string::npos);
@@ -93,7 +93,7 @@ private slots:
         AppRig rig;
         QVERIFY(rig.Start());
         QVERIFY(rig.WaitReady());
-        QVERIFY(!rig.Status().m_pLine->Trace().IsActive());
+        QVERIFY(!rig.Status().Line().Trace().IsActive());
         QVERIFY(!fs::exists(app::CMainFrame::TraceFile()));
     }
 
@@ -114,7 +114,7 @@ private slots:
         fs::remove(link);
         QTRY_COMPARE_WITH_TIMEOUT(monitor->TimesTold(), 1, 10000);
         QVERIFY(rig.Frame().statusBar()->currentMessage().contains(QStringLiteral("was unplugged")));
-        QVERIFY(QString::fromStdString(rig.Status().m_strProgress).contains(QString::fromStdString(link)));
+        QVERIFY(QString::fromStdString(rig.Status().Progress()).contains(QString::fromStdString(link)));
         // Many looks later it has still been told once, and nothing reconnects.
         QTest::qWait(1000);
         QCOMPARE(monitor->TimesTold(), 1);
@@ -124,7 +124,7 @@ private slots:
         plugIn();
         QTRY_COMPARE_WITH_TIMEOUT(monitor->Reconnects(), 1, 10000);
         QVERIFY(rig.WaitReady());
-        QCOMPARE(rig.Status().m_strProduct, std::string("TZ410"));
+        QCOMPARE(rig.Status().Product(), std::string("TZ410"));
         QCOMPARE(monitor->TimesTold(), 1);
         rig.Stop();
     }
@@ -159,7 +159,7 @@ private slots:
         QTRY_COMPARE(line(3), state);
         QTRY_COMPARE(rig.Frame().Pane(0)->text(), QString::fromStdString(state));
         QTRY_COMPARE(line(1), std::string("COM port 1 not open"));
-        QCOMPARE(rig.Status().m_pLine->m_bPortOpen, 0);
+        QCOMPARE(rig.Status().Line().m_bPortOpen, 0);
         rig.Frame().UpdateCommandUI();
         for (unsigned id : {ID_GET_SETUP, ID_SEND_SETUP, ID_GET_PICTURE, ID_GET_MENU, ID_GET_LANGUAGE, ID_SEND_LANGUAGE})
             QVERIFY2(!rig.Frame().QueryCommand(id).enabled, qPrintable(QString::number(id)));

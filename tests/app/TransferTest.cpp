@@ -142,7 +142,7 @@ private slots:
     void getPictureWithoutAReadyLineClosesItsWindow() {
         AppRig rig;
         QVERIFY(rig.Start(AppRig::OnDevice()));
-        QVERIFY(!rig.Status().m_pLine->m_bReady);
+        QVERIFY(!rig.Status().Line().m_bReady);
         // The command waits for a system; reached all the same (a view's
         // starter), the empty picture window goes again.
         QVERIFY(!rig.Frame().ExecuteCommand(ID_GET_PICTURE));
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(rig.App().OpenDocumentFile(file));
         // The active text window is what is sent: no dialog this time.
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_LANGUAGE));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         QVERIFY(rig.WaitReady(30000));
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
         app::CDataDoc* fetched = ActiveData(rig);
@@ -306,7 +306,7 @@ private slots:
         WriteFile(edited, changed);
         AnswerFileDialog(QString::fromStdString(edited));
         QVERIFY(rig.Frame().ExecuteCommand(ID_SEND_SETUP));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         QVERIFY(rig.WaitReady(60000));
         QCOMPARE(rig.App().m_strBackupPath, edited);
         QVERIFY(!rig.Status().LastOutcome().sendFailed);
@@ -353,12 +353,12 @@ private slots:
         QVERIFY(rig.Start(options));
         QVERIFY(rig.WaitReady());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
-        QTRY_VERIFY(rig.Status().m_bBusy == 1);
+        QTRY_VERIFY(rig.Status().IsBusy());
         QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
         rig.PressKey(Qt::Key_Escape);
         QVERIFY(rig.WaitIdle(30000));
         QVERIFY(rig.Status().LastOutcome().cancelled);
-        QVERIFY(rig.Status().m_pLine->m_bReady);  // the system came back to its prompt
+        QVERIFY(rig.Status().Line().m_bReady);  // the system came back to its prompt
     }
 
     // Line 4 of the status window says what happened: the user's own

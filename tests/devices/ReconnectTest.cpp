@@ -96,7 +96,7 @@ protected:
         fs::create_symlink(sim->DevicePath(), fresh);
         fs::rename(fresh, link);
     }
-    bool Ready() const { return view->m_pLine->m_bReady != 0; }
+    bool Ready() const { return view->Line().m_bReady != 0; }
 
     test::TempDir dir;
     std::string link;
@@ -157,7 +157,7 @@ TEST_F(ReconnectTest, ASystemThatHangsUpMidTransferIsToldOnceAndReconnectedWhenB
     ASSERT_TRUE(reconnected);
     ASSERT_TRUE(view->WaitForCourse(loop, 30s));
     EXPECT_TRUE(Ready()) << view->ConnectionStateText();
-    EXPECT_EQ(view->m_strProduct, "TZ410");
+    EXPECT_EQ(view->Product(), "TZ410");
     EXPECT_EQ(told, 1);
 }
 

@@ -33,7 +33,7 @@ bool FaultyPort::QueryModemLines(int& bits) {
 void RecordingWindow::Notify(const StatusMessage& message) {
     Seen s{message, {}, {}};
     if (view) {
-        s.progress = view->m_strProgress;
+        s.progress = view->Progress();
         if (view->Lines().size() > 3) s.stateLine = view->Lines()[3];
     }
     seen.push_back(std::move(s));

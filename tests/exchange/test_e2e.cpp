@@ -60,9 +60,9 @@ TEST_P(EveryPreset, ConnectsIdentifiesAndFetchesMenusAndLanguage) {
     EXPECT_EQ(rig.window.m_strPane, "Ready");
     EXPECT_EQ(rig.view->Lines()[0], rig.sim->VersionLine());
     EXPECT_EQ(rig.view->Lines()[1], "COM port 1 open");
-    EXPECT_EQ(rig.view->m_strProduct, c.product);
-    EXPECT_EQ(rig.view->m_strVersion, c.version);
-    EXPECT_EQ(rig.view->m_nVersion, c.number);
+    EXPECT_EQ(rig.view->Product(), c.product);
+    EXPECT_EQ(rig.view->Version(), c.version);
+    EXPECT_EQ(rig.view->VersionNumber(), c.number);
     EXPECT_EQ(rig.view->GetBackupCommand(), c.backup);
     EXPECT_TRUE(rig.view->LastOutcome().ready);
     ASSERT_GE(rig.window.seen.size(), 2u);
@@ -121,8 +121,8 @@ TEST_F(Exchange, NoCtsMeansNoContactAndClearsTheIdentification) {
     EXPECT_FALSE(rig.view->IsExchangeRunning());
     EXPECT_EQ(rig.StateLine(), "No contact to vision system. Choose correct COM port and check serial cable.");
     EXPECT_EQ(rig.view->Lines()[0], versionLine) << "the old version reply stays";
-    EXPECT_EQ(rig.view->m_pLine->m_bContact, 0);
-    EXPECT_EQ(rig.view->m_pLine->m_bReady, 0);
+    EXPECT_EQ(rig.view->Line().m_bContact, 0);
+    EXPECT_EQ(rig.view->Line().m_bReady, 0);
     auto text = CText::Create();
     EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
 }
@@ -135,7 +135,7 @@ TEST_F(Exchange, PortThatCannotBeOpened) {
     EXPECT_EQ(rig.view->Lines()[1], "COM port 1 not open");
     EXPECT_FALSE(rig.view->IsCtsOn());
     EXPECT_FALSE(rig.view->IsDtrOn());
-    EXPECT_FALSE(rig.view->m_pLine->OpenFailureReason().empty());
+    EXPECT_FALSE(rig.view->Line().OpenFailureReason().empty());
     auto text = CText::Create();
     EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
     EXPECT_EQ(SendBackup(*rig.view, *text), CommandStart::NotReady);
@@ -165,7 +165,7 @@ TEST_F(Exchange, BackupRestoreBackupGivesTheRestoredBytes) {
     from = rig.window.seen.size();
     rig.Restore(changed + "trailing bytes after the end marker are not sent\r\n");
     EXPECT_FALSE(rig.view->LastOutcome().sendFailed);
-    EXPECT_EQ(rig.view->m_strProgress.substr(0, 12), "Bytes sent: ");
+    EXPECT_EQ(rig.view->Progress().substr(0, 12), "Bytes sent: ");
     ExpectClearingAndIdentification(from, FollowUp::IdentifyAfterRestore, ExchangeStateKind::IdentifyAfterRestore);
     EXPECT_EQ(rig.dataSink.seen.back(), DataUpdateKind::TextSent);
     EXPECT_EQ(rig.StateLine(), "Ready");
@@ -223,7 +223,7 @@ TEST_F(Exchange, RestoreOfAFileWithoutEndMarker) {
 TEST_F(Exchange, KaldspotRestoreWithServiceData) {
     rig.Start(Preset("kaldspot-1.7.A"));
     ASSERT_TRUE(rig.Connect());
-    rig.view->m_bServiceData = 1;
+    rig.view->SetServiceData(1);
     EXPECT_EQ(rig.view->GetBackupCommand(), "GET ALL LEARN");
     auto backup = rig.Backup();
     ASSERT_NE(backup->GetText().find("[LEARN]"), std::string::npos);
@@ -262,7 +262,7 @@ TEST_F(Exchange, ReceptionProgressInOrderWithItsTexts) {
     }
     EXPECT_GT(updates, 100u) << "one per line";
     EXPECT_EQ(last, text->GetLength()) << "the last count is the text's length";
-    EXPECT_EQ(rig.view->m_strProgress, "Bytes received: 0" + std::to_string(text->GetLength()));
+    EXPECT_EQ(rig.view->Progress(), "Bytes received: 0" + std::to_string(text->GetLength()));
     EXPECT_FALSE(rig.view->LastOutcome().receiveFailed);
 }
 
@@ -323,7 +323,7 @@ TEST_F(Exchange, StalledTransmitQueueShowsTheSendError) {
     rig.Restore("\r\nGAIN=1\r\n[END]\r\n");
     EXPECT_TRUE(rig.view->LastOutcome().sendFailed);
     EXPECT_EQ(rig.view->LastOutcome().failure, TransferFailure::Stalled);
-    EXPECT_EQ(rig.view->m_strProgress, "Error sending data!");
+    EXPECT_EQ(rig.view->Progress(), "Error sending data!");
     std::vector<Seen> seen = rig.SeenSince(from);
     auto sent = std::find_if(seen.rbegin(), seen.rend(), [](const Seen& s) { return s.Is<BytesSent>(); });
     ASSERT_NE(sent, seen.rend());
@@ -384,7 +384,7 @@ TEST_F(Exchange, HangUpWhileSendingALanguageIsASendingFailure) {
         EXPECT_TRUE(one.sim->HungUp());
         EXPECT_TRUE(one.view->LastOutcome().sendFailed);
         EXPECT_EQ(one.view->LastOutcome().failure, TransferFailure::DeviceGone);
-        EXPECT_EQ(one.view->m_strProgress, "Error sending data!\nthe device vanished (unplugged?)");
+        EXPECT_EQ(one.view->Progress(), "Error sending data!\nthe device vanished (unplugged?)");
         EXPECT_FALSE(one.view->LastOutcome().ready);
     }
 }
@@ -414,11 +414,11 @@ TEST_F(Exchange, ASystemThatRefusesBothVersionRequestsIsUnknown) {
     ASSERT_TRUE(rig.Wait());
     EXPECT_EQ(rig.StateLine(), "Unknown vision system");
     EXPECT_EQ(rig.window.m_strPane, "Unknown vision system");
-    EXPECT_EQ(rig.view->m_pLine->m_bRightPort, 1) << "the echoes came: the port is right";
-    EXPECT_EQ(rig.view->m_pLine->m_bKnownSystem, 0);
-    EXPECT_EQ(rig.view->m_pLine->m_bReady, 0);
+    EXPECT_EQ(rig.view->Line().m_bRightPort, 1) << "the echoes came: the port is right";
+    EXPECT_EQ(rig.view->Line().m_bKnownSystem, 0);
+    EXPECT_EQ(rig.view->Line().m_bReady, 0);
     EXPECT_FALSE(rig.view->LastOutcome().ready);
-    EXPECT_TRUE(rig.view->m_strProduct.empty());
+    EXPECT_TRUE(rig.view->Product().empty());
     auto text = CText::Create();
     EXPECT_EQ(FetchBackup(*rig.view, *text), CommandStart::NotReady);
 }
@@ -512,7 +512,7 @@ TEST_F(Exchange, ASecondRequestSoonAfterTheFirstStopsTheRestoreAtOnce) {
     EXPECT_EQ(outcome.failure, TransferFailure::Cancelled);
     EXPECT_LT(outcome.bytesSent, outcome.bytesToSend / 2) << "stopped soon after the second request";
     EXPECT_GE(outcome.bytesSent, 1000u);
-    EXPECT_EQ(rig.view->m_strProgress, "The restore was stopped halfway.");
+    EXPECT_EQ(rig.view->Progress(), "The restore was stopped halfway.");
     EXPECT_FALSE(rig.view->IsExchangeRunning());
 }
 
@@ -569,13 +569,13 @@ TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
     ASSERT_TRUE(rig.Connect());
     auto text = CText::Create();
     ASSERT_EQ(FetchBackup(*rig.view, *text), CommandStart::Started);
-    CCommPort* port = rig.view->m_pLine->Port();
+    CCommPort* port = rig.view->Line().Port();
     rig.view->Connect();  // before the busy state has even arrived
-    EXPECT_EQ(rig.view->m_pLine->Port(), port);
+    EXPECT_EQ(rig.view->Line().Port(), port);
     auto other = CText::Create();
     EXPECT_EQ(FetchMenus(*rig.view, *other), CommandStart::Busy);
     ASSERT_TRUE(rig.Wait());
-    EXPECT_EQ(rig.view->m_pLine->Port(), port);
+    EXPECT_EQ(rig.view->Line().Port(), port);
     EXPECT_GT(text->GetLength(), 19000u);
 }
 

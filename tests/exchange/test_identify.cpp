@@ -92,8 +92,8 @@ TEST_P(IdentifyTest, EveryFormOfRefusalIdentifiesOldFirmware) {
         Connect(OldFirmware(refusal));
         EXPECT_TRUE(peer->WaitFor("VERSION\n"));
         EXPECT_EQ(view->Lines()[3], "Ready");
-        EXPECT_EQ(view->m_strProduct, "TZ410");
-        EXPECT_EQ(view->m_nVersion, 100007);
+        EXPECT_EQ(view->Product(), "TZ410");
+        EXPECT_EQ(view->VersionNumber(), 100007);
         EXPECT_TRUE(view->LastOutcome().ready);
     }
 }
@@ -110,9 +110,9 @@ TEST_P(IdentifyTest, AnEchoWithoutAReadableReplyIsAnUnknownSystem) {
         SCOPED_TRACE(::testing::PrintToString(reply));
         Connect(VersionReply(reply));
         EXPECT_EQ(view->Lines()[3], "Unknown vision system");
-        EXPECT_EQ(view->m_pLine->m_bRightPort, 1);
-        EXPECT_EQ(view->m_pLine->m_bKnownSystem, 0);
-        EXPECT_EQ(view->m_pLine->m_bReady, 0);
+        EXPECT_EQ(view->Line().m_bRightPort, 1);
+        EXPECT_EQ(view->Line().m_bKnownSystem, 0);
+        EXPECT_EQ(view->Line().m_bReady, 0);
         EXPECT_EQ(view->Lines()[0], "");
         EXPECT_FALSE(view->LastOutcome().ready);
     }
@@ -136,21 +136,21 @@ TEST_P(IdentifyTest, AVersionDamagedOnTheLineIsAnUnknownSystemAndLineFourSaysWhy
         EXPECT_EQ(view->Lines()[3], "Unknown vision system");
         EXPECT_EQ(view->Lines()[0], c.line0);
         EXPECT_EQ(view->Lines()[4], c.line4);
-        EXPECT_EQ(view->m_pLine->m_bReady, 0);
-        EXPECT_EQ(view->m_pLine->m_bRightPort, 1);
+        EXPECT_EQ(view->Line().m_bReady, 0);
+        EXPECT_EQ(view->Line().m_bRightPort, 1);
     }
 }
 
 TEST_P(IdentifyTest, AGoodReplyAfterABadOneIsReadyAgain) {
     Connect(VersionReply("\r\n\r\n>"));
-    ASSERT_EQ(view->m_pLine->m_bReady, 0);
+    ASSERT_EQ(view->Line().m_bReady, 0);
     peer = std::make_unique<PtyPeer>(VersionReply("\r\nTZ220 Vision 2.11.A\r\n>"));
     CPosixPort::SetDeviceOverride(peer->DevicePath());
     view->Connect();
     ASSERT_TRUE(view->WaitForCourse(loop, std::chrono::seconds(30)));
     EXPECT_EQ(view->Lines()[3], "Ready");
     EXPECT_EQ(view->Lines()[0], "TZ220 Vision 2.11.A");
-    EXPECT_EQ(view->m_nVersion, 211014);
+    EXPECT_EQ(view->VersionNumber(), 211014);
     EXPECT_EQ(ended, 2);
 }
 

@@ -41,7 +41,7 @@ TEST_F(Outcomes, AStoppedRestoreCountsWhatReallyLeftAndTheTraceMarksThePurge) {
     ASSERT_TRUE(rig.Connect());
     const std::string trace = (std::filesystem::temp_directory_path() /
                                ("brelko-outcomes-" + std::to_string(::getpid()) + ".trace")).string();
-    ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
+    ASSERT_TRUE(rig.view->Line().Trace().Start(trace));
 
     bool stopped = false;
     rig.window.onEvent = [&](const StatusMessage& e) {
@@ -56,7 +56,7 @@ TEST_F(Outcomes, AStoppedRestoreCountsWhatReallyLeftAndTheTraceMarksThePurge) {
     ASSERT_TRUE(stopped);
     const CourseOutcome outcome = rig.view->LastOutcome();
     ASSERT_TRUE(outcome.forced);
-    rig.view->m_pLine->Trace().Stop();
+    rig.view->Line().Trace().Stop();
 
     // Handed to the port: 25000 bytes and more. Heard by the system: what
     // the line carried until the stop, and what the far end had taken in
@@ -85,7 +85,7 @@ TEST_F(Outcomes, AStopAfterTheHandoverCountsWhatReallyLeftAndTheTraceMarksThePur
     ASSERT_TRUE(rig.Connect());
     const std::string trace = (std::filesystem::temp_directory_path() /
                                ("brelko-handover-" + std::to_string(::getpid()) + ".trace")).string();
-    ASSERT_TRUE(rig.view->m_pLine->Trace().Start(trace));
+    ASSERT_TRUE(rig.view->Line().Trace().Start(trace));
 
     CancelReply second;
     bool handedOver = false;
@@ -103,7 +103,7 @@ TEST_F(Outcomes, AStopAfterTheHandoverCountsWhatReallyLeftAndTheTraceMarksThePur
     EXPECT_EQ(second.answer, CancelAnswer::Forced);
     const CourseOutcome outcome = rig.view->LastOutcome();
     ASSERT_TRUE(outcome.forced);
-    rig.view->m_pLine->Trace().Stop();
+    rig.view->Line().Trace().Stop();
 
     const std::size_t heard = rig.sim->BlockBytesHeard();
     EXPECT_LT(outcome.bytesSent, outcome.bytesToSend);
@@ -133,7 +133,7 @@ TEST_F(Outcomes, TheUsersOwnCancelSaysItWasCancelled) {
     rig.window.onEvent = nullptr;
     ASSERT_TRUE(asked);
     EXPECT_TRUE(rig.view->LastOutcome().cancelled);
-    EXPECT_EQ(rig.view->m_strProgress, "Cancelled");
+    EXPECT_EQ(rig.view->Progress(), "Cancelled");
     EXPECT_EQ(rig.view->Lines()[4], "Cancelled");
     EXPECT_EQ(rig.StateLine(), "Ready") << "the system answers again after it";
 }

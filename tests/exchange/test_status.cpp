@@ -96,7 +96,7 @@ TEST_F(StatusView, FiveLinesAndTheStatePane) {
 }
 
 TEST_F(StatusView, StateLineShowsTheFirstUnsetFlag) {
-    CDeviceLine& line = *view->m_pLine;
+    CDeviceLine& line = view->Line();
     struct Case {
         int open, contact, right, known, ready;
         const char* text;
@@ -124,34 +124,34 @@ TEST_F(StatusView, StateLineShowsTheFirstUnsetFlag) {
 TEST_F(StatusView, StateMessagesSetTheBusyStateAndItsText) {
     view->OnDraw();
     Send(ExchangeState{ExchangeStateKind::Receiving});
-    EXPECT_EQ(view->m_bBusy, 1);
+    EXPECT_TRUE(view->IsBusy());
     EXPECT_EQ(view->Lines()[3], "Recieving data");
     EXPECT_FALSE(view->IsCtsOn()) << "the port is not open";
     Send(ExchangeState{ExchangeStateKind::Sending});
     EXPECT_EQ(view->Lines()[3], "Sending Data");
     Post(WM_EXCHANGE_STATE, 0, 99);  // an unknown kind shows nothing
     EXPECT_EQ(view->Lines()[3], "");
-    EXPECT_EQ(view->m_bBusy, 1);
+    EXPECT_TRUE(view->IsBusy());
 
     // Connect while busy rebuilds nothing.
-    const CCommPort* port = view->m_pLine->Port();
+    const CCommPort* port = view->Line().Port();
     view->Connect();
-    EXPECT_EQ(view->m_pLine->Port(), port);
+    EXPECT_EQ(view->Line().Port(), port);
 }
 
 TEST_F(StatusView, ProgressAndErrorTexts) {
     const int erasing = window.m_nErasing;
     Send(BytesReceived{1500, 3632});
-    EXPECT_EQ(view->m_strProgress, "Bytes received: 001500\nOf Total :    003632\nSeconds left 2");
-    EXPECT_EQ(view->Lines()[4], view->m_strProgress);
+    EXPECT_EQ(view->Progress(), "Bytes received: 001500\nOf Total :    003632\nSeconds left 2");
+    EXPECT_EQ(view->Lines()[4], view->Progress());
     Send(BytesSent{7});
-    EXPECT_EQ(view->m_strProgress, "Bytes sent: 000007");
+    EXPECT_EQ(view->Progress(), "Bytes sent: 000007");
     for (WPARAM which : {0u, 1u, 3u}) {
         Post(WM_TRANSFER_ERROR, which, 0);
-        EXPECT_EQ(view->m_strProgress, "Error recieving data!");
+        EXPECT_EQ(view->Progress(), "Error recieving data!");
     }
     Send(TransferError{TransferDirection::Sending});
-    EXPECT_EQ(view->m_strProgress, "Error sending data!");
+    EXPECT_EQ(view->Progress(), "Error sending data!");
     EXPECT_EQ(window.m_nErasing, erasing) << "progress repaints without erasing";
 }
 
@@ -179,7 +179,7 @@ TEST_F(StatusView, TheErrorsReasonGoesIntoTheOutcomeAndLineFourSaysWhatHappened)
         Post(WM_TRANSFER_ERROR, c.which, c.why);
         EXPECT_EQ(view->LastOutcome().failure, c.failure) << c.why;
         EXPECT_EQ(view->LastOutcome().sendFailed, c.which == 2) << c.why;
-        EXPECT_EQ(view->m_strProgress, c.text) << c.why;
+        EXPECT_EQ(view->Progress(), c.text) << c.why;
     }
     view->AbandonCourse();
 }
@@ -198,14 +198,14 @@ TEST_F(StatusView, ALanguageSendingEndsWithItsSummaryOnLineFour) {
     EXPECT_EQ(language.refusedLines, (std::vector<int>{4, 17}));
     EXPECT_EQ(language.notEchoedLines, (std::vector<int>{9}));
     EXPECT_FALSE(language.Failed());
-    EXPECT_EQ(view->m_strProgress, "2 of 120 lines refused (lines 4, 17); 1 not echoed (line 9)");
-    EXPECT_EQ(view->Lines()[4], view->m_strProgress);
+    EXPECT_EQ(view->Progress(), "2 of 120 lines refused (lines 4, 17); 1 not echoed (line 9)");
+    EXPECT_EQ(view->Lines()[4], view->Progress());
 
     view->BeginCourse();
     Send(TransferError{TransferDirection::Sending, TransferFailure::Refused});
     Send(LanguageDone{3, false});
     EXPECT_TRUE(view->LastOutcome().language.Failed());
-    EXPECT_EQ(view->m_strProgress,
+    EXPECT_EQ(view->Progress(),
               "Error sending data!\n0 of 3 lines refused; the system did not take the order to store the texts");
     view->AbandonCourse();
 }
@@ -242,15 +242,18 @@ TEST_F(StatusView, ActiveDocumentDescription) {
 }
 
 TEST_F(StatusView, RequestWordsFollowTheIdentification) {
-    view->m_strProduct = "TZ410";
-    view->m_nVersion = 302010;  // 3.2.E
+    auto identify = [&](const char* reply, int number) {
+        const std::string text = reply;
+        view->ApplyIdentification(IdentifyResult{IdentifyOutcome::Identified, text, text.substr(0, text.find(' ')),
+                                                 text.substr(text.rfind(' ') + 1), number, {}});
+    };
+    identify("TZ410 V 3.2.E", 302010);
     EXPECT_EQ(view->GetPictureCommand(), "GET PICTURE");
     EXPECT_EQ(view->GetBackupCommand(), "UPLOAD");
-    view->m_nVersion = 302009;  // 3.2.D
+    identify("TZ410 V 3.2.D", 302009);
     EXPECT_EQ(view->GetPictureCommand(), "PICT SEND");
-    view->m_strProduct = "KALDspot";
-    view->m_nVersion = 107009;
-    view->m_bServiceData = 1;
+    identify("KALDspot V 1.7.I", 107009);
+    view->SetServiceData(1);
     EXPECT_EQ(view->GetBackupCommand(), "GET ALL LEARN");
     EXPECT_TRUE(view->IsHexPictureSystem());
     EXPECT_TRUE(view->MatchModel("KALDspot", 107009, 107009));
@@ -282,8 +285,8 @@ TEST_F(Identification, BothVersionRequestsRefusedIsAnUnknownSystem) {
     EXPECT_TRUE(peer->WaitFor("GET VERSION\n"));
     EXPECT_TRUE(peer->WaitFor("VERSION\n"));
     EXPECT_EQ(view->Lines()[3], "Unknown vision system");
-    EXPECT_EQ(view->m_pLine->m_bRightPort, 1);
-    EXPECT_EQ(view->m_pLine->m_bReady, 0);
+    EXPECT_EQ(view->Line().m_bRightPort, 1);
+    EXPECT_EQ(view->Line().m_bReady, 0);
     EXPECT_FALSE(view->LastOutcome().ready);
 }
 
@@ -291,8 +294,8 @@ TEST_F(Identification, NoEchoIsTheWrongPort) {
     Start(std::make_unique<test::PtyPeer>([](const std::string&) { return std::string(); }, false));
     EXPECT_EQ(view->Lines()[3], "Wrong com port selected on vision system");
     EXPECT_EQ(view->Lines()[0], "");
-    EXPECT_EQ(view->m_pLine->m_bContact, 1);
-    EXPECT_EQ(view->m_pLine->m_bReady, 0);
+    EXPECT_EQ(view->Line().m_bContact, 1);
+    EXPECT_EQ(view->Line().m_bReady, 0);
 }
 
 TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
@@ -310,8 +313,8 @@ TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
         }));
         EXPECT_EQ(view->Lines()[3], "Ready") << c.reply;
         EXPECT_EQ(view->Lines()[0], c.reply);
-        EXPECT_EQ(view->m_strProduct, c.product);
-        EXPECT_EQ(view->m_nVersion, c.version);
+        EXPECT_EQ(view->Product(), c.product);
+        EXPECT_EQ(view->VersionNumber(), c.version);
     }
     // A product without a version: no request words can be chosen.
     Start(std::make_unique<test::PtyPeer>([&](const std::string& l) {
@@ -319,7 +322,7 @@ TEST_F(Identification, RepliesOfFewWordsOrOverlongWords) {
     }));
     EXPECT_EQ(view->Lines()[3], "Unknown vision system");
     EXPECT_EQ(view->Lines()[0], "KALDspot");
-    EXPECT_EQ(view->m_pLine->m_bReady, 0);
+    EXPECT_EQ(view->Line().m_bReady, 0);
 }
 
 }  // namespace
