@@ -27,7 +27,7 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
     return true;
 }
 
-// PNG, beyond the classic formats: saving one writes a copy of the picture
+// PNG, beyond the system's own formats: saving one writes a copy of the picture
 // as shown at 1:1; the document keeps its own file.
 const char kPngFilter[] = "PNG (*.png)|*.png";
 

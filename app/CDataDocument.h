@@ -38,7 +38,7 @@ public:
     // The same; true when the document (or, for PNG, its copy) was saved.
     bool SaveAs();
 
-    // What Save As offers, for the tests: the classic filter text, the start
+    // What Save As offers, for the tests: the filter text as the string table has it, the start
     // folder and the proposed name.
     struct SaveAsSetup {
         std::string filter;

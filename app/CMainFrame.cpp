@@ -65,7 +65,7 @@ const std::vector<Accelerator>& Accelerators() {
         // The Window menu's: from one document window to the next.
         {QKeySequence(Qt::CTRL | Qt::Key_F6), ID_WINDOW_NEXT, ID_WINDOW_NEXT},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), ID_WINDOW_PREVIOUS, ID_WINDOW_PREVIOUS},
-        // Beyond the classic tables: Esc stops a running transfer.
+        // Beyond the device's own accelerators: Esc stops a running transfer.
         {QKeySequence(Qt::Key_Escape), ID_CANCEL_TRANSFER, ID_CANCEL_TRANSFER},
     };
     return table;

@@ -185,7 +185,7 @@ int CPosixPort::WriteConfig() {
         return LINK_GENERAL_ERROR;
     }
     // The control modes set the lines, as writing the configuration does on
-    // the classic port. Not every device has them.
+    // the Windows port. Not every device has them.
     int dtr = TIOCM_DTR;
     int rts = TIOCM_RTS;
     if (m_config.fDtrControl == DTR_CONTROL_DISABLE) ::ioctl(m_fd, TIOCMBIC, &dtr);

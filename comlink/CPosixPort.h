@@ -18,7 +18,7 @@ bool IsPseudoTerminal(int fd);
 
 // The port's only record of its configuration. Every change is made here
 // first and then written to the device (tcsetattr); DumpStatus prints it.
-// Field names follow the classic serial device control block.
+// Field names follow the Windows serial device control block, so both ports read alike.
 struct PortConfig {
     std::uint32_t BaudRate = 9600;
     std::uint8_t ByteSize = 8;
@@ -52,7 +52,7 @@ constexpr unsigned RTS_CONTROL_DISABLE = 0;
 constexpr unsigned RTS_CONTROL_ENABLE = 1;
 constexpr unsigned RTS_CONTROL_HANDSHAKE = 2;
 
-// Accumulated line errors, the classic CE_ bits.
+// Accumulated line errors, as the Windows CE_ bits name them.
 constexpr std::uint32_t CE_RXOVER = 0x0001;
 constexpr std::uint32_t CE_OVERRUN = 0x0002;
 constexpr std::uint32_t CE_RXPARITY = 0x0004;
@@ -119,7 +119,7 @@ public:
     int PurgeOutput() override;
     static constexpr int PTY_FAR_BUFFER = 4095;
 
-    // Six more, as the classic port has them.
+    // Six more, as the Windows port has them.
     int SetEventChar(char c);            // non-zero on success
     int GetEventMask(unsigned& mask);
     int SetEventMask(unsigned mask);
@@ -155,7 +155,7 @@ public:
     static std::string ProcessName(long pid);
 
     // How long Idle waits on the descriptor for input: a byte that arrives
-    // ends the wait at once; 10 ms is the grain of the classic tick count.
+    // ends the wait at once; 10 ms is the grain of the Windows tick count.
     static constexpr int IDLE_WAIT_MS = 10;
 
 protected:

@@ -51,6 +51,15 @@ TransferFailure SendFailure(const CDeviceLine& line, CCommLink* link) {
     return LineGone(link) ? TransferFailure::DeviceGone : TransferFailure::Stalled;
 }
 
+// How every text worker ends: the failure, when there was one, then the
+// transfer's end with what the clearing after it is to wait for.
+void PostEnd(const TextTransferContext& ctx, CText& text, TransferDirection direction, TransferFailure failure,
+             FollowUp followUp) {
+    if (failure != TransferFailure::None) Post(ctx.statusView, TransferError{direction, failure});
+    text.EndTransfer();
+    Post(ctx.statusView, TransferDone{followUp});
+}
+
 // Starts `worker` on its own copy of `ctx`, which holds the text alive.
 // False when the text is not shared-owned, a transfer of it still runs, or
 // no thread could be made.
@@ -178,9 +187,7 @@ int TextReceiveThread(TextTransferContext ctx) {
     Post(ctx.dataView, DataUpdate{DataUpdateKind::TextReceived});
     Post(ctx.statusView, BytesReceived{received});
     if (failure == TransferFailure::None && flags != 0) failure = TransferFailure::LineErrors;
-    if (failure != TransferFailure::None) Post(ctx.statusView, TransferError{TransferDirection::Receiving, failure});
-    text->EndTransfer();
-    Post(ctx.statusView, TransferDone{FollowUp::Identify});
+    PostEnd(ctx, *text, TransferDirection::Receiving, failure, FollowUp::Identify);
     return 0;
 }
 
@@ -271,12 +278,10 @@ int TextSendThread(TextTransferContext ctx) {
     }
     Post(ctx.dataView, DataUpdate{DataUpdateKind::TextSent});
     Post(ctx.statusView, BytesSent{onLine, total});
-    if (error) {
-        const TransferFailure failure = link ? SendFailure(line, link) : TransferFailure::DeviceGone;
-        Post(ctx.statusView, TransferError{TransferDirection::Sending, failure});
-    }
-    text->EndTransfer();
-    Post(ctx.statusView, TransferDone{FollowUp::IdentifyAfterRestore});
+    const TransferFailure failure = !error ? TransferFailure::None
+                                    : link ? SendFailure(line, link)
+                                           : TransferFailure::DeviceGone;
+    PostEnd(ctx, *text, TransferDirection::Sending, failure, FollowUp::IdentifyAfterRestore);
     return 0;
 }
 

@@ -84,8 +84,8 @@ MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons, Mes
     }
 }
 
-std::string QtFilterFromClassic(const std::string& classic) {
-    const std::vector<std::string> parts = Split(classic, '|');
+std::string QtFilterFromBarList(const std::string& barList) {
+    const std::vector<std::string> parts = Split(barList, '|');
     std::string result;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         std::string name = Trimmed(parts[i]);
@@ -177,7 +177,7 @@ FileChoice ChooseFile(const FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, !g_nativeDialogs);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.promptOverwrite);
     if (!request.title.empty()) dialog.setWindowTitle(Q(request.title));
-    dialog.setNameFilters(Q(QtFilterFromClassic(request.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
+    dialog.setNameFilters(Q(QtFilterFromBarList(request.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
     QString ext = Q(request.defaultExtension);
     if (ext.startsWith('.')) ext.remove(0, 1);
     if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);

@@ -1,7 +1,7 @@
 // The framework's message box and file dialogs over Qt's: texts from the
-// string table, filters in the classic "name|pattern|...||" form, the start
-// folder, and the current folder left at the chosen file's folder as the
-// classic file dialogs do.
+// string table, filters in the string table's "name|pattern|...||" form, the
+// start folder, and the current folder left at the chosen file's folder, so
+// that the next dialog starts where the last one ended.
 #pragma once
 
 #include <string>
@@ -25,11 +25,11 @@ MessageResult AfxMessageBox(const std::string& text, MessageButtons buttons = Me
 // filter per pair. The name shows the patterns that apply: "Picture(*.mtx)"
 // becomes "Picture (*.mtx)", and "All Files (*.*)" with "*" becomes
 // "All Files (*)" rather than showing two lists.
-std::string QtFilterFromClassic(const std::string& classic);
+std::string QtFilterFromBarList(const std::string& barList);
 
 struct FileDialogRequest {
     bool save = false;
-    std::string filter;            // classic form
+    std::string filter;            // the string table's "name|pattern|...||" form
     std::string defaultExtension;  // ".asc": added to a name the user typed without one
     std::string startFolder;       // empty: the current folder
     std::string fileName;          // proposed name; empty: none

@@ -1,32 +1,16 @@
 // The MTX loader on arbitrary bytes: it loads or refuses, never reads or
-// allocates beyond what the file holds; a loaded picture saves, draws and
-// converts to Targa.
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <vector>
-
-#include "platform/ByteArchive.h"
+// allocates beyond what the file holds; a loaded picture saves, draws fitted
+// and converts to Targa.
 #include "data/CMTX.h"
 #include "data/CTGA.h"
-#include "data/SoftwareSurface.h"
+#include "fuzz/data/PictureRoundTrip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brelko;
-    auto picture = std::make_shared<CMTX>();
-    auto in = ByteArchive::FromBytes(std::vector<std::uint8_t>(data, data + size));
-    picture->Serialize(*in);
-    if (!in->Ok()) return 0;
-    auto out = ByteArchive::ToMemory();
-    picture->Serialize(*out);
-    // A loaded picture saves byte for byte what was read.
-    const auto& bytes = out->Bytes();
-    if (!out->Ok() || bytes.size() > size || std::memcmp(bytes.data(), data, bytes.size()) != 0) __builtin_trap();
-    for (int depth : {8, 16, 32}) {
-        SoftwareSurface surface(depth, 64, 48, depth == 16);
-        picture->m_nZoom = -1;
-        picture->Draw(surface);
-    }
+    auto picture = fuzz::LoadAndSaveBack<CMTX>(data, size);
+    if (!picture) return 0;
+    picture->m_nZoom = -1;
+    fuzz::DrawAtEveryDepth(*picture, 64, 48);
     if (auto tga = picture->ToTarga()) {
         auto tgaOut = ByteArchive::ToMemory();
         tga->Serialize(*tgaOut);

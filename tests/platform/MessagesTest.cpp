@@ -14,13 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Message numbers of the test's own, above WM_APP as a program's are.
-constexpr unsigned kBytesReceived = WM_APP + 0;
-constexpr unsigned kDataUpdate = WM_APP + 1;
-constexpr unsigned kExchangeState = WM_APP + 2;
-constexpr unsigned kBytesSent = WM_APP + 3;
-constexpr unsigned kTransferDone = WM_APP + 4;
-constexpr unsigned kTransferError = WM_APP + 5;
+// Message numbers of the test's own, from WM_APP on as a program's are.
+enum : unsigned { kBytesReceived = WM_APP, kDataUpdate, kExchangeState, kBytesSent, kTransferDone, kTransferError };
 
 struct Received {
     unsigned msg;
