@@ -58,33 +58,43 @@ enum class LanguageLineFault : int { Refused = 0, NotEchoed = 1 };
 struct BytesReceived {
     std::size_t count = 0;
     std::size_t expected = 0;  // 0: not known
+    bool operator==(const BytesReceived&) const = default;
 };
 struct BytesSent {
     std::size_t count = 0;
     std::size_t toSend = 0;  // 0: not known
+    bool operator==(const BytesSent&) const = default;
 };
 struct ExchangeState {
     ExchangeStateKind kind = ExchangeStateKind::Clearing;
+    bool operator==(const ExchangeState&) const = default;
 };
 struct TransferDone {
     FollowUp followUp = FollowUp::Identify;
+    bool operator==(const TransferDone&) const = default;
 };
 struct TransferError {
     TransferDirection direction = TransferDirection::Receiving;
     TransferFailure failure = TransferFailure::None;
+    bool operator==(const TransferError&) const = default;
 };
 // The identification on a worker has ended (its result waits in the view).
-struct Identified {};
+struct Identified {
+    bool operator==(const Identified&) const = default;
+};
 struct LanguageLine {
     int number = 0;  // the line's number in the file, from 1
     LanguageLineFault fault = LanguageLineFault::Refused;
+    bool operator==(const LanguageLine&) const = default;
 };
 struct LanguageDone {
     int lines = 0;       // lines sent as requests
     bool saved = false;  // the system took the order to store them
+    bool operator==(const LanguageDone&) const = default;
 };
 struct DataUpdate {
     DataUpdateKind kind = DataUpdateKind::ContentGrew;
+    bool operator==(const DataUpdate&) const = default;
 };
 
 // Everything the status view receives.
