@@ -16,7 +16,7 @@
 #include "app/CPictureView.h"
 #include "data/CText.h"
 #include "tests/data/PictureFiles.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 #include "res/ResourceIds.h"
 
 using namespace brelko;

@@ -25,7 +25,7 @@
 #include "platform/Profile.h"
 #include "res/ResourceIds.h"
 #include "app/StatusFrame.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 #include "app/framework/Dialogs.h"
 
 namespace brelko::test {
@@ -47,17 +47,10 @@ class AppRig {
 public:
     AppRig() {
         app::SetNativeDialogsAllowed(false);
-        IsolateToolkitSettings();
-    }
-
-    // The file dialog keeps its history and last folder in the toolkit's
-    // own settings of the user. Each test process gets settings of its own:
-    // no dialog starts where another test (or the user) left one, in a
-    // folder that is gone or that holds a device.
-    static void IsolateToolkitSettings() {
-        static const TempDir config;
-        static const bool isolated = qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
-        (void)isolated;
+        // The file dialog keeps its history and last folder in the user's
+        // settings: no dialog starts in a folder another test (or the user)
+        // left, one that is gone or that holds a device.
+        IsolateUserSettings();
     }
     ~AppRig() { Stop(); }
 

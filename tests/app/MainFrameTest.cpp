@@ -19,7 +19,7 @@
 #include "app/CDataView.h"
 #include "data/CText.h"
 #include "app/PortProblem.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 #include "comlink/UucpLock.h"
