@@ -11,7 +11,7 @@
 #include <QMdiSubWindow>
 #include <chrono>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CPictureView.h"
 #include "data/CText.h"

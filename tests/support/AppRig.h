@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CBrelkoApp.h"
 #include "app/CDataDocument.h"
@@ -67,6 +68,16 @@ public:
         return options;
     }
     static app::AppOptions OnDevice() { return app::AppOptions{}; }
+
+    // Starts the program on the simulator at 9600 baud, slow enough for a
+    // test to see a course running, with the simulator's faults if any, and
+    // waits until the system is identified.
+    bool StartOnSlowSimulator(std::vector<std::string> faults = {}, int readyTimeoutMs = 20000) {
+        app::AppOptions options = Simulated();
+        options.simulatorBaud = 9600;
+        options.simulatorFaults = std::move(faults);
+        return Start(options) && WaitReady(readyTimeoutMs);
+    }
 
     // Starts the program; on the simulator unless told otherwise.
     bool Start(app::AppOptions options = Simulated()) {
