@@ -28,7 +28,7 @@ public:
     void OnInitialUpdate() override;
     void OnTitleChanged() override;
 
-    // Send Language (32783) with this view active. Here: the main frame's
+    // Send Language (ID_SEND_LANGUAGE, 32783) with this view active. Here: the main frame's
     // version, which asks for the file; a language text sends itself.
     virtual bool SendLanguage();
 

@@ -204,7 +204,8 @@ void COptionsDlg::BuildControls() {
 }
 
 void COptionsDlg::OnInitDialog() {
-    // The caption is the part of 32796 after its first line feed.
+    // The caption is the part of ID_OPTIONS (32796, "Change program options\nOptions")
+    // after its first line feed.
     const std::string caption = LoadString(ID_OPTIONS);
     const std::size_t newline = caption.find('\n');
     setWindowTitle(Q(newline == std::string::npos ? caption : caption.substr(newline + 1)));

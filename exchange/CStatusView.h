@@ -63,9 +63,9 @@ struct CancelReply {
 
 // How the last course (transfer, clearing, identification) ended.
 struct CourseOutcome {
-    bool receiveFailed = false;  // 31464: line errors, silence, cancel or hang-up
-    bool sendFailed = false;     // 31463: stalled queue, cancel or hang-up
-    bool pictureFailed = false;  // 31462
+    bool receiveFailed = false;  // IDS_RECEIVE_ERROR (31464): line errors, silence, cancel or hang-up
+    bool sendFailed = false;     // IDS_SEND_ERROR (31463): stalled queue, cancel or hang-up
+    bool pictureFailed = false;  // IDS_PICTURE_ERROR (31462, "Error receiving picture")
     bool cancelled = false;      // a cancel request stopped something during the course
     bool forced = false;         // a restore block was stopped halfway by a second request
     bool ready = false;          // the system was identified at the end

@@ -11,12 +11,12 @@
 #include <QMdiSubWindow>
 #include <chrono>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CPictureView.h"
 #include "data/CText.h"
 #include "tests/data/PictureFiles.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 #include "res/ResourceIds.h"
 
 using namespace brelko;

@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CPictureView.h"
 #include "app/CTextView.h"

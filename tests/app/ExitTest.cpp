@@ -10,7 +10,7 @@
 #include <csignal>
 #include <thread>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "data/CText.h"
 #include "tests/data/PictureFiles.h"
@@ -142,10 +142,7 @@ private slots:
 
     void exitDuringATransferEndsTheProgramOnceTheCourseIsOver() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         // No, first: the transfer goes on, and the program with it.
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY(rig.Status().IsBusy());

@@ -13,13 +13,13 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CChildFrame.h"
 #include "app/CDataDocument.h"
 #include "app/CDataView.h"
 #include "data/CText.h"
 #include "app/PortProblem.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 #include "comlink/UucpLock.h"
@@ -51,10 +51,7 @@ private slots:
 
     void transferCommandsGreyWhileBusy() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;  // slow enough to see the busy state
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         rig.Frame().UpdateCommandUI();
         for (unsigned id = ID_GET_SETUP; id <= ID_SEND_LANGUAGE; ++id) QVERIFY2(rig.Frame().QueryCommand(id).enabled, "idle");
         QVERIFY(!rig.Frame().QueryCommand(ID_CANCEL_TRANSFER).enabled);

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/COptionsDlg.h"
 #include "comlink/CPosixPort.h"
 #include "res/ResourceIds.h"
@@ -164,10 +164,7 @@ private slots:
 
     void okWhileBusyStoresButDoesNotReconnect() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY(rig.Status().IsBusy());
         const CCommPort* portBefore = rig.Status().Line().Port();

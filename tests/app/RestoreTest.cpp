@@ -7,7 +7,7 @@
 #include <QStatusBar>
 #include <QMdiArea>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "tests/app/Screenshots.h"
 #include "app/CDataDocument.h"
 #include "app/CDataView.h"
@@ -177,11 +177,8 @@ private slots:
 
     void oneEscDoesNotCutARestore() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
         rig.WriteIni("[Custom]\nSafetyCopy=0\n");
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         std::string block;
         for (int i = 0; block.size() < 30000; ++i) block += "P" + std::to_string(i) + "=" + std::to_string(i % 9) + "\r\n";
         block += "[END]\r\n";
@@ -218,10 +215,7 @@ private slots:
         QFETCH(int, blockBytes);
         QFETCH(bool, handedOver);
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady(30000));
+        QVERIFY(rig.StartOnSlowSimulator({}, 30000));
         std::string block;
         for (int i = 0; block.size() < static_cast<std::size_t>(blockBytes); ++i) block += "Q" + std::to_string(i) + "=1\r\n";
         block += "[END]\r\n";

@@ -14,7 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "tests/app/Screenshots.h"
 #include "app/CDataDocument.h"
 #include "app/CTextView.h"
@@ -146,11 +146,8 @@ private slots:
 
     void statusDuringATransfer() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
+        QVERIFY(rig.StartOnSlowSimulator());
         rig.Frame().resize(1024, 680);
-        QVERIFY(rig.WaitReady());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_LANGUAGE));
         // Far enough in that the text window shows lines.
         QTRY_VERIFY_WITH_TIMEOUT(rig.Status().Lines().size() > 4 && rig.Status().Lines()[4] >= "Bytes received: 000400", 20000);

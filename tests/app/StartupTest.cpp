@@ -9,7 +9,7 @@
 #include <QSplitter>
 #include <thread>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "res/ResourceIds.h"
 #include "app/SingleInstance.h"

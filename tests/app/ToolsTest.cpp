@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "app/AdapterMonitor.h"
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CTextView.h"
 #include "data/CText.h"

@@ -9,7 +9,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/CDataDocument.h"
 #include "app/CPictureView.h"
 #include "app/CTextView.h"
@@ -273,11 +273,7 @@ private slots:
 
     void aFailedPictureLeavesNoProgressAndNoEmptyWindow() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        options.simulatorFaults = {"request=GET PICTURE", "silent-after=400"};
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator({"request=GET PICTURE", "silent-after=400"}));
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_PICTURE));
         QTRY_VERIFY_WITH_TIMEOUT(rig.Frame().TransferProgress()->isVisible() && rig.Frame().TransferProgress()->value() > 0, 20000);
         QCOMPARE(rig.Frame().MdiArea()->subWindowList().size(), 1);
@@ -333,10 +329,7 @@ private slots:
 
     void progressShowsInTheStatusWindowAndTheStatusBar() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
         QCOMPARE(Line(rig, 3), std::string("Recieving data"));
@@ -348,10 +341,7 @@ private slots:
 
     void cancelStopsAReception() {
         AppRig rig;
-        app::AppOptions options = AppRig::Simulated();
-        options.simulatorBaud = 9600;
-        QVERIFY(rig.Start(options));
-        QVERIFY(rig.WaitReady());
+        QVERIFY(rig.StartOnSlowSimulator());
         QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
         QTRY_VERIFY(rig.Status().IsBusy());
         QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
@@ -366,10 +356,7 @@ private slots:
     void theStatusWindowSaysWhatHappened() {
         {
             AppRig rig;
-            app::AppOptions options = AppRig::Simulated();
-            options.simulatorBaud = 9600;
-            QVERIFY(rig.Start(options));
-            QVERIFY(rig.WaitReady());
+            QVERIFY(rig.StartOnSlowSimulator());
             QVERIFY(rig.Frame().ExecuteCommand(ID_GET_MENU));
             QTRY_VERIFY_WITH_TIMEOUT(Line(rig, 4).rfind("Bytes received: ", 0) == 0, 10000);
             rig.PressKey(Qt::Key_Escape);

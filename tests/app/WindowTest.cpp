@@ -22,7 +22,7 @@
 #include <QHeaderView>
 #include <set>
 
-#include "tests/app/AppRig.h"
+#include "tests/support/AppRig.h"
 #include "app/COptionsDlg.h"
 #include "app/CDataDocument.h"
 #include "res/ResourceIds.h"

@@ -14,7 +14,7 @@
 
 #include "tests/cli/CliRunner.h"
 #include "data/PictureFiles.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 #include "tests/cli/TestFiles.h"
 
 using namespace brelko;
@@ -82,10 +82,10 @@ TEST(IdentifyTest, ASystemThatRefusesBothVersionRequestsIsUnknown) {
     EXPECT_TRUE(Contains(r.err, "Unknown vision system")) << r.err;
     EXPECT_FALSE(Contains(r.out, "Product:")) << "nothing was identified: " << r.out;
     // Nor does any transfer start.
-    TestDir dir;
+    TempDir dir;
     const CliResult backup = RunCli(Sim("mute", {"backup", dir.File("m.asc")}));
     EXPECT_EQ(6, backup.status) << backup.err;
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }
 
 TEST(IdentifyTest, StateLineInDanish) {
@@ -126,11 +126,9 @@ TEST(IdentifyTest, FailuresHaveTheirOwnStatusAndOneLine) {
 
 TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
     // A terminal that another program holds.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(0, grantpt(master));
-    ASSERT_EQ(0, unlockpt(master));
-    const std::string slave = ptsname(master);
+    brelko::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string slave = pty.SlavePath();
     const int held = open(slave.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(0, flock(held, LOCK_EX | LOCK_NB));
@@ -138,15 +136,13 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
     EXPECT_EQ(3, busy.status);
     EXPECT_TRUE(Contains(busy.err, "is busy")) << busy.err;
     close(held);
-    close(master);
+    pty.CloseMaster();
 
     // A program that holds the terminal without any lock is named all the same.
     {
-        const int master2 = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        ASSERT_GE(master2, 0);
-        ASSERT_EQ(0, grantpt(master2));
-        ASSERT_EQ(0, unlockpt(master2));
-        const std::string other = ptsname(master2);
+        brelko::test::PtyPair pty2;
+        ASSERT_TRUE(pty2.Ok());
+        const std::string other = pty2.SlavePath();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, other.c_str(), O_RDWR | O_NOCTTY, 0);
@@ -170,7 +166,7 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
             << held.err;
         kill(holder, SIGKILL);
         waitpid(holder, nullptr, 0);
-        close(master2);
+        pty2.CloseMaster();
     }
 
     const CliResult notSerial = RunCli({"--lang", "en", "--device", "/dev/null", "port-status"});
@@ -180,12 +176,10 @@ TEST(IdentifyTest, BusyAndForeignDevicesSayWhy) {
 
 TEST(IdentifyTest, TheSettingsFileChoosesThePort) {
     // COM3 leads to a terminal where nobody answers.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(0, grantpt(master));
-    ASSERT_EQ(0, unlockpt(master));
-    const std::string slave = ptsname(master);
-    TestDir dir;
+    brelko::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string slave = pty.SlavePath();
+    TempDir dir;
     Put(dir.File("brelko.ini"), "[Custom]\nComport=3\n[Ports]\nCOM3=" + slave + "\n");
     const std::vector<std::string> base = {"--lang", "en", "--ini", dir.File("brelko.ini")};
     auto with = [&](std::vector<std::string> more) {
@@ -205,11 +199,11 @@ TEST(IdentifyTest, TheSettingsFileChoosesThePort) {
     // --port takes the place of Custom/Comport; an unmapped COM4 is /dev/ttyS3.
     const CliResult other = RunCli(with({"--port", "4", "identify"}));
     EXPECT_TRUE(Contains(other.out, "COM4 (/dev/ttyS3)")) << other.out;
-    close(master);
+    pty.CloseMaster();
 }
 
 TEST(BackupTest, BackupThenRestoreIt) {
-    TestDir dir;
+    TempDir dir;
     const CliResult first = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("a.asc")}));
     ASSERT_EQ(0, first.status) << first.err;
     const std::string saved = Slurp(dir.File("a.asc"));
@@ -229,11 +223,11 @@ TEST(BackupTest, BackupThenRestoreIt) {
     const std::string sent = std::to_string(saved.rfind("[END]") + 6);
     EXPECT_TRUE(Contains(restore.out, "Sent " + sent + " bytes")) << restore.out;
     EXPECT_TRUE(Contains(restore.out, sent + " bytes to send")) << restore.out;
-    EXPECT_EQ(1u, dir.Entries()) << "no safety copy was asked for";
+    EXPECT_EQ(1u, dir.Entries().size()) << "no safety copy was asked for";
 }
 
 TEST(RestoreTest, ASafetyCopyComesFirstBesideTheFileOrWhereAsked) {
-    TestDir dir;
+    TempDir dir;
     Put(dir.File("new.asc"), "\r\n[SYSTEM]\r\nGAIN=9\r\n[END]\r\n");
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"restore", dir.File("new.asc")}));
     EXPECT_EQ(0, r.status) << r.err;
@@ -262,7 +256,7 @@ TEST(RestoreTest, ASafetyCopyComesFirstBesideTheFileOrWhereAsked) {
 }
 
 TEST(RestoreTest, CtrlCDuringARestoreLetsItFinish) {
-    TestDir dir;
+    TempDir dir;
     std::string settings;
     for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
     settings += "\r\n[END]\r\n";
@@ -279,7 +273,7 @@ TEST(RestoreTest, CtrlCDuringARestoreLetsItFinish) {
 }
 
 TEST(RestoreTest, ASecondCtrlCStopsItAndSaysHowToGetTheOldSettingsBack) {
-    TestDir dir;
+    TempDir dir;
     std::string settings;
     for (int i = 0; settings.size() < 20000; ++i) settings += "\r\nSETTING" + std::to_string(i) + "=NEW";
     settings += "\r\n[END]\r\n";
@@ -299,7 +293,7 @@ TEST(RestoreTest, ASecondCtrlCStopsItAndSaysHowToGetTheOldSettingsBack) {
 
 
 TEST(BackupTest, QuietBackupPrintsNothing) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz220-4.1.A", {"-q", "backup", dir.File("q.asc")}));
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_TRUE(r.out.empty()) << r.out;
@@ -308,7 +302,7 @@ TEST(BackupTest, QuietBackupPrintsNothing) {
 }
 
 TEST(BackupTest, ServiceDataAddsTheLearnedPart) {
-    TestDir dir;
+    TempDir dir;
     ASSERT_EQ(0, RunCli(Sim("kaldspot-1.7.A", {"backup", dir.File("plain.asc")})).status);
     const CliResult learn = RunCli(Sim("kaldspot-1.7.A", {"backup", "--service-data", dir.File("learn.asc")}));
     ASSERT_EQ(0, learn.status) << learn.err;
@@ -318,7 +312,7 @@ TEST(BackupTest, ServiceDataAddsTheLearnedPart) {
 TEST(BackupTest, ASilentSystemKeepsTheBackupWithAWarning) {
     // Line errors cannot be made on a pseudo-terminal; a system that falls
     // silent but still answers afterwards ends its reception the same way.
-    TestDir dir;
+    TempDir dir;
     // tz410-3.2.E asks for its backup with "UPLOAD".
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
                                                    "--sim-fault", "silent-after=200", "backup", dir.File("s.asc")}));
@@ -346,7 +340,7 @@ TEST(BackupTest, ASystemThatFallsSilentForGoodStillLeavesItsBackup) {
     });
     self = &peer;
     ASSERT_FALSE(peer.DevicePath().empty());
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli({"--lang", "en", "--device", peer.DevicePath(), "--timeout", "1", "backup",
                                 dir.File("s.asc")});
     EXPECT_EQ(7, r.status) << r.err;
@@ -356,17 +350,17 @@ TEST(BackupTest, ASystemThatFallsSilentForGoodStillLeavesItsBackup) {
 }
 
 TEST(BackupTest, ALineThatDiesLeavesNoBackup) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=UPLOAD",
                                                    "--sim-fault", "hang-up-after=300", "backup", dir.File("h.asc")}));
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error recieving data!")) << r.err;
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }
 
 TEST(BackupTest, AFailedBackupNeverReplacesAGoodOne) {
     // Yesterday's good backup under the nightly name.
-    TestDir dir;
+    TempDir dir;
     const std::string nightly = dir.File("nightly.asc");
     ASSERT_EQ(0, RunCli(Sim("tz410-3.2.E", {"-q", "backup", nightly})).status);
     const std::string good = Slurp(nightly);
@@ -388,15 +382,15 @@ TEST(BackupTest, AFailedBackupNeverReplacesAGoodOne) {
     EXPECT_EQ(7, cut.status) << cut.err;
     EXPECT_TRUE(Contains(cut.err, "was not saved")) << cut.err;
     EXPECT_EQ(good, Slurp(nightly));
-    EXPECT_EQ(2u, dir.Entries()) << "the nightly file and the earlier partial one, nothing else";
+    EXPECT_EQ(2u, dir.Entries().size()) << "the nightly file and the earlier partial one, nothing else";
 }
 
 TEST(BackupTest, TargetsThatAreNoFilesAreRefusedAndLinksWrittenThrough) {
-    TestDir dir;
+    TempDir dir;
     const std::string fifo = dir.File("pipe.asc");
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
     const std::vector<std::vector<std::string>> commands = {
-        {"backup", fifo}, {"backup", "/dev/full"}, {"backup", dir.path},
+        {"backup", fifo}, {"backup", "/dev/full"}, {"backup", dir.Path()},
         {"get-menu", fifo}, {"get-language", "/dev/null"}, {"get-picture", "/dev/full.mtx"},
     };
     ASSERT_EQ(0, symlink("/dev/full", dir.File("full.mtx").c_str()));
@@ -423,15 +417,15 @@ TEST(BackupTest, TargetsThatAreNoFilesAreRefusedAndLinksWrittenThrough) {
 }
 
 TEST(BackupTest, ASilentSystemLeavesNoMenuFile) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"--timeout", "1", "--sim-fault", "request=GET MENUS",
                                                    "--sim-fault", "silent-after=50", "get-menu", dir.File("m.txt")}));
     EXPECT_EQ(7, r.status) << r.err;
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }
 
 TEST(BackupTest, CtrlCCancelsCleanlyAndLeavesNoFile) {
-    TestDir dir;
+    TempDir dir;
     CliRun run;
     // At 9600 baud the backup takes seconds: time enough to interrupt it.
     run.args = Sim("tz410-3.2.E", {"--sim-baud", "9600", "backup", dir.File("c.asc")});
@@ -440,11 +434,11 @@ TEST(BackupTest, CtrlCCancelsCleanlyAndLeavesNoFile) {
     ASSERT_TRUE(r.signalSent) << r.err;
     EXPECT_EQ(130, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Cancelled")) << r.err;
-    EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
+    EXPECT_EQ(0u, dir.Entries().size()) << "neither the target nor a temporary file";
 }
 
 TEST(BackupTest, ASecondCtrlCQuitsAtOnceAndLeavesNoTemporaryFile) {
-    TestDir dir;
+    TempDir dir;
     CliRun run;
     run.args = Sim("tz410-3.2.E", {"--sim-baud", "9600", "backup", dir.File("c.asc")});
     run.signalWhen = "Bytes received: ";
@@ -452,11 +446,11 @@ TEST(BackupTest, ASecondCtrlCQuitsAtOnceAndLeavesNoTemporaryFile) {
     const CliResult r = RunCli(run);
     ASSERT_TRUE(r.signalSentAgain) << r.err;
     EXPECT_EQ(128 + SIGINT, r.status) << r.err;
-    EXPECT_EQ(0u, dir.Entries()) << "neither the target nor a temporary file";
+    EXPECT_EQ(0u, dir.Entries().size()) << "neither the target nor a temporary file";
 }
 
 TEST(BackupTest, UnwritableTargetFailsBeforeTheTransfer) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"backup", dir.File("no/folder/x.asc")}));
     EXPECT_EQ(11, r.status);
     EXPECT_TRUE(Contains(r.err, "Cannot write")) << r.err;
@@ -464,7 +458,7 @@ TEST(BackupTest, UnwritableTargetFailsBeforeTheTransfer) {
 }
 
 TEST(TextTest, MenusAndLanguagesOfEachProduct) {
-    TestDir dir;
+    TempDir dir;
     for (const char* preset : {"tz410-3.2.E", "tz220-2.11.A", "kaldspot-1.7.A", "tz410-old"}) {
         const std::string menu = dir.File(std::string(preset) + "-menu.txt");
         const std::string language = dir.File(std::string(preset) + "-language.txt");
@@ -480,7 +474,7 @@ TEST(TextTest, MenusAndLanguagesOfEachProduct) {
 }
 
 TEST(TextTest, SendLanguageSendsEveryLine) {
-    TestDir dir;
+    TempDir dir;
     ASSERT_EQ(0, RunCli(Sim("tz410-3.2.E", {"get-language", dir.File("lang.txt")})).status);
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("lang.txt")}));
     EXPECT_EQ(0, r.status) << r.err;
@@ -489,7 +483,7 @@ TEST(TextTest, SendLanguageSendsEveryLine) {
 }
 
 TEST(TextTest, SendLanguageTellsWhichLinesWereRefused) {
-    TestDir dir;
+    TempDir dir;
     // The system knows texts 001 and 002; 999 and the stray word it refuses.
     Put(dir.File("some.txt"), "LANGUAGE DANSK\r\nTEXT 001 HOVEDMENU\r\nTEXT 999 INGEN\r\nTEXT 002 OPS\r\nHELLO\r\n");
     const CliResult some = RunCli(Sim("tz410-3.2.E", {"send-language", dir.File("some.txt")}));
@@ -505,7 +499,7 @@ TEST(TextTest, SendLanguageTellsWhichLinesWereRefused) {
 }
 
 TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
-    TestDir dir;
+    TempDir dir;
     Put(dir.File("lang.txt"), "LANGUAGE ENGLISH\r\nTEXT 001 MAIN MENU\r\nTEXT 002 SETUP\r\n");
     Put(dir.File("b.asc"), std::string(3000, 'x') + "\n[END]\n");
     const CliResult language = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "request=TEXT 001", "--sim-fault",
@@ -521,7 +515,7 @@ TEST(TextTest, ALineThatDiesWhileSendingIsASendingError) {
 }
 
 TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
-    TestDir dir;
+    TempDir dir;
     Put(dir.File("empty.asc"), "");
     Put(dir.File("backup.txt"), "SETTING 1\n[END]\n");
     std::filesystem::create_directory(dir.File("folder.txt"));
@@ -545,7 +539,7 @@ TEST(TextTest, BadInputFilesAreRefusedBeforeConnecting) {
 }
 
 TEST(TextTest, FilesUnfitToSendAreRefusedUnlessForced) {
-    TestDir dir;
+    TempDir dir;
     std::string random(200 * 1024, '\0');
     unsigned v = 12345;
     for (char& c : random) c = static_cast<char>((v = v * 1103515245u + 12345u) >> 16);
@@ -579,7 +573,7 @@ TEST(TextTest, FilesUnfitToSendAreRefusedUnlessForced) {
 
 TEST(PictureTest, EveryFormAndFileKind) {
     if (!PngSupported()) GTEST_SKIP() << "built without PNG support";
-    TestDir dir;
+    TempDir dir;
     struct Case {
         std::vector<std::string> sim;
         const char* file;
@@ -606,7 +600,7 @@ TEST(PictureTest, EveryFormAndFileKind) {
 }
 
 TEST(PictureTest, ChecksumErrorSavesThePictureAndSaysSo) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"--sim-fault", "wrong-checksum", "get-picture", dir.File("c.mtx")}));
     EXPECT_EQ(9, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Checksum error!")) << r.err;
@@ -615,7 +609,7 @@ TEST(PictureTest, ChecksumErrorSavesThePictureAndSaysSo) {
 
 TEST(PictureTest, BrokenReceptionsLeaveNoFile) {
     if (!PngSupported()) GTEST_SKIP() << "built without PNG support";
-    TestDir dir;
+    TempDir dir;
     const std::vector<std::vector<std::string>> faults = {
         {"--sim-fault", "request=GET PICTURE", "--sim-fault", "silent-after=300"},
         {"--sim-fault", "request=GET PICTURE", "--sim-fault", "hang-up-after=300"},
@@ -627,12 +621,12 @@ TEST(PictureTest, BrokenReceptionsLeaveNoFile) {
         const CliResult r = RunCli(Sim("tz410-3.2.E", more));
         EXPECT_EQ(7, r.status) << fault[3] << ": " << r.err;
         EXPECT_TRUE(Contains(r.err, "Error receiving picture")) << r.err;
-        EXPECT_EQ(0u, dir.Entries()) << fault[3];
+        EXPECT_EQ(0u, dir.Entries().size()) << fault[3];
     }
 }
 
 TEST(PictureTest, TimeoutBoundsTheWaitForThePicture) {
-    TestDir dir;
+    TempDir dir;
     CliRun run;
     // The system takes the request and sends nothing: without --timeout the
     // header line would be awaited for a minute, past the run's limit.
@@ -642,12 +636,12 @@ TEST(PictureTest, TimeoutBoundsTheWaitForThePicture) {
     const CliResult r = RunCli(run);
     EXPECT_EQ(7, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Error receiving picture")) << r.err;
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }
 
 TEST(PictureTest, UnknownTargetKindIsAUsageError) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("tz410-3.2.E", {"get-picture", dir.File("shot.bmp")}));
     EXPECT_EQ(2, r.status);
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }

@@ -30,7 +30,7 @@ TEST(DiffCommandTest, TwoFiles) {
         {"one empty", "", settings, 1, {"@@ -0,0 +1,5 @@", "+GAIN=4"}},
     };
     for (const FileCase& c : cases) {
-        TestDir dir;
+        TempDir dir;
         Put(dir.File("a.asc"), c.a);
         Put(dir.File("b.asc"), c.b);
         const CliResult r = RunCli({"--lang", "en", "diff", dir.File("a.asc"), dir.File("b.asc")});
@@ -46,7 +46,7 @@ TEST(DiffCommandTest, TwoFiles) {
 }
 
 TEST(DiffCommandTest, TroubleHasItsOwnStatus) {
-    TestDir dir;
+    TempDir dir;
     Put(dir.File("a.asc"), "x\n");
     const CliResult missing = RunCli({"--lang", "en", "diff", dir.File("a.asc"), dir.File("none.asc")});
     EXPECT_EQ(missing.status, 10);
@@ -87,7 +87,7 @@ TEST(DiffCommandTest, AgainstTheSystemShowsWhatARestoreWouldChange) {
         return args;
     };
 
-    TestDir dir;
+    TempDir dir;
     ASSERT_EQ(RunCli(with({"backup", dir.File("now.asc")})).status, 0);
     std::string changed = Slurp(dir.File("now.asc"));
     const std::size_t gain = changed.find("\r\nGAIN=4\r\n");
@@ -100,7 +100,7 @@ TEST(DiffCommandTest, AgainstTheSystemShowsWhatARestoreWouldChange) {
     EXPECT_TRUE(Contains(before.out, "\n-GAIN=4\n+GAIN=9\n")) << before.out;
     EXPECT_TRUE(Contains(before.out, "--- vision system TZ410 3.2.E")) << before.out;
     EXPECT_FALSE(Contains(before.out, "a note")) << "a restore does not send it: " << before.out;
-    EXPECT_EQ(dir.Entries(), 2u) << "no file is written";
+    EXPECT_EQ(dir.Entries().size(), 2u) << "no file is written";
 
     ASSERT_EQ(RunCli(with({"restore", dir.File("changed.asc")})).status, 0);
     const CliResult after = RunCli(with({"diff", "--system", dir.File("changed.asc")}));

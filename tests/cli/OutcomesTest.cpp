@@ -15,7 +15,7 @@
 #include <filesystem>
 
 #include "tests/cli/CliRunner.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
 #include "tests/cli/TestFiles.h"
 
 extern char** environ;
@@ -72,7 +72,7 @@ TEST(OutcomeTest, AVersionDamagedOnTheLineIsAnUnknownSystemShownEscaped) {
         }
     }
     // Nor does a backup start on it with request words of another release.
-    TestDir dir;
+    TempDir dir;
     PtyPeer peer(VersionReply("\r\nTZ410 VISION 3\xd1" "2.E\r\n>"));
     const CliResult backup = RunCli({"--lang", "en", "--device", peer.DevicePath(), "backup", dir.File("b.asc")});
     EXPECT_EQ(6, backup.status) << backup.err;
@@ -88,10 +88,10 @@ TEST(OutcomeTest, ATraceThatCannotBeOpenedEndsIdentifyWithElevenBeforeTheLineIsU
 }
 
 TEST(OutcomeTest, ATraceTargetThatIsNoFileIsRefusedUnlessItIsStandardOutput) {
-    TestDir dir;
+    TempDir dir;
     const std::string fifo = dir.File("trace.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& target : {fifo, std::string("/dev/null"), dir.path}) {
+    for (const std::string& target : {fifo, std::string("/dev/null"), dir.Path()}) {
         const CliResult r = RunCli(Sim("en", {"--trace", target, "identify"}));
         EXPECT_EQ(11, r.status) << target << ": " << r.err;
         EXPECT_TRUE(Contains(r.err, "Cannot write " + target + ": ")) << r.err;
@@ -141,7 +141,7 @@ TEST(OutcomeTest, EveryLineFaultSaysWhatHappenedWithTheStatusOfItsState) {
 }
 
 TEST(OutcomeTest, ABackupCutByAVanishedDeviceSaysSo) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim("en", {"--timeout", "1", "--sim-fault", "request=UPLOAD", "--sim-fault",
                                           "hang-up-after=300", "backup", dir.File("h.asc")}));
     EXPECT_EQ(7, r.status) << r.err;
@@ -150,7 +150,7 @@ TEST(OutcomeTest, ABackupCutByAVanishedDeviceSaysSo) {
 }
 
 TEST(OutcomeTest, ThoughTheProgramEndsAtOnceARestoreThatBeganSaysHowToGetTheOldSettingsBack) {
-    TestDir dir;
+    TempDir dir;
     const std::string locks = dir.File("locks");
     std::filesystem::create_directory(locks);
     Put(dir.File("new.asc"), Settings());
@@ -174,7 +174,7 @@ TEST(OutcomeTest, ThoughTheProgramEndsAtOnceARestoreThatBeganSaysHowToGetTheOldS
 }
 
 TEST(OutcomeTest, OneCtrlCDuringARestoreTellsTheSecondsTheQueuedBytesStillTake) {
-    TestDir dir;
+    TempDir dir;
     const std::string settings = Settings(40000);
     Put(dir.File("new.asc"), settings);
     CliRun run;
@@ -199,8 +199,8 @@ TEST(OutcomeTest, OneCtrlCDuringARestoreTellsTheSecondsTheQueuedBytesStillTake) 
 }
 
 TEST(OutcomeTest, ARestoredSafetyCopyGetsItsCopyBesideItAndAnUnusableFolderStopsBeforeTheFetch) {
-    TestDir dir;
-    TestDir first;
+    TempDir dir;
+    TempDir first;
     ASSERT_EQ(0, RunCli(Sim("en", {"backup", dir.File("line.asc")})).status);
     const CliResult once = RunCli(Sim("en", {"restore", dir.File("line.asc")}));
     ASSERT_EQ(0, once.status) << once.err;
@@ -226,12 +226,10 @@ TEST(OutcomeTest, ARestoredSafetyCopyGetsItsCopyBesideItAndAnUnusableFolderStops
 }
 
 TEST(OutcomeTest, APortHeldByALiveLockNamesItsHolder) {
-    TestDir dir;
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string slave = ptsname(master);
+    TempDir dir;
+    brelko::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string slave = pty.SlavePath();
     Put(dir.File("b.ini"), "[Ports]\nCOM3=" + slave + "\n");
     const std::string locks = dir.File("locks");
     std::filesystem::create_directory(locks);
@@ -249,7 +247,7 @@ TEST(OutcomeTest, APortHeldByALiveLockNamesItsHolder) {
     const CliResult r = RunCli(run);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
-    ::close(master);
+    pty.CloseMaster();
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_TRUE(Contains(r.out, "in use by:  sleep (pid " + std::to_string(holder) + ", ")) << r.out;
 }
@@ -259,7 +257,7 @@ TEST(OutcomeTest, DanishRunsAreDanishToTheSystemsOwnTexts) {
     // C library has it.
     if (!std::filesystem::exists("/usr/share/locale/da/LC_MESSAGES/libc.mo"))
         GTEST_SKIP() << "the C library's Danish texts are not installed (package libc-l10n)";
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli({"--lang", "da", "convert", dir.File("none.mtx"), dir.File("x.tga")});
     EXPECT_EQ(10, r.status) << r.err;
     EXPECT_TRUE(Contains(r.err, "Ingen sådan fil eller filkatalog")) << r.err;

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 
-std::string WriteScreen(const TestDir& dir, int bits) {
+std::string WriteScreen(const TempDir& dir, int bits) {
     const std::string path = dir.File("screen" + std::to_string(bits) + ".mtx");
     std::string error;
     EXPECT_TRUE(WriteFileAtomically(path, MakeScreenPicture(bits, 64, 48, "TEST"), &error)) << error;
@@ -79,7 +79,7 @@ TEST(PictureFilesTest, ExactlyTwoHundredFiftySixColoursStayEightBits) {
 
 TEST(PictureFilesTest, ConversionsKeepEveryPixel) {
     if (!PngSupported()) GTEST_SKIP() << "built without PNG support";
-    TestDir dir;
+    TempDir dir;
     for (int bits : {8, 16}) {
         const std::string mtx = WriteScreen(dir, bits);
         const RgbImage original = Load(mtx);
@@ -105,7 +105,7 @@ TEST(PictureFilesTest, ConversionsKeepEveryPixel) {
 }
 
 TEST(PictureFilesTest, MtxSavedAsMtxKeepsItsBytes) {
-    TestDir dir;
+    TempDir dir;
     const std::string mtx = WriteScreen(dir, 8);
     Picture picture;
     std::string error;
@@ -118,7 +118,7 @@ TEST(PictureFilesTest, MtxSavedAsMtxKeepsItsBytes) {
 }
 
 TEST(PictureFilesTest, DamagedOrForeignFilesAreRefusedAndNothingIsWritten) {
-    TestDir dir;
+    TempDir dir;
     std::string error;
     const std::string mtx = WriteScreen(dir, 8);
     std::vector<std::uint8_t> bytes;

@@ -27,6 +27,7 @@
 #include "sim/SimOptions.h"
 #include "platform/Strings.h"
 #include "tests/cli/TestFiles.h"
+#include "tests/support/PtyPeer.h"
 
 using namespace brelko;
 using namespace brelko::cli;
@@ -255,16 +256,13 @@ TEST(ProgressTest, OffModeAndPipesAreNotBars) {
 }
 
 TEST(ProgressTest, ATerminalGetsTheBar) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(0, grantpt(master));
-    ASSERT_EQ(0, unlockpt(master));
-    std::FILE* terminal = std::fopen(ptsname(master), "w");
+    brelko::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    std::FILE* terminal = std::fopen(pty.SlavePath().c_str(), "w");
     ASSERT_NE(nullptr, terminal);
     EXPECT_EQ(ProgressReporter::Mode::Bar, ProgressReporter::ModeFor(terminal, false));
     EXPECT_EQ(ProgressReporter::Mode::Off, ProgressReporter::ModeFor(terminal, true));
     std::fclose(terminal);
-    close(master);
 }
 
 TEST(ConsoleTest, QuietKeepsResultsAndFailuresOnly) {
@@ -325,7 +323,7 @@ TEST(SignalWatcherTest, EverySignalReachesTheActionUntilItArmsTheExit) {
 }
 
 TEST(SignalWatcherTest, AnArmedExitRemovesTheTemporaryFilesFirst) {
-    TestDir dir;
+    TempDir dir;
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -343,5 +341,5 @@ TEST(SignalWatcherTest, AnArmedExitRemovesTheTemporaryFilesFirst) {
     ASSERT_EQ(child, waitpid(child, &status, 0));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(128 + SIGINT, WEXITSTATUS(status));
-    EXPECT_EQ(0u, dir.Entries()) << "no temporary file left beside the target";
+    EXPECT_EQ(0u, dir.Entries().size()) << "no temporary file left beside the target";
 }

@@ -61,7 +61,7 @@ TEST(ProgramTest, UsageErrorsExitWithTwo) {
 
 TEST(ProgramTest, ConvertBetweenAllThreeFormats) {
     if (!PngSupported()) GTEST_SKIP() << "built without PNG support";
-    TestDir dir;
+    TempDir dir;
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(dir.File("in.mtx"), MakeScreenPicture(8, 80, 60, "CONVERT"), &error));
     const CliResult toPng = RunCli({"--lang", "en", "convert", dir.File("in.mtx"), dir.File("out.png")});
@@ -80,7 +80,7 @@ TEST(ProgramTest, ConvertBetweenAllThreeFormats) {
 }
 
 TEST(ProgramTest, ConvertRefusesBadInputAndKeepsTheTarget) {
-    TestDir dir;
+    TempDir dir;
     Put(dir.File("bad.mtx"), "not a picture at all");
     Put(dir.File("target.png"), "keep me");
     const CliResult bad = RunCli({"--lang", "en", "convert", dir.File("bad.mtx"), dir.File("target.png")});
@@ -92,7 +92,7 @@ TEST(ProgramTest, ConvertRefusesBadInputAndKeepsTheTarget) {
     EXPECT_EQ(10, missing.status);
     const CliResult kind = RunCli({"convert", dir.File("bad.mtx"), dir.File("x.bmp")});
     EXPECT_EQ(2, kind.status);
-    EXPECT_EQ(2u, dir.Entries());
+    EXPECT_EQ(2u, dir.Entries().size());
 
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(dir.File("ok.mtx"), MakeScreenPicture(16, 32, 32, "X"), &error));
@@ -126,7 +126,7 @@ TEST(ProgramTest, PortStatusShowsTheDumpAndTheLines) {
 }
 
 TEST(ArchiveTest, ListAndExtractAnArchive) {
-    TestDir dir;
+    TempDir dir;
     std::vector<ArcWriteEntry> entries(2);
     entries[0].name = "PICS/SCREEN.MTX";
     entries[0].data = MakeScreenPicture(8, 40, 30, "ARC");
@@ -165,7 +165,7 @@ TEST(ArchiveTest, ListAndExtractAnArchive) {
 }
 
 TEST(ArchiveTest, OutputsThatAreNoFilesAreRefusedWithExitEleven) {
-    TestDir dir;
+    TempDir dir;
     std::string error;
     std::vector<ArcWriteEntry> entries(2);
     entries[0].name = "readme.txt";
@@ -177,7 +177,7 @@ TEST(ArchiveTest, OutputsThatAreNoFilesAreRefusedWithExitEleven) {
     ASSERT_EQ(0, mkfifo(dir.File("readme.txt").c_str(), 0644));
     ASSERT_EQ(0, mkfifo(dir.File("out.tga").c_str(), 0644));
 
-    const CliResult extract = RunCli({"--lang", "en", "arc", "extract", dir.File("pack.arq"), dir.path});
+    const CliResult extract = RunCli({"--lang", "en", "arc", "extract", dir.File("pack.arq"), dir.Path()});
     EXPECT_EQ(11, extract.status) << extract.err;
     EXPECT_TRUE(Contains(extract.err, "Cannot write readme.txt: it is a named pipe")) << extract.err;
     EXPECT_EQ("ok", Slurp(dir.File("other.txt"))) << "the other member is extracted all the same";
@@ -193,7 +193,7 @@ TEST(ArchiveTest, OutputsThatAreNoFilesAreRefusedWithExitEleven) {
 }
 
 TEST(ArchiveTest, DamagedAndEmptyArchives) {
-    TestDir dir;
+    TempDir dir;
     std::string error;
     std::vector<ArcWriteEntry> entries(1);
     entries[0].name = "A.MTX";
@@ -204,12 +204,12 @@ TEST(ArchiveTest, DamagedAndEmptyArchives) {
     ASSERT_TRUE(WriteFileAtomically(dir.File("empty.arq"), ArcBuildArchive({}), &error));
     Put(dir.File("text.arq"), "just text");
 
-    const CliResult bad = RunCli({"arc", "extract", dir.File("bad.arq"), dir.path});
+    const CliResult bad = RunCli({"arc", "extract", dir.File("bad.arq"), dir.Path()});
     EXPECT_EQ(10, bad.status) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("A.MTX"))) << "a member that failed its check is removed";
 
     // Extracting nothing must not delete the (empty) archive.
-    const CliResult empty = RunCli({"arc", "extract", dir.File("empty.arq"), dir.path});
+    const CliResult empty = RunCli({"arc", "extract", dir.File("empty.arq"), dir.Path()});
     EXPECT_EQ(0, empty.status) << empty.err;
     EXPECT_TRUE(std::filesystem::exists(dir.File("empty.arq")));
 

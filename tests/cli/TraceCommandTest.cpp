@@ -21,7 +21,7 @@ std::vector<std::string> Sim(std::vector<std::string> more) {
 }  // namespace
 
 TEST(TraceCommandTest, ATraceOfABackupHoldsEveryByteOfTheBackupInOrder) {
-    TestDir dir;
+    TempDir dir;
     const std::string trace = dir.File("line.trace");
     const CliResult r = RunCli(Sim({"--trace", trace, "backup", dir.File("b.asc")}));
     ASSERT_EQ(0, r.status) << r.err;
@@ -52,19 +52,19 @@ TEST(TraceCommandTest, ATraceOfABackupHoldsEveryByteOfTheBackupInOrder) {
 }
 
 TEST(TraceCommandTest, WithoutTraceNothingIsWrittenBesidesTheBackup) {
-    TestDir dir;
+    TempDir dir;
     CliRun run;
     run.args = Sim({"backup", dir.File("b.asc")});
-    run.cwd = dir.path;
+    run.cwd = dir.Path();
     ASSERT_EQ(0, RunCli(run).status);
-    EXPECT_EQ(1u, dir.Entries());
+    EXPECT_EQ(1u, dir.Entries().size());
 }
 
 TEST(TraceCommandTest, AnUnwritableTraceStopsTheCommandBeforeTheLineIsUsed) {
-    TestDir dir;
+    TempDir dir;
     const CliResult r = RunCli(Sim({"--trace", dir.File("no/folder/t.trace"), "backup", dir.File("b.asc")}));
     EXPECT_EQ(11, r.status);
     EXPECT_TRUE(Contains(r.err, "Cannot write " + dir.File("no/folder/t.trace"))) << r.err;
     EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
-    EXPECT_EQ(0u, dir.Entries());
+    EXPECT_EQ(0u, dir.Entries().size());
 }

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "comlink/deviceline/CDeviceLine.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "tests/comlink/TestPorts.h"
 
 namespace brelko {

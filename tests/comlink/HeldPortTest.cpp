@@ -2,6 +2,7 @@
 // lock or not; lock files of the platform are honoured and held.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -18,7 +19,8 @@
 #include <thread>
 
 #include "comlink/CPosixPort.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "comlink/UucpLock.h"
 
 extern char** environ;
@@ -78,15 +80,10 @@ class HeldPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
-        char folder[] = "/tmp/brelko-locks-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        locks = folder;
+        ASSERT_FALSE(locks.empty());
         UucpLock::SetFolder(locks);
     }
-    void TearDown() override {
-        UucpLock::SetFolder("");
-        fs::remove_all(locks);
-    }
+    void TearDown() override { UucpLock::SetFolder(""); }
     // The lock file's name for the pty: LCK..pts_N.
     std::string LockFile() const {
         std::string name = pty.SlavePath().substr(5);
@@ -96,7 +93,8 @@ protected:
     }
 
     PtyPair pty;
-    std::string locks;
+    const test::TempDir m_locks;
+    const std::string locks = m_locks.Path();
 };
 
 TEST_F(HeldPortTest, AHolderWithoutALockIsRefusedByName) {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "comlink/COMLINK.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
 #include "tests/comlink/TestPorts.h"
 
 namespace brelko {

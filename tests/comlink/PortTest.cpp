@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "comlink/COMLINK.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "tests/comlink/TestPorts.h"
 
 namespace brelko {

@@ -59,4 +59,8 @@ inline bool WaitForReceived(CCommPort& port, int count) {
     return false;
 }
 
+inline long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace brelko::test

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "comlink/COMLINK.h"
-#include "tests/comlink/PtyPair.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "tests/comlink/TraceReader.h"
 
 namespace brelko {

@@ -9,6 +9,7 @@
 #include "data/CTGA.h"
 #include "data/CText.h"
 #include "tests/data/PictureFiles.h"
+#include "tests/support/Sandbox.h"
 #include "data/SoftwareSurface.h"
 #include "platform/Strings.h"
 
@@ -47,7 +48,7 @@ TEST(DataDocument, TheClassFollowsTheLastThreeCharactersOfTheName) {
 }
 
 TEST(DataDocument, OpeningMakesTheObjectOfTheNamesClass) {
-    test::ScratchDir dir;
+    test::TempDir dir;
     test::WriteFileBytes(dir.File("PICTURE.TGA"), SmallTga());
     test::WriteFileBytes(dir.File("picture.tga"), SmallTga());
     test::WriteFileBytes(dir.File("screen.Mtx"), SmallMtx8());
@@ -71,7 +72,7 @@ TEST(DataDocument, OpeningMakesTheObjectOfTheNamesClass) {
 }
 
 TEST(DataDocument, AFileThatDoesNotLoadLeavesNoDataObject) {
-    test::ScratchDir dir;
+    test::TempDir dir;
     test::WriteFileBytes(dir.File("wrong.tga"), SmallMtx8());  // MTX bytes under a Targa name
     CDataDoc doc;
     std::string error;
@@ -84,7 +85,7 @@ TEST(DataDocument, AFileThatDoesNotLoadLeavesNoDataObject) {
 
 TEST(DataDocument, AnMtxSavedAsTgaThenAsMtxWritesTargaBothTimes) {
     SetBuiltinLanguage(Language::English);
-    test::ScratchDir dir;
+    test::TempDir dir;
     test::WriteFileBytes(dir.File("in.mtx"), SmallMtx8());
     CDataDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(dir.File("in.mtx")));
@@ -103,7 +104,7 @@ TEST(DataDocument, AnMtxSavedAsTgaThenAsMtxWritesTargaBothTimes) {
 }
 
 TEST(DataDocument, AnMtxSavedAsMtxStaysAnMtx) {
-    test::ScratchDir dir;
+    test::TempDir dir;
     test::WriteFileBytes(dir.File("in.mtx"), SmallMtx8());
     CDataDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(dir.File("in.mtx")));
@@ -113,7 +114,7 @@ TEST(DataDocument, AnMtxSavedAsMtxStaysAnMtx) {
 }
 
 TEST(DataDocument, NothingToSaveIsRefusedAndWritesNoFile) {
-    test::ScratchDir dir;
+    test::TempDir dir;
     CDataDoc empty;
     std::string error;
     EXPECT_FALSE(empty.OnSaveDocument(dir.File("a.mtx"), &error));
@@ -127,7 +128,7 @@ TEST(DataDocument, NothingToSaveIsRefusedAndWritesNoFile) {
 }
 
 TEST(DataDocument, PictureSizeIsTheDisplayedSize) {
-    test::ScratchDir dir;
+    test::TempDir dir;
     test::WriteFileBytes(dir.File("in.mtx"), SmallMtx8());
     CDataDoc doc;
     EXPECT_EQ(doc.GetPictureSize(), (PictureSize{0, 0}));

@@ -12,6 +12,7 @@
 #include "data/CMTX.h"
 #include "data/CTGA.h"
 #include "tests/data/PictureFiles.h"
+#include "tests/support/Sandbox.h"
 #include "data/SoftwareSurface.h"
 
 namespace brelko {
@@ -102,7 +103,7 @@ protected:
     void SetUp() override {
         if (!HaveConvert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
     }
-    test::ScratchDir dir;
+    test::TempDir dir;
 };
 
 TEST_F(ImageMagick, TargaFilesWeWriteShowTheSamePixels) {

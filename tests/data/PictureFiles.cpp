@@ -1,13 +1,7 @@
 #include "tests/data/PictureFiles.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#ifdef _WIN32
-#include "platform/SystemFiles.h"
-#endif
 
 namespace brelko::test {
 
@@ -75,20 +69,6 @@ Bytes ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-ScratchDir::ScratchDir() {
-#ifdef _WIN32
-    m_path = sysfile::MakePrivateFolder("brelko-data-test-");
-#else
-    std::string pattern = (std::filesystem::temp_directory_path() / "brelko-data-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_path = pattern;
-#endif
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
 }
 
 }  // namespace brelko::test

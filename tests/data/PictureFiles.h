@@ -74,16 +74,4 @@ std::uint16_t Pack15(unsigned r5, unsigned g5, unsigned b5);
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 
-// A fresh private folder, removed with its content at the end of the test.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
 }  // namespace brelko::test

@@ -1,9 +1,6 @@
 #include "tests/data/ReceptionRig.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -17,46 +14,6 @@
 
 namespace brelko::test {
 
-ScriptedDevice::ScriptedDevice(std::string reply) : m_reply(std::move(reply)) {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 || !::ptsname(m_master)) {
-        if (m_master >= 0) ::close(m_master);
-        m_master = -1;
-        return;
-    }
-    m_path = ::ptsname(m_master);
-    m_thread = std::thread([this] { Serve(); });
-}
-
-ScriptedDevice::~ScriptedDevice() {
-    m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
-    if (m_master >= 0) ::close(m_master);
-}
-
-void ScriptedDevice::Serve() {
-    std::string request;
-    while (!m_stop) {
-        pollfd pfd{m_master, POLLIN, 0};
-        if (::poll(&pfd, 1, 50) <= 0 || !(pfd.revents & POLLIN)) continue;
-        char c;
-        if (::read(m_master, &c, 1) != 1) continue;
-        if (c != '\n') {
-            request += c;
-            continue;
-        }
-        // The echo, then the reply on the same line.
-        const std::string out = request + m_reply;
-        std::size_t done = 0;
-        while (done < out.size() && !m_stop) {
-            const ssize_t n = ::write(m_master, out.data() + done, out.size() - done);
-            if (n > 0) done += static_cast<std::size_t>(n);
-            else ::usleep(1000);
-        }
-        request.clear();
-    }
-}
-
 SimConfig FastPreset(const std::string& name) {
     SimConfig config;
     config.preset = name;
@@ -66,15 +23,9 @@ SimConfig FastPreset(const std::string& name) {
 
 ReceptionRig::ReceptionRig() {
     m_previousDir = std::filesystem::current_path().string();
-    std::filesystem::current_path(m_dir.Path());
-    std::filesystem::create_directory(m_dir.File("tmp"));
-    if (const char* tmp = std::getenv("TMPDIR")) {
-        m_hadTmp = true;
-        m_previousTmp = tmp;
-    }
-    ::setenv("TMPDIR", m_dir.File("tmp").c_str(), 1);
-    std::ofstream(m_dir.File("brelko.ini")) << "[Custom]\nComport=1\n";
-    Profile::SetPath(m_dir.File("brelko.ini"));
+    std::filesystem::current_path(Dir().Path());
+    std::filesystem::create_directory(Dir().File("tmp"));
+    m_tmp = std::make_unique<ScopedEnv>("TMPDIR", Dir().File("tmp"));
 }
 
 ReceptionRig::~ReceptionRig() {
@@ -83,10 +34,7 @@ ReceptionRig::~ReceptionRig() {
     m_line.reset();
     if (m_sim) m_sim->Stop();
     CPosixPort::SetDeviceOverride("");
-    if (m_hadTmp)
-        ::setenv("TMPDIR", m_previousTmp.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+    m_tmp.reset();
     std::filesystem::current_path(m_previousDir);
 }
 
@@ -127,7 +75,7 @@ ReceptionOutcome ReceptionRig::Receive(const std::shared_ptr<CMTX>& picture, con
 
 std::vector<std::string> ReceptionRig::TempLeftovers() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir.File("tmp")))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir().File("tmp")))
         names.push_back(entry.path().string());
     return names;
 }

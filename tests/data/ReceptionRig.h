@@ -15,6 +15,8 @@
 #include "data/CMTX.h"
 #include "exchange/ExchangeMessages.h"
 #include "tests/data/PictureFiles.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "sim/SimConfig.h"
 #include "sim/VisionSimulator.h"
 
@@ -34,21 +36,13 @@ public:
 };
 
 // The far end of a pty that echoes the request line and then sends a fixed
-// reply, optionally holding back for a while before it.
-class ScriptedDevice {
+// reply, byte for byte.
+class ScriptedDevice : public PtyPeer {
 public:
-    explicit ScriptedDevice(std::string reply);
-    ~ScriptedDevice();
-    bool Ok() const { return m_master >= 0; }
-    const std::string& DevicePath() const { return m_path; }
-
-private:
-    void Serve();
-    int m_master = -1;
-    std::string m_path;
-    std::string m_reply;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    explicit ScriptedDevice(std::string reply)
+        : PtyPeer([reply = std::move(reply)](const std::string&) { return reply; }) {
+        SendVerbatim();
+    }
 };
 
 struct ReceptionOutcome {
@@ -60,8 +54,8 @@ struct ReceptionOutcome {
 
 class ReceptionRig {
 public:
-    // A settings file and a private temporary folder (TMPDIR) in a scratch
-    // folder, which is also made the current folder.
+    // A settings file and a private temporary folder (TMPDIR) in the
+    // test's own folder, which is also made the current folder.
     ReceptionRig();
     ~ReceptionRig();
 
@@ -73,15 +67,14 @@ public:
                              std::chrono::seconds limit = std::chrono::seconds(120));
 
     CDeviceLine& Line() { return *m_line; }
-    const ScratchDir& Dir() const { return m_dir; }
+    const TempDir& Dir() const { return m_ini.Dir(); }
     // What is left in the reception's temporary folder.
     std::vector<std::string> TempLeftovers() const;
 
 private:
-    ScratchDir m_dir;
+    TempIni m_ini{"[Custom]\nComport=1\n"};
     std::string m_previousDir;
-    std::string m_previousTmp;
-    bool m_hadTmp = false;
+    std::unique_ptr<ScopedEnv> m_tmp;
     EventLoop m_loop;
     PostedRecorder m_status, m_data;
     Window m_statusWindow{m_loop, m_status};

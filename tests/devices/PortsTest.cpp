@@ -20,9 +20,9 @@
 
 #include "comlink/devices/DeviceAccess.h"
 #include "comlink/devices/PortInventory.h"
-#include "tests/comlink/PtyPair.h"
+#include "tests/support/PtyPeer.h"
 #include "comlink/devices/SerialDevices.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {

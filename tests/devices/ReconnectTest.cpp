@@ -18,7 +18,7 @@
 #include "comlink/devices/DeviceWatcher.h"
 #include "platform/Profile.h"
 #include "exchange/StatusWindow.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 #include "sim/VisionSimulator.h"
 #include "platform/Workers.h"
 

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "comlink/devices/DeviceWatcher.h"
-#include "tests/comlink/PtyPair.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {

@@ -55,12 +55,7 @@ SimConfig Preset(const std::string& name) {
 }
 
 ExchangeRig::ExchangeRig() {
-    char folder[] = "/tmp/brelko-exchange-XXXXXX";
-    if (!mkdtemp(folder)) ADD_FAILURE() << "no temporary folder";
-    m_folder = folder;
-    const std::string ini = m_folder + "/brelko.ini";
-    std::ofstream(ini) << "[Custom]\nComport=1\n";
-    Profile::SetPath(ini);
+    if (m_ini.Dir().Path().empty()) ADD_FAILURE() << "no temporary folder";
     CDeviceLine::SetPortFactory([this](int portNumber, int receiveSize, int transmitSize) {
         return std::make_unique<FaultyPort>(portNumber, receiveSize, transmitSize, faults);
     });
@@ -73,8 +68,6 @@ ExchangeRig::~ExchangeRig() {
     CDeviceLine::SetPortFactory(nullptr);
     CPosixPort::SetDeviceOverride("");
     if (sim) sim->Stop();
-    std::remove((m_folder + "/brelko.ini").c_str());
-    ::rmdir(m_folder.c_str());
 }
 
 void ExchangeRig::MakeView() {

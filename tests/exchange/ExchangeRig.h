@@ -17,6 +17,7 @@
 #include "sim/SimConfig.h"
 #include "exchange/StatusWindow.h"
 #include "sim/VisionSimulator.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko::test {
 
@@ -127,7 +128,7 @@ public:
 
 private:
     void MakeView();
-    std::string m_folder;
+    TempIni m_ini{"[Custom]\nComport=1\n"};
 };
 
 // Short clearing waits for tests; the logic is the same.

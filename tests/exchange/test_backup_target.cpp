@@ -12,6 +12,7 @@
 #include "exchange/BackupTarget.h"
 #include "exchange/CStatusView.h"
 #include "platform/Strings.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {
@@ -34,13 +35,11 @@ class BackupTargetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetBuiltinLanguage(Language::English);
-        char folder[] = "/tmp/brelko-backup-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        dir = folder;
+        ASSERT_FALSE(dir.empty());
     }
-    void TearDown() override { fs::remove_all(dir); }
     std::string File(const std::string& name) const { return dir + "/" + name; }
-    std::string dir;
+    const test::TempDir m_dir;
+    const std::string dir = m_dir.Path();
 };
 
 TEST(PartialBackupName, BesideTheTargetWithItsBase) {

@@ -12,7 +12,8 @@
 #include "exchange/CStatusView.h"
 #include "exchange/Identification.h"
 #include "platform/Profile.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "platform/Strings.h"
 
 namespace brelko {
@@ -38,18 +39,13 @@ class IdentifyTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         SetBuiltinLanguage(Language::English);
-        char folder[] = "/tmp/brelko-identify-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        m_folder = folder;
-        std::ofstream(m_folder + "/b.ini") << "[Custom]\nComport=1\n";
-        Profile::SetPath(m_folder + "/b.ini");
+        ini = std::make_unique<test::TempIni>("[Custom]\nComport=1\n");
     }
     void TearDown() override {
         view.reset();
         peer.reset();
         CPosixPort::SetDeviceOverride("");
-        std::remove((m_folder + "/b.ini").c_str());
-        ::rmdir(m_folder.c_str());
+        ini.reset();
     }
     // Connects to a fresh far end; the parameter says where the line part runs.
     void Connect(PtyPeer::Responder respond) {
@@ -74,7 +70,7 @@ protected:
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<CStatusView> view;
     int ended = 0;
-    std::string m_folder;
+    std::unique_ptr<test::TempIni> ini;
 };
 
 TEST_P(IdentifyTest, EveryFormOfRefusalIdentifiesOldFirmware) {

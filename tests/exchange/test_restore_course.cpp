@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/exchange/ExchangeRig.h"
+#include "tests/support/Sandbox.h"
 #include "exchange/RestoreCourse.h"
 #include "platform/Strings.h"
 
@@ -28,11 +29,8 @@ class RestoreCourseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetBuiltinLanguage(Language::English);
-        char folder[] = "/tmp/brelko-restore-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        dir = folder;
+        ASSERT_FALSE(dir.empty());
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     RestoreOptions Options() const {
         RestoreOptions options;
@@ -70,7 +68,8 @@ protected:
     }
 
     ExchangeRig rig;
-    std::string dir;
+    const test::TempDir m_dir;
+    const std::string dir = m_dir.Path();
     std::vector<RestoreStage> stages;
 };
 

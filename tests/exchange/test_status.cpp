@@ -11,7 +11,8 @@
 #include "data/CText.h"
 #include "platform/Profile.h"
 #include "exchange/ProgressText.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 
@@ -53,11 +54,7 @@ class StatusView : public ::testing::Test {
 protected:
     void SetUp() override {
         SetBuiltinLanguage(Language::English);
-        char folder[] = "/tmp/brelko-status-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        m_folder = folder;
-        std::ofstream(m_folder + "/b.ini") << "[Custom]\nComport=3\n";
-        Profile::SetPath(m_folder + "/b.ini");
+        ini = std::make_unique<test::TempIni>("[Custom]\nComport=3\n");
         CPosixPort::SetDeviceOverride("/nonexistent/ttyBRELKO");
         view = std::make_unique<CStatusView>(loop, window);
         window.Attach(view.get());
@@ -65,8 +62,7 @@ protected:
     void TearDown() override {
         view.reset();
         CPosixPort::SetDeviceOverride("");
-        std::remove((m_folder + "/b.ini").c_str());
-        ::rmdir(m_folder.c_str());
+        ini.reset();
     }
     // The message as a worker posts it.
     void Send(const StatusMessage& message) {
@@ -82,7 +78,7 @@ protected:
     EventLoop loop;
     HeadlessStatusWindow window;
     std::unique_ptr<CStatusView> view;
-    std::string m_folder;
+    std::unique_ptr<test::TempIni> ini;
 };
 
 TEST_F(StatusView, FiveLinesAndTheStatePane) {

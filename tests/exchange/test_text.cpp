@@ -16,7 +16,8 @@
 #include "exchange/TransferFailure.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
-#include "tests/exchange/PtyPeer.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/Sandbox.h"
 #include "platform/Strings.h"
 #include "platform/Workers.h"
 
@@ -94,11 +95,7 @@ class TextTransfer : public ::testing::Test {
 protected:
     void Open(PtyPeer::Responder respond) {
         SetBuiltinLanguage(Language::English);
-        char folder[] = "/tmp/brelko-text-XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        m_folder = folder;
-        std::ofstream(m_folder + "/b.ini") << "[Custom]\nComport=1\n";
-        Profile::SetPath(m_folder + "/b.ini");
+        ini = std::make_unique<test::TempIni>("[Custom]\nComport=1\n");
         peer = std::make_unique<PtyPeer>(std::move(respond));
         ASSERT_FALSE(peer->DevicePath().empty());
         CPosixPort::SetDeviceOverride(peer->DevicePath());
@@ -110,10 +107,7 @@ protected:
         line.reset();
         peer.reset();
         CPosixPort::SetDeviceOverride("");
-        if (!m_folder.empty()) {
-            std::remove((m_folder + "/b.ini").c_str());
-            ::rmdir(m_folder.c_str());
-        }
+        ini.reset();
     }
     TransferWindows Windows() { return {statusWindow.Handle(), dataWindow.Handle()}; }
     bool WaitDone() {
@@ -133,7 +127,7 @@ protected:
     Window dataWindow{loop, data};
     std::unique_ptr<PtyPeer> peer;
     std::unique_ptr<CDeviceLine> line;
-    std::string m_folder;
+    std::unique_ptr<test::TempIni> ini;
 };
 
 struct ReceptionCase {

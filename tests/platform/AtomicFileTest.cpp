@@ -14,7 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ByteArchive.h"
 #include "platform/FileUtil.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 
 using namespace brelko;
 using brelko::test::ReadFile;

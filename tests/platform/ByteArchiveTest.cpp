@@ -3,7 +3,7 @@
 #include <random>
 
 #include "platform/ByteArchive.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/Profile.h"
 #include "platform/Resources.h"
 #include "platform/Strings.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {

@@ -5,12 +5,13 @@
 #include <random>
 
 #include "platform/Profile.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 
 namespace brelko {
 namespace {
 
 using test::ReadFile;
+using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
 
@@ -217,14 +218,11 @@ TEST(ProfilePath, ExecutablePathWithIniExtension) {
 TEST(ProfilePath, UnwritableOrSystemFolderFallsBackToTheUserConfigFolder) {
     for (const char* program : {"/nonexistent-folder/brelko", "/usr/bin/brelko", "/usr/local/bin/brelko-cli", "/bin/brelko"}) {
         TempDir dir;
-        const char* saved = std::getenv("XDG_CONFIG_HOME");
-        std::string savedValue = saved ? saved : "";
-        ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        std::string path = Profile::DefaultPath(program);
-        if (saved)
-            ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
+        std::string path;
+        {
+            const ScopedEnv config("XDG_CONFIG_HOME", dir.Path());
+            path = Profile::DefaultPath(program);
+        }
         EXPECT_EQ(path, dir.File("brelko/brelko.ini")) << program;
         EXPECT_TRUE(std::filesystem::is_directory(dir.File("brelko"))) << program;
     }

@@ -21,7 +21,7 @@
 #include "platform/Profile.h"
 #include "cli/SignalWatcher.h"
 #include "platform/SystemFiles.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 #include "platform/WideText.h"
 
 namespace brelko {

@@ -20,7 +20,7 @@
 #include "platform/Profile.h"
 #include "platform/ReplaceRecovery.h"
 #include "platform/SystemFiles.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 #include "platform/WideText.h"
 
 namespace brelko {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CBrelkoApp.h"
 #include "app/CDataDocument.h"
@@ -25,7 +26,7 @@
 #include "platform/Profile.h"
 #include "res/ResourceIds.h"
 #include "app/StatusFrame.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/Sandbox.h"
 #include "app/framework/Dialogs.h"
 
 namespace brelko::test {
@@ -47,17 +48,10 @@ class AppRig {
 public:
     AppRig() {
         app::SetNativeDialogsAllowed(false);
-        IsolateToolkitSettings();
-    }
-
-    // The file dialog keeps its history and last folder in the toolkit's
-    // own settings of the user. Each test process gets settings of its own:
-    // no dialog starts where another test (or the user) left one, in a
-    // folder that is gone or that holds a device.
-    static void IsolateToolkitSettings() {
-        static const TempDir config;
-        static const bool isolated = qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
-        (void)isolated;
+        // The file dialog keeps its history and last folder in the user's
+        // settings: no dialog starts in a folder another test (or the user)
+        // left, one that is gone or that holds a device.
+        IsolateUserSettings();
     }
     ~AppRig() { Stop(); }
 
@@ -74,6 +68,16 @@ public:
         return options;
     }
     static app::AppOptions OnDevice() { return app::AppOptions{}; }
+
+    // Starts the program on the simulator at 9600 baud, slow enough for a
+    // test to see a course running, with the simulator's faults if any, and
+    // waits until the system is identified.
+    bool StartOnSlowSimulator(std::vector<std::string> faults = {}, int readyTimeoutMs = 20000) {
+        app::AppOptions options = Simulated();
+        options.simulatorBaud = 9600;
+        options.simulatorFaults = std::move(faults);
+        return Start(options) && WaitReady(readyTimeoutMs);
+    }
 
     // Starts the program; on the simulator unless told otherwise.
     bool Start(app::AppOptions options = Simulated()) {
