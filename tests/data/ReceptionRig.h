@@ -14,6 +14,7 @@
 #include "comlink/deviceline/CDeviceLine.h"
 #include "data/CMTX.h"
 #include "exchange/ExchangeMessages.h"
+#include "tests/support/PostedRecorder.h"
 #include "tests/data/PictureFiles.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/Sandbox.h"
@@ -21,19 +22,6 @@
 #include "sim/VisionSimulator.h"
 
 namespace brelko::test {
-
-struct Posted {
-    unsigned message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool operator==(const Posted&) const = default;
-};
-
-class PostedRecorder : public MessageSink {
-public:
-    void OnMessage(unsigned msg, WPARAM wParam, LPARAM lParam) override { seen.push_back({msg, wParam, lParam}); }
-    std::vector<Posted> seen;
-};
 
 // The far end of a pty that echoes the request line and then sends a fixed
 // reply, byte for byte.

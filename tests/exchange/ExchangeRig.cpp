@@ -94,6 +94,13 @@ bool ExchangeRig::Wait(std::chrono::milliseconds timeout) {
     return view->WaitForCourse(loop, timeout);
 }
 
+bool ExchangeRig::ConnectAt(const std::string& preset, long baudRate) {
+    SimConfig config = Preset(preset);
+    config.baudRate = baudRate;
+    Start(config);
+    return view && Connect();  // no view: the simulator did not start (Start says why)
+}
+
 bool ExchangeRig::Connect() {
     view->Connect();
     return Wait();

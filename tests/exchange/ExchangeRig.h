@@ -107,6 +107,9 @@ public:
     void Start(SimConfig config);
     // Makes the status view on a device path without a simulator.
     void StartOn(const std::string& devicePath);
+    // Starts the simulator of a preset at a line rate and connects; true
+    // once the system is identified.
+    bool ConnectAt(const std::string& preset, long baudRate);
     // Connects and waits for clearing and identification.
     bool Connect();
     bool Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));

@@ -424,10 +424,7 @@ TEST_F(Exchange, ASystemThatRefusesBothVersionRequestsIsUnknown) {
 }
 
 TEST_F(Exchange, CancelEndsAReceptionAsFailed) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 38400;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 38400));
     bool asked = false;
     rig.window.onEvent = [&](const StatusMessage& e) {
         if (ReceivedMoreThan(e, 2000) && !asked) {
@@ -460,10 +457,7 @@ std::string ChangedSettings(ExchangeRig& rig, const std::string& from, const std
 }
 
 TEST_F(Exchange, ACancelDuringARestoreDoesNotCutIt) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 38400;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 38400));
     const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
     std::vector<CancelReply> replies;
     rig.window.onEvent = [&](const StatusMessage& e) {
@@ -489,10 +483,7 @@ TEST_F(Exchange, ACancelDuringARestoreDoesNotCutIt) {
 }
 
 TEST_F(Exchange, ASecondRequestSoonAfterTheFirstStopsTheRestoreAtOnce) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 38400;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 38400));
     const std::string restored = ChangedSettings(rig, "GAIN=4", "GAIN=9");
     std::vector<CancelReply> replies;
     rig.window.onEvent = [&](const StatusMessage& e) {
@@ -517,10 +508,7 @@ TEST_F(Exchange, ASecondRequestSoonAfterTheFirstStopsTheRestoreAtOnce) {
 }
 
 TEST_F(Exchange, TheForceWindowCountsFromTheLastPutOffRequest) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 9600;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 9600));
     std::string block;
     while (block.size() < 20000) block += "COMMENT=PADDING PADDING PADDING\r\n";
     block += "[END]\r\n";
@@ -563,10 +551,7 @@ TEST_F(Exchange, BeforeTheBlockAndOutsideRestoresACancelIsACancel) {
 }
 
 TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 115200;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 115200));
     auto text = CText::Create();
     ASSERT_EQ(FetchBackup(*rig.view, *text), CommandStart::Started);
     CCommPort* port = rig.view->Line().Port();
@@ -580,10 +565,7 @@ TEST_F(Exchange, ConnectWhileBusyDoesNothing) {
 }
 
 TEST_F(Exchange, ATextOutlivesItsDocument) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 115200;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 115200));
     std::weak_ptr<CText> watch;
     {
         auto text = CText::Create();

@@ -8,31 +8,20 @@
 #include <vector>
 
 #include "exchange/ExchangeMessages.h"
+#include "tests/support/PostedRecorder.h"
 
 namespace brelko {
 namespace {
 
-struct Words {
-    unsigned msg;
-    WPARAM w;
-    LPARAM l;
-};
-
-class WordsSink : public MessageSink {
-public:
-    void OnMessage(unsigned msg, WPARAM w, LPARAM l) override { seen.push_back({msg, w, l}); }
-    std::vector<Words> seen;
-};
-
 // What the queue carries for one message.
-Words Carried(const StatusMessage& message) {
+test::Posted Carried(const StatusMessage& message) {
     EventLoop loop;
-    WordsSink sink;
+    test::PostedRecorder sink;
     Window window(loop, sink);
     EXPECT_TRUE(Post(window.Handle(), message));
     loop.Pump();
     EXPECT_EQ(sink.seen.size(), 1u);
-    return sink.seen.empty() ? Words{} : sink.seen.front();
+    return sink.seen.empty() ? test::Posted{} : sink.seen.front();
 }
 
 TEST(ExchangeMessages, EachArrivesAsPostedWithItsNumberAndWords) {
@@ -63,11 +52,11 @@ TEST(ExchangeMessages, EachArrivesAsPostedWithItsNumberAndWords) {
         {LanguageDone{3, false}, WM_APP + 8, 3, 0},
     };
     for (const Case& c : cases) {
-        const Words words = Carried(c.message);
-        EXPECT_EQ(words.msg, c.msg) << c.message.index();
-        EXPECT_EQ(words.w, c.w) << c.message.index();
-        EXPECT_EQ(words.l, c.l) << c.message.index();
-        const std::optional<StatusMessage> back = DecodeStatusMessage(words.msg, words.w, words.l);
+        const test::Posted words = Carried(c.message);
+        EXPECT_EQ(words.message, c.msg) << c.message.index();
+        EXPECT_EQ(words.wParam, c.w) << c.message.index();
+        EXPECT_EQ(words.lParam, c.l) << c.message.index();
+        const std::optional<StatusMessage> back = DecodeStatusMessage(words.message, words.wParam, words.lParam);
         ASSERT_TRUE(back.has_value()) << c.message.index();
         EXPECT_EQ(*back, c.message) << c.message.index();
     }
@@ -77,14 +66,14 @@ TEST(ExchangeMessages, DataUpdatesCarryTheirKindAndNothingElseIsOne) {
     for (DataUpdateKind kind : {DataUpdateKind::ContentGrew, DataUpdateKind::PictureComplete,
                                 DataUpdateKind::TextReceived, DataUpdateKind::TextSent}) {
         EventLoop loop;
-        WordsSink sink;
+        test::PostedRecorder sink;
         Window window(loop, sink);
         Post(window.Handle(), DataUpdate{kind});
         loop.Pump();
         ASSERT_EQ(sink.seen.size(), 1u);
-        EXPECT_EQ(sink.seen[0].msg, WM_APP + 1);
-        EXPECT_EQ(sink.seen[0].l, static_cast<LPARAM>(kind));
-        EXPECT_EQ(DecodeDataUpdate(sink.seen[0].msg, 0, sink.seen[0].l), DataUpdate{kind});
+        EXPECT_EQ(sink.seen[0].message, WM_APP + 1);
+        EXPECT_EQ(sink.seen[0].lParam, static_cast<LPARAM>(kind));
+        EXPECT_EQ(DecodeDataUpdate(sink.seen[0].message, 0, sink.seen[0].lParam), DataUpdate{kind});
     }
     EXPECT_FALSE(DecodeDataUpdate(WM_APP + 1, 0, 4).has_value());
     EXPECT_FALSE(DecodeDataUpdate(WM_APP + 1, 0, -1).has_value());

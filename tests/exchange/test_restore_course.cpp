@@ -94,10 +94,7 @@ TEST(SafetyCopyName, ProductVersionAndTimeAsASafeFileName) {
 }
 
 TEST_F(RestoreCourseTest, AnInterruptedRestoreAt9600BaudEndsWithTheNewSettingsWhole) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 9600;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 9600));
     std::vector<CancelReply> replies;
     // 20 KB of settings, as the system's backups give them back.
     std::string restored;
@@ -123,10 +120,7 @@ TEST_F(RestoreCourseTest, AnInterruptedRestoreAt9600BaudEndsWithTheNewSettingsWh
 }
 
 TEST_F(RestoreCourseTest, AForcedStopSaysSoAndTheSafetyCopyBringsTheOldSettingsBack) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 38400;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 38400));
     const std::string old = rig.Backup()->GetText();
     std::vector<CancelReply> replies;
     const RestoreOutcome outcome = Run(Changed(old), Options(), [&](const StatusMessage& e) {
@@ -194,10 +188,7 @@ TEST_F(RestoreCourseTest, WithoutASafetyCopyNothingIsSent) {
 }
 
 TEST_F(RestoreCourseTest, ACancelDuringTheSafetyCopyStopsEverything) {
-    SimConfig config = Preset("tz410-3.2.E");
-    config.baudRate = 38400;
-    rig.Start(config);
-    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.ConnectAt("tz410-3.2.E", 38400));
     std::vector<CancelReply> replies;
     const RestoreOutcome outcome = Run("GAIN=9\r\n[END]\r\n", Options(), [&](const StatusMessage& e) {
         if (ReceivedMoreThan(e, 1000) && replies.empty()) replies.push_back(rig.view->RequestCancel());

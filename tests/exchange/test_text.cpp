@@ -12,6 +12,7 @@
 #include "comlink/CPosixPort.h"
 #include "data/CText.h"
 #include "exchange/ExchangeMessages.h"
+#include "tests/support/PostedRecorder.h"
 #include "exchange/TextTransfers.h"
 #include "exchange/TransferFailure.h"
 #include "platform/Messages.h"
@@ -23,23 +24,6 @@
 
 namespace brelko::test {
 namespace {
-
-struct Message {
-    unsigned msg;
-    WPARAM w;
-    LPARAM l;
-};
-
-class Recorder : public MessageSink {
-public:
-    void OnMessage(unsigned msg, WPARAM w, LPARAM l) override { seen.push_back({msg, w, l}); }
-    std::vector<Message> seen;
-    bool Has(unsigned msg) const {
-        for (const Message& m : seen)
-            if (m.msg == msg) return true;
-        return false;
-    }
-};
 
 // ------------------------------------------------------------ file and description
 
@@ -79,7 +63,7 @@ TEST(TextFile, AnObjectThatIsNotSharedRefusesToStart) {
     CDeviceLine line;
     CText text;  // a worker could outlive it
     EventLoop loop;
-    Recorder sink;
+    PostedRecorder sink;
     Window status(loop, sink);
     // Refused before anything is sent or posted.
     EXPECT_FALSE(StartTextReceive(text, line, {status.Handle(), {}}, "GET ALL"));
@@ -113,16 +97,16 @@ protected:
     bool WaitDone() {
         return loop.RunUntil([&] { return status.Has(WM_TRANSFER_DONE); }, std::chrono::seconds(20));
     }
-    std::vector<Message> Of(unsigned msg) const {
-        std::vector<Message> out;
-        for (const Message& m : status.seen)
-            if (m.msg == msg) out.push_back(m);
+    std::vector<Posted> Of(unsigned msg) const {
+        std::vector<Posted> out;
+        for (const Posted& m : status.seen)
+            if (m.message == msg) out.push_back(m);
         return out;
     }
 
     EventLoop loop;
-    Recorder status;
-    Recorder data;
+    PostedRecorder status;
+    PostedRecorder data;
     Window statusWindow{loop, status};
     Window dataWindow{loop, data};
     std::unique_ptr<PtyPeer> peer;
@@ -155,11 +139,11 @@ TEST_F(TextTransfer, ReceptionEndsAtThePrompt) {
         ASSERT_TRUE(JoinWorkers(std::chrono::seconds(5)));
         EXPECT_EQ(text->GetText(), c.text) << c.name;
         EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << c.name;
-        EXPECT_EQ(Of(WM_BYTES_RECEIVED).back().w, c.text.size()) << c.name;
-        EXPECT_EQ(status.seen.front().msg, WM_EXCHANGE_STATE);
-        EXPECT_EQ(status.seen.front().l, 5);
-        EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
-        EXPECT_EQ(status.seen.back().l, 0);
+        EXPECT_EQ(Of(WM_BYTES_RECEIVED).back().wParam, c.text.size()) << c.name;
+        EXPECT_EQ(status.seen.front().message, WM_EXCHANGE_STATE);
+        EXPECT_EQ(status.seen.front().lParam, 5);
+        EXPECT_EQ(status.seen.back().message, WM_TRANSFER_DONE);
+        EXPECT_EQ(status.seen.back().lParam, 0);
     }
 }
 
@@ -171,7 +155,7 @@ TEST_F(TextTransfer, SilentSystemEndsTheReceptionAndKeepsWhatCame) {
     ASSERT_TRUE(WaitDone());
     EXPECT_EQ(text->GetText(), "\r\nMENU 1\r\nMENU");
     ASSERT_EQ(Of(WM_TRANSFER_ERROR).size(), 1u);
-    EXPECT_EQ(Of(WM_TRANSFER_ERROR)[0].w, 1u);
+    EXPECT_EQ(Of(WM_TRANSFER_ERROR)[0].wParam, 1u);
 }
 
 TEST_F(TextTransfer, CancelEndsAReceptionAtOnce) {
@@ -180,7 +164,7 @@ TEST_F(TextTransfer, CancelEndsAReceptionAtOnce) {
     text->SetSilenceLimit(std::chrono::minutes(5));
     ASSERT_TRUE(StartTextReceive(*text, *line, Windows(), "GET ALL"));
     ASSERT_TRUE(peer->WaitFor("GET ALL\n"));
-    loop.RunUntil([&] { return !Of(WM_BYTES_RECEIVED).empty() && Of(WM_BYTES_RECEIVED).back().w >= 7; },
+    loop.RunUntil([&] { return !Of(WM_BYTES_RECEIVED).empty() && Of(WM_BYTES_RECEIVED).back().wParam >= 7; },
                   std::chrono::seconds(5));
     line->RequestCancel();
     ASSERT_TRUE(WaitDone()) << "ends long before the silence limit";
@@ -214,11 +198,11 @@ TEST_F(TextTransfer, BlockSendingStopsAfterTheEndMarker) {
         ASSERT_TRUE(peer->WaitFor("SET ALL\n" + c.sent)) << c.name;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_EQ(peer->Heard().substr(before), "SET ALL\n" + c.sent) << c.name;
-        EXPECT_EQ(Of(WM_BYTES_SENT).back().w, c.sent.size()) << "the closing line feed counts: " << c.name;
-        EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
-        EXPECT_EQ(status.seen.back().l, 6) << "a restore's follow-up";
+        EXPECT_EQ(Of(WM_BYTES_SENT).back().wParam, c.sent.size()) << "the closing line feed counts: " << c.name;
+        EXPECT_EQ(status.seen.back().message, WM_TRANSFER_DONE);
+        EXPECT_EQ(status.seen.back().lParam, 6) << "a restore's follow-up";
         EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << c.name;
-        EXPECT_EQ(data.seen.back().l, 3);
+        EXPECT_EQ(data.seen.back().lParam, 3);
     }
 }
 
@@ -229,7 +213,7 @@ TEST_F(TextTransfer, BlockProgressEveryHundredBytes) {
     ASSERT_TRUE(StartTextSend(*text, *line, Windows(), "DOWNLOAD"));
     ASSERT_TRUE(WaitDone());
     std::vector<std::pair<WPARAM, LPARAM>> progress;
-    for (const Message& m : Of(WM_BYTES_SENT)) progress.emplace_back(m.w, m.l);
+    for (const Posted& m : Of(WM_BYTES_SENT)) progress.emplace_back(m.wParam, m.lParam);
     // 250 bytes of the block and its closing line feed: one count throughout.
     const std::vector<std::pair<WPARAM, LPARAM>> expected = {{0, 251}, {100, 251}, {200, 251}, {251, 251}};
     EXPECT_EQ(progress, expected);
@@ -250,12 +234,12 @@ TEST_F(TextTransfer, LanguageLinesAreSentOnceEachThenSaved) {
               "LANGUAGE DANSK\nTEXT 001 EN\nTEXT 999 NEJ\nTEXT 002 TO\nGET VERSION\nSAVE LANGUAGE\n");
     EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR));
     EXPECT_TRUE(data.seen.empty()) << "line sending tells the data view nothing";
-    const std::vector<Message> progress = Of(WM_BYTES_SENT);
+    const std::vector<Posted> progress = Of(WM_BYTES_SENT);
     ASSERT_EQ(progress.size(), 5u);  // one per line sent, and the last
-    EXPECT_EQ(progress.back().w, text->GetLength());
-    EXPECT_EQ(progress.back().l, static_cast<LPARAM>(text->GetLength()));
-    EXPECT_EQ(status.seen.back().msg, WM_TRANSFER_DONE);
-    EXPECT_EQ(status.seen.back().l, 0);
+    EXPECT_EQ(progress.back().wParam, text->GetLength());
+    EXPECT_EQ(progress.back().lParam, static_cast<LPARAM>(text->GetLength()));
+    EXPECT_EQ(status.seen.back().message, WM_TRANSFER_DONE);
+    EXPECT_EQ(status.seen.back().lParam, 0);
 }
 
 TEST_F(TextTransfer, RefusedLinesAreCountedWithTheirLineNumbers) {
@@ -274,13 +258,13 @@ TEST_F(TextTransfer, RefusedLinesAreCountedWithTheirLineNumbers) {
     ASSERT_TRUE(StartTextSend(*text, *line, Windows(), ""));
     ASSERT_TRUE(WaitDone());
     std::vector<std::pair<WPARAM, LPARAM>> lines;
-    for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);
+    for (const Posted& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.wParam, m.lParam);
     const std::vector<std::pair<WPARAM, LPARAM>> expected = {{2, 0}, {3, 0}, {4, 0}, {6, 0}};
     EXPECT_EQ(lines, expected);
-    const std::vector<Message> done = Of(WM_LANGUAGE_DONE);
+    const std::vector<Posted> done = Of(WM_LANGUAGE_DONE);
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].w, 6u) << "six lines sent";
-    EXPECT_EQ(done[0].l, 1) << "and stored";
+    EXPECT_EQ(done[0].wParam, 6u) << "six lines sent";
+    EXPECT_EQ(done[0].lParam, 1) << "and stored";
     EXPECT_FALSE(status.Has(WM_TRANSFER_ERROR)) << "some lines were taken";
 }
 
@@ -311,15 +295,15 @@ TEST_F(TextTransfer, ALanguageTheSystemTakesNothingOfFails) {
         ASSERT_TRUE(StartTextSend(*text, *line, Windows(), ""));
         ASSERT_TRUE(WaitDone());
         std::vector<std::pair<WPARAM, LPARAM>> lines;
-        for (const Message& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.w, m.l);
+        for (const Posted& m : Of(WM_LANGUAGE_LINE)) lines.emplace_back(m.wParam, m.lParam);
         EXPECT_EQ(lines, c.lines);
-        const std::vector<Message> errors = Of(WM_TRANSFER_ERROR);
+        const std::vector<Posted> errors = Of(WM_TRANSFER_ERROR);
         ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(errors[0].w, 2u);
-        EXPECT_EQ(errors[0].l, static_cast<LPARAM>(TransferFailure::Refused));
-        const std::vector<Message> done = Of(WM_LANGUAGE_DONE);
+        EXPECT_EQ(errors[0].wParam, 2u);
+        EXPECT_EQ(errors[0].lParam, static_cast<LPARAM>(TransferFailure::Refused));
+        const std::vector<Posted> done = Of(WM_LANGUAGE_DONE);
         ASSERT_EQ(done.size(), 1u);
-        EXPECT_EQ(done[0].l, c.saved);
+        EXPECT_EQ(done[0].lParam, c.saved);
     }
 }
 
