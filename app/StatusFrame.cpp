@@ -122,16 +122,17 @@ ActiveDocument CStatusViewWnd::GetActiveDocument() {
     return active;
 }
 
-Rect CStatusViewWnd::StatusArea() const {
-    if (m_mainFrame.m_bStatusShown == 0) return Rect{};
+Rect CStatusViewWnd::LeftQuarter() const {
     const QSize client = m_mainFrame.ClientArea()->size();
     return Rect{0, 0, client.width() / 4, client.height()};
 }
 
+Rect CStatusViewWnd::StatusArea() const { return m_mainFrame.m_bStatusShown == 0 ? Rect{} : LeftQuarter(); }
+
 void CStatusViewWnd::LayOut() {
     // The strip takes a quarter of the client width at full height until the
     // user widens it by the splitter; the document area takes the rest.
-    m_mainFrame.PlaceStrip(m_mainFrame.ClientArea()->width() / 4);
+    m_mainFrame.PlaceStrip(LeftQuarter().Width());
 }
 
 void CStatusViewWnd::Notify(const StatusMessage& message) {

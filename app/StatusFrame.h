@@ -69,6 +69,8 @@ public:
     int RedrawCount() const { return m_nRedraws; }
 
 private:
+    // The left quarter of the client area at full height.
+    Rect LeftQuarter() const;
     void OnPortDiagnosed(const QString& text);
 
     CMainFrame& m_mainFrame;

@@ -401,12 +401,12 @@ bool Profile::WriteString(std::string_view section, std::string_view key, std::s
     if (IniFile(path).WriteString(section, key, value)) return true;
     // Not there (an install the user may not change): the user's own file,
     // made from the one beside the program so that every setting stays.
-    std::string seed;
+    std::string beside;
     int err = 0;
-    if (!fileutil::ReadWholeFile(path, &seed, &err) && err != ENOENT) return false;
+    if (!fileutil::ReadWholeFile(path, &beside, &err) && err != ENOENT) return false;
     MakeFolders(fileutil::DirName(user));
     std::string reason;
-    if (!fileutil::ReplaceFile(user, seed, &reason)) return false;
+    if (!fileutil::ReplaceFile(user, beside, &reason)) return false;
     return IniFile(user).WriteString(section, key, value);
 }
 
