@@ -87,11 +87,6 @@ void DeviceWatcher::Watch(const std::string& path) {
     m_present.emplace(path, Leads(path));
 }
 
-bool DeviceWatcher::IsPresent(const std::string& name) const {
-    const auto it = m_present.find(name);
-    return it != m_present.end() && it->second;
-}
-
 std::map<std::string, bool> DeviceWatcher::Look() const {
     std::map<std::string, bool> now;
     std::error_code ec;
@@ -102,19 +97,6 @@ std::map<std::string, bool> DeviceWatcher::Look() const {
     }
     for (const std::string& path : m_options.paths) now[path] = Leads(path);
     return now;
-}
-
-std::vector<DeviceWatcher::Change> DeviceWatcher::Compare(std::map<std::string, bool> now) {
-    // A name that has left the folder is a device that has gone.
-    for (const auto& [name, present] : m_present) now.emplace(name, false);
-    std::vector<Change> changes;
-    for (const auto& [name, present] : now) {
-        const auto before = m_present.find(name);
-        const bool was = before != m_present.end() && before->second;
-        if (present != was) changes.push_back(Change{present ? Event::Returned : Event::Vanished, name});
-    }
-    m_present = std::move(now);
-    return changes;
 }
 
 }  // namespace brelko

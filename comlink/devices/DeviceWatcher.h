@@ -5,7 +5,9 @@
 // Where udev runs, a udev monitor on the "tty" subsystem wakes it; elsewhere
 // (containers, minimal systems) it looks at /dev/serial/by-id and the
 // watched paths once a second. Either way it is woken through one file
-// descriptor, so it fits any event loop and never spins:
+// descriptor, so it fits any event loop and never spins. On Windows a COM
+// port is there while the system knows its name; there is no descriptor
+// (Fd() is -1) and the owner calls Process() once per `interval`:
 //
 //   DeviceWatcher watcher;                      // or DeviceWatcher({.paths = {port}})
 //   QSocketNotifier notifier(watcher.Fd(), QSocketNotifier::Read);
@@ -58,8 +60,8 @@ public:
     DeviceWatcher& operator=(const DeviceWatcher&) = delete;
 
     Source GetSource() const { return m_monitor ? Source::Udev : Source::Polling; }
-    // Readable when there may be news: hand it to the event loop. -1 only
-    // when the system gave neither a udev monitor nor a timer.
+    // Readable when there may be news: hand it to the event loop. -1 on
+    // Windows, or when the system gave neither a udev monitor nor a timer.
     int Fd() const { return m_fd; }
     // Takes what woke the descriptor and returns the changes since the last
     // call, each name at most once. Never blocks.
