@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/Icons.h"
 #include "BrelkoVersion.h"
 #include "res/ResourceIds.h"
 #include "platform/Resources.h"
@@ -19,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const DialogTexts texts = LoadDialog(IDD_ABOUTBOX).value_or(DialogTexts{});
     setWindowTitle(Q(texts.caption));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/icons/brelko.svg")).pixmap(48, 48));
+    icon->setPixmap(ProgramIcon(QStringLiteral("brelko")).pixmap(48, 48));
     icon->setAlignment(Qt::AlignTop);
     auto* layout = new QGridLayout(this);
     layout->addWidget(icon, 0, 0, 4, 1);

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMdiArea>
 
+#include "app/Icons.h"
 #include "app/CDataDocument.h"
 #include "app/CMainFrame.h"
 #include "app/StatusFrame.h"
@@ -15,7 +16,7 @@ CChildFrame::CChildFrame(CMainFrame& mainFrame) : m_mainFrame(mainFrame) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("documentFrame"));
     // The program's own icon in the title bar, not the toolkit's.
-    setWindowIcon(QIcon(QStringLiteral(":/icons/brelko.svg")));
+    setWindowIcon(ProgramIcon(QStringLiteral("brelko")));
     // The system menu's own shortcuts would compete with the accelerator
     // tables (Ctrl+F4 closes through the document, which asks first).
     setSystemMenu(nullptr);

@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <set>
 
+#include "app/Icons.h"
 #include "app/CBrelkoApp.h"
 #include "app/CChildFrame.h"
 #include "app/CDataDocument.h"
@@ -100,7 +101,7 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::LoadFrame(unsigned resourceId) {
     (void)resourceId;  // the main frame's resources are those of 129
-    setWindowIcon(QIcon(QStringLiteral(":/icons/brelko.svg")));
+    setWindowIcon(ProgramIcon(QStringLiteral("brelko")));
     m_pClient = new QWidget(this);
     m_pClient->setObjectName(QStringLiteral("clientArea"));
     m_pClientLayout = new QHBoxLayout(m_pClient);
@@ -168,7 +169,7 @@ void CMainFrame::CreateActions() {
     };
     for (const Button& button : buttons) {
         QAction* action = MakeAction(button.id, ToolTipOf(button.id).isEmpty() ? PromptOf(button.id) : ToolTipOf(button.id));
-        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.icon))));
+        action->setIcon(ProgramIcon(QLatin1String(button.icon)));
         action->setObjectName(QStringLiteral("tool_%1").arg(button.id));
         m_toolbarActions[button.id] = action;
     }

@@ -24,6 +24,7 @@
 
 #include "tests/support/AppRig.h"
 #include "app/COptionsDlg.h"
+#include "app/Icons.h"
 #include "app/CDataDocument.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
@@ -91,7 +92,7 @@ private slots:
         QMdiSubWindow* second = OpenText(rig, "b.txt");
         QMdiSubWindow* third = OpenText(rig, "c.txt");
         QVERIFY(first && second && third);
-        const QImage program = IconImage(QIcon(QStringLiteral(":/icons/brelko.svg")));
+        const QImage program = IconImage(app::ProgramIcon(QStringLiteral("brelko")));
         for (QMdiSubWindow* window : {first, second, third}) QCOMPARE(IconImage(window->windowIcon()), program);
         // The first takes the area; the next ones step down and right, each
         // title in sight.
