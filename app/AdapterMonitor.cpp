@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "exchange/AdapterWatch.h"
 #include "app/CBrelkoApp.h"
@@ -35,6 +36,11 @@ AdapterMonitor::AdapterMonitor(CMainFrame& frame)
     if (m_pWatcher->Fd() >= 0) {
         m_pNotifier = new QSocketNotifier(m_pWatcher->Fd(), QSocketNotifier::Read, this);
         connect(m_pNotifier, &QSocketNotifier::activated, this, &AdapterMonitor::OnWoken);
+    } else {
+        // No descriptor to wait on (Windows): one look per interval.
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, &AdapterMonitor::OnWoken);
+        timer->start(Settings().intervalMs);
     }
 }
 

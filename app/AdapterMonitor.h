@@ -2,8 +2,9 @@
 // it is unplugged the user is told once (status line 4 and the status bar),
 // the state line says so, the port is closed and the device commands wait;
 // when the same adapter (by its stable name) returns the program reconnects
-// on its own, once no exchange runs. Woken by the device
-// watcher's descriptor through the event loop: it never polls or spins.
+// on its own, once no exchange runs. Woken by the device watcher's
+// descriptor through the event loop, where the system gives one; on Windows
+// a timer of the event loop looks at the COM list once a second.
 #pragma once
 
 #include <QObject>

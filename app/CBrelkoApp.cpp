@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <cctype>
 
+#include "app/Icons.h"
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CDataDocument.h"
@@ -21,8 +22,20 @@
 #include "exchange/CStatusView.h"
 #include "exchange/PictureReceiver.h"
 #include "platform/Profile.h"
+#include "platform/Strings.h"
 #include "res/ResourceIds.h"
+#if BRELKO_APP_SIMULATOR
 #include "sim/SimulatorRunner.h"
+#else
+namespace brelko {
+// Windows has no pseudo-terminals for the built-in simulator to play on.
+class SimulatorRunner {
+public:
+    std::string DevicePath() const { return {}; }
+    std::string Label() const { return {}; }
+};
+}  // namespace brelko
+#endif
 #include "app/SingleInstance.h"
 #include "app/StatusFrame.h"
 #include "app/framework/CDocTemplate.h"
@@ -45,7 +58,7 @@ CBrelkoApp::CBrelkoApp(AppOptions options)
     : m_options(std::move(options)), m_pQueue(std::make_unique<QtPostQueue>()) {
     InitResources();
     // Every window carries the program's icon, the child windows too.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brelko.svg")));
+    QApplication::setWindowIcon(ProgramIcon(QStringLiteral("brelko")));
     MapCommand(ID_APP_ABOUT, [this](unsigned) { OnAppAbout(); });
     MapCommand(ID_OPTIONS, [this](unsigned) { OnOptions(); });
     MapCommand(ID_SEND_SETUP, [this](unsigned) { OnSendSetup(); });
@@ -81,7 +94,10 @@ void CBrelkoApp::OnDocumentTitleChanged() {
 
 bool CBrelkoApp::InitInstance() {
     // The settings file comes first: everything after reads it.
-    Profile::SetPath(m_options.iniPath.empty() ? Profile::DefaultPath(Profile::ExecutablePath()) : m_options.iniPath);
+    // Without --ini the command line's rule: on Windows the file beside the
+    // program, and the user's own where the program's folder takes no changes.
+    if (m_options.iniPath.empty()) Profile::UseProgramSettings(Profile::ExecutablePath());
+    else Profile::SetPath(m_options.iniPath);
     m_pRecentFiles = std::make_unique<RecentFileList>("Recent File List", "File%d", 4, 30);
     m_pRecentFiles->ReadList();
 
@@ -148,6 +164,14 @@ void CBrelkoApp::LoadQtTranslations() {
 }
 
 bool CBrelkoApp::StartSimulator() {
+#if !BRELKO_APP_SIMULATOR
+    AfxMessageBox(Bilingual("The built-in simulator plays on a pseudo-terminal and runs on Linux only. On Windows, "
+                            "connect to a simulator on another machine through a COM port.",
+                            "Den indbyggede simulator spiller på en pseudoterminal og kører kun på Linux. På Windows "
+                            "forbindes til en simulator på en anden maskine gennem en COM-port."),
+                  MessageButtons::Ok, MessageIcon::Error);
+    return false;
+#else
     SimulatorOptions sim;
     sim.simulate = m_options.simulatorPreset;
     if (m_options.simulatorBaud >= 0) sim.simBaud = m_options.simulatorBaud;
@@ -168,6 +192,7 @@ bool CBrelkoApp::StartSimulator() {
         return CDeviceLine::MakeSystemPort(portNumber, rx, tx);
     });
     return true;
+#endif
 }
 
 std::string CBrelkoApp::SimulatorDevice() const { return m_pSimulator ? m_pSimulator->DevicePath() : std::string(); }

@@ -1,6 +1,8 @@
 #include "app/COptionsDlg.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +19,7 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
+#include "app/Icons.h"
 #include "app/CBrelkoApp.h"
 #include "app/CMainFrame.h"
 #include "comlink/deviceline/CDeviceLine.h"
@@ -27,8 +30,11 @@
 #include "platform/Resources.h"
 #include "app/framework/Dialogs.h"
 #include "app/framework/QtText.h"
-#ifdef BRELKO_HAVE_SERIALDEVICES
+#if defined(BRELKO_HAVE_SERIALDEVICES) && defined(_WIN32)
+#include "comlink/devices/SerialDevices.h"
+#elif defined(BRELKO_HAVE_SERIALDEVICES)
 #include "comlink/devices/PortInventory.h"
+#define BRELKO_HAVE_PORT_INVENTORY
 #endif
 
 namespace brelko::app {
@@ -36,7 +42,7 @@ namespace brelko::app {
 namespace {
 constexpr int kPortCount = 4;
 
-#ifdef BRELKO_HAVE_SERIALDEVICES
+#ifdef BRELKO_HAVE_PORT_INVENTORY
 // "/dev/ttyUSB0, FTDI FT232R USB UART, in use by minicom (pid 4242)"
 std::string InventoryText(const PortEntry& entry) {
     std::string text = FormatArgs(LoadString(entry.exists ? IDS_DEVICE_PRESENT : IDS_DEVICE_ABSENT), {entry.path});
@@ -68,7 +74,7 @@ void COptionsDlg::BuildControls() {
     const DialogTexts texts = LoadDialog(IDD_OPTIONS).value_or(DialogTexts{});
     auto* grid = new QGridLayout(this);
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/icons/brelko.svg")).pixmap(32, 32));
+    icon->setPixmap(ProgramIcon(QStringLiteral("brelko")).pixmap(32, 32));
     grid->addWidget(icon, 0, 0, Qt::AlignTop);
 
     m_pLanguageLabelCtl = new QLabel(Q(texts.Control(IDC_LANGUAGE_LABEL)), this);
@@ -99,7 +105,7 @@ void COptionsDlg::BuildControls() {
     portRow->addWidget(m_pPortDevice, 1);
     auto* portBlock = new QVBoxLayout;
     portBlock->addLayout(portRow);
-#ifdef BRELKO_HAVE_SERIALDEVICES
+#ifdef BRELKO_HAVE_PORT_INVENTORY
     m_pTieLabel = new QLabel(this);
     m_pTie = new QComboBox(this);
     m_pTie->setObjectName(QStringLiteral("tieList"));
@@ -228,7 +234,15 @@ void COptionsDlg::OnInitDialog() {
     // What each COM number opens, looked up once: the inventory asks udev
     // and every process's open files.
     for (int n = 1; n <= kPortCount; ++n) m_portTexts.push_back(PortDeviceText(n));
-#ifdef BRELKO_HAVE_SERIALDEVICES
+#if defined(BRELKO_HAVE_SERIALDEVICES) && defined(_WIN32)
+    // Windows names each COM port for good: what it leads to is the device
+    // the system's list gives ("COM3, \Device\Serial0").
+    for (const SerialDeviceInfo& device : ListSerialDevices())
+        if (device.comNumber >= 1 && device.comNumber <= kPortCount)
+            m_portTexts[device.comNumber - 1] =
+                FormatArgs(LoadString(IDS_DEVICE_PRESENT), {device.devnode + ", " + device.StableName()});
+#endif
+#ifdef BRELKO_HAVE_PORT_INVENTORY
     CBrelkoApp* app = BrelkoApp();
     const bool simulated = app && !app->SimulatorDevice().empty();
     for (const PortEntry& entry : TakePortInventory(ListSerialDevices(), SettingsComResolver(), kPortCount)) {
@@ -292,10 +306,15 @@ std::string COptionsDlg::PortDeviceText(int comNumber) {
     CBrelkoApp* app = BrelkoApp();
     if (app && !app->SimulatorDevice().empty() && comNumber == Profile::GetInt("Custom", "Comport", 1))
         return FormatArgs(LoadString(IDS_DEVICE_SIMULATOR), {app->SimulatorDevice()});
+#ifdef _WIN32
+    // The list of COM ports tells which are there (the dialog fills them in).
+    return FormatArgs(LoadString(IDS_DEVICE_ABSENT), {"COM" + std::to_string(comNumber)});
+#else
     const std::string device = CDeviceLine::SystemDeviceName(comNumber - 1);
     struct stat st {};
     const bool present = ::stat(device.c_str(), &st) == 0;
     return FormatArgs(LoadString(present ? IDS_DEVICE_PRESENT : IDS_DEVICE_ABSENT), {device});
+#endif
 }
 
 void COptionsDlg::ShowPortDevice() {
@@ -339,7 +358,7 @@ void COptionsDlg::accept() {
     // The default file follows the data folder, so it is written only when
     // the user chose another.
     if (m_strTraceFile != m_strDefaultTraceFile) Profile::WriteString("Custom", "TraceFile", m_strTraceFile);
-#ifdef BRELKO_HAVE_SERIALDEVICES
+#ifdef BRELKO_HAVE_PORT_INVENTORY
     const int com = m_pPorts->currentIndex() + 1;
     const int tie = m_pTie->currentIndex();
     if (com >= 1 && tie >= 1 && tie <= static_cast<int>(m_tieNames.size())) TieComNumber(com, m_tieNames[tie - 1]);

@@ -2,7 +2,9 @@
 
 #include <QGuiApplication>
 
-#ifdef BRELKO_HAVE_X11
+#ifdef _WIN32
+#include <windows.h>
+#elif defined(BRELKO_HAVE_X11)
 #include <X11/XKBlib.h>
 #endif
 
@@ -31,7 +33,9 @@ KeyboardLocks::KeyboardLocks() : m_impl(std::make_unique<Impl>()) {
 KeyboardLocks::~KeyboardLocks() = default;
 
 bool KeyboardLocks::Available() const {
-#ifdef BRELKO_HAVE_X11
+#ifdef _WIN32
+    return true;  // the system keeps the toggle state of every key
+#elif defined(BRELKO_HAVE_X11)
     return m_impl->display != nullptr;
 #else
     return false;
@@ -40,7 +44,12 @@ bool KeyboardLocks::Available() const {
 
 KeyboardLocks::State KeyboardLocks::Query() const {
     State state;
-#ifdef BRELKO_HAVE_X11
+#ifdef _WIN32
+    // The low bit of a key's state is its toggle: the lamp on the keyboard.
+    state.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    state.numLock = (GetKeyState(VK_NUMLOCK) & 1) != 0;
+    state.scrollLock = (GetKeyState(VK_SCROLL) & 1) != 0;
+#elif defined(BRELKO_HAVE_X11)
     if (!m_impl->display) return state;
     auto on = [&](Atom name) {
         Bool lit = False;

@@ -1,6 +1,6 @@
 // The state of the lock keys for the CAP, NUM and SCRL panes, read from the
-// keyboard's indicators where the window system tells them (X11); elsewhere
-// all three read as off.
+// keyboard's indicators where the window system tells them (X11), or from
+// the keys' toggle state on Windows; elsewhere all three read as off.
 #pragma once
 
 #include <memory>

@@ -1,10 +1,9 @@
 // Device text for display: the vision system speaks the OEM code page 850;
 // the window shows UTF-8. Only the display is converted: a document keeps
 // its bytes as they came. Code page 850 has one byte a character, so the text
-// can be converted piece by piece as a reception grows.
+// can be converted piece by piece as a reception grows. On Windows the
+// system's own code page 850 converts, elsewhere iconv.
 #pragma once
-
-#include <iconv.h>
 
 #include <string>
 #include <string_view>
@@ -27,7 +26,7 @@ public:
     static std::string FromDisplay(std::string_view text);
 
 private:
-    iconv_t m_cd;
+    void* m_cd = nullptr;  // the converter (iconv's), where the system has one
     bool m_bPendingCr = false;  // a piece ended in CR: a LF at the start of the next belongs to it
 };
 

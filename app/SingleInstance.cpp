@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <QCryptographicHash>
 #include <QLocalServer>
@@ -13,11 +15,26 @@ namespace brelko::app {
 
 namespace {
 constexpr int kWaitMs = 3000;
+
+// Whose program it is: another user on the same machine (and the same
+// settings file) gets a program of their own. On Windows the name is a named
+// pipe, which every session of the machine sees.
+std::string UserKey() {
+#ifdef _WIN32
+    // A pipe's name may hold any letter but a backslash; the user's name is
+    // hashed so that none can get in. (The pipe itself admits its own user
+    // only: UserAccessOption.)
+    const QString user = qEnvironmentVariable("USERDOMAIN") + '\\' + qEnvironmentVariable("USERNAME").toLower();
+    return QCryptographicHash::hash(user.toUtf8(), QCryptographicHash::Sha1).toHex().left(8).toStdString();
+#else
+    return std::to_string(::getuid());
+#endif
 }
+}  // namespace
 
 std::string SingleInstance::ServerName(const std::string& settingsPath) {
     const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(settingsPath), QCryptographicHash::Sha1);
-    return "brelko-" + std::to_string(::getuid()) + "-" + hash.toHex().left(12).toStdString();
+    return "brelko-" + UserKey() + "-" + hash.toHex().left(12).toStdString();
 }
 
 SingleInstance::SingleInstance(const std::string& settingsPath) : m_strName(ServerName(settingsPath)) {}

@@ -22,15 +22,19 @@
 #include "app/CBrelkoApp.h"
 #include "app/CMainFrame.h"
 #include "platform/Profile.h"
+#include "app/SingleInstance.h"
+#if BRELKO_APP_SIMULATOR
 #include "sim/SimOptions.h"
 #include "sim/SimulatorRunner.h"
-#include "app/SingleInstance.h"
+#else
+#include "app/WindowsArguments.h"
+#endif
 
 using namespace brelko;
 
-#ifndef _WIN32
 namespace {
 
+#ifndef _WIN32
 // The signal handler only writes a byte; the event loop does the rest.
 int g_signalPipe[2] = {-1, -1};
 
@@ -62,13 +66,22 @@ void EndOnSignals(app::CBrelkoApp& program, QObject* parent) {
     // A launcher may have left them blocked: they would never arrive.
     ::pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
 }
+#endif
 
 }  // namespace
-#endif
 
 int main(int argc, char** argv) {
     // The command line is read before Qt starts, so --help needs no display.
+#if BRELKO_APP_SIMULATOR
     const std::vector<std::string> args = NormaliseArguments(argc, argv);
+#else
+    std::vector<std::string> args;
+    if (!app::ProgramArguments(args)) return 2;
+    if (args.empty()) args.assign(argv, argv + argc);
+    // Taken as on Linux, so that the program can say why it has no simulator.
+    for (std::size_t i = 1; i < args.size(); ++i)
+        if (args[i] == "--simulate") args[i] = "--simulate=default";
+#endif
     app::AppOptions options;
     std::optional<std::string> simulate;
     CLI::App parser{"brelko: the maintenance tool for the vision system"};
@@ -88,7 +101,9 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({8, 16}));
     parser.add_option("--open", options.openFiles, "Open these files (in the running program when there is one)")
         ->expected(1, -1);
+#if BRELKO_APP_SIMULATOR
     parser.footer("Presets of the simulator:\n" + SimulatorPresetHelp());
+#endif
     std::vector<const char*> argvNormalised;
     for (const std::string& arg : args) argvNormalised.push_back(arg.c_str());
     try {
