@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -21,7 +22,6 @@
 #include "app/CDataDocument.h"
 #include "comlink/deviceline/CDeviceLine.h"
 #include "app/CMainFrame.h"
-#include "comlink/CPosixPort.h"
 #include "exchange/CStatusView.h"
 #include "platform/Profile.h"
 #include "res/ResourceIds.h"
@@ -30,6 +30,17 @@
 #include "app/framework/Dialogs.h"
 
 namespace brelko::test {
+
+#ifdef _WIN32
+// The toolkit keeps its dialogs' history in the user's registry on Windows:
+// a settings file in a fresh folder instead, for the rest of the test
+// process.
+inline void IsolateUserSettings() {
+    static const TempDir config;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(config.Path()));
+}
+#endif
 
 // The answers still waiting for their dialog. A rig that ends takes its
 // own with it: an answer left over from one test must not answer the next
@@ -89,7 +100,7 @@ public:
             // port of the machine it runs on.
             const std::string device = m_device.empty() ? m_dir.File("no-such-port") : m_device;
             CDeviceLine::SetPortFactory([device](int, int rx, int tx) {
-                return std::make_unique<CPosixPort>(device, rx, tx, 0);
+                return CDeviceLine::MakeSystemPort(device, rx, tx);
             });
         }
         m_app = std::make_unique<app::CBrelkoApp>(options);
