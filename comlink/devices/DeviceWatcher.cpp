@@ -13,15 +13,11 @@
 
 namespace brelko {
 
-namespace {
-
 // Follows links: a link whose device has gone leads nowhere.
-bool Leads(const std::string& path) {
+bool DeviceWatcher::Leads(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
-
-}  // namespace
 
 DeviceWatcher::DeviceWatcher() : DeviceWatcher(Options{}) {}
 
@@ -79,12 +75,6 @@ std::vector<DeviceWatcher::Change> DeviceWatcher::Wait(std::chrono::milliseconds
     const int ready = ::poll(&fd, 1, static_cast<int>(std::min<long long>(timeout.count(), 1 << 30)));
     if (ready <= 0) return {};
     return Process();
-}
-
-void DeviceWatcher::Watch(const std::string& path) {
-    if (std::find(m_options.paths.begin(), m_options.paths.end(), path) != m_options.paths.end()) return;
-    m_options.paths.push_back(path);
-    m_present.emplace(path, Leads(path));
 }
 
 std::map<std::string, bool> DeviceWatcher::Look() const {

@@ -76,6 +76,8 @@ public:
     bool IsPresent(const std::string& name) const;
 
 private:
+    // Whether the path leads to a device (each system's own test).
+    static bool Leads(const std::string& path);
     std::map<std::string, bool> Look() const;
     std::vector<Change> Compare(std::map<std::string, bool> now);
 

@@ -1,7 +1,15 @@
 // What both systems' watchers share: the changes between two looks.
 #include "comlink/devices/DeviceWatcher.h"
 
+#include <algorithm>
+
 namespace brelko {
+
+void DeviceWatcher::Watch(const std::string& path) {
+    if (std::find(m_options.paths.begin(), m_options.paths.end(), path) != m_options.paths.end()) return;
+    m_options.paths.push_back(path);
+    m_present.emplace(path, Leads(path));
+}
 
 bool DeviceWatcher::IsPresent(const std::string& name) const {
     const auto it = m_present.find(name);

@@ -10,17 +10,13 @@
 
 namespace brelko {
 
-namespace {
-
 // "\\.\COM3" and "COM3" both name COM3.
-bool Leads(const std::string& path) {
+bool DeviceWatcher::Leads(const std::string& path) {
     std::string name = path;
     if (name.rfind("\\\\.\\", 0) == 0) name.erase(0, 4);
     wchar_t target[1024];
     return QueryDosDeviceW(win::Widen(name).c_str(), target, sizeof target / sizeof target[0]) != 0;
 }
-
-}  // namespace
 
 DeviceWatcher::DeviceWatcher() : DeviceWatcher(Options{}) {}
 
@@ -33,12 +29,6 @@ std::vector<DeviceWatcher::Change> DeviceWatcher::Process() { return Compare(Loo
 std::vector<DeviceWatcher::Change> DeviceWatcher::Wait(std::chrono::milliseconds timeout) {
     Sleep(static_cast<DWORD>(std::clamp<long long>(timeout.count(), 0, 1 << 30)));
     return Process();
-}
-
-void DeviceWatcher::Watch(const std::string& path) {
-    if (std::find(m_options.paths.begin(), m_options.paths.end(), path) != m_options.paths.end()) return;
-    m_options.paths.push_back(path);
-    m_present.emplace(path, Leads(path));
 }
 
 std::map<std::string, bool> DeviceWatcher::Look() const {
