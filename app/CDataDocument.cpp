@@ -71,8 +71,12 @@ bool CDataDoc::OnSaveDocument(const std::string& path, std::string* error) {
         copy.tga = std::dynamic_pointer_cast<CTGA>(m_pData);
         return brelko::SavePicture(copy, path, error);
     }
+    // The data's own save clears the flag itself; the captions must hear of
+    // it, or the window still says unsaved.
+    const bool wasModified = brelko::CDataDoc::m_bModified;
     const bool saved = brelko::CDataDoc::OnSaveDocument(path, error);
-    SetModifiedFlag(!saved && brelko::CDataDoc::m_bModified);
+    brelko::CDataDoc::m_bModified = wasModified;
+    SetModifiedFlag(!saved && wasModified);
     return saved;
 }
 

@@ -116,6 +116,31 @@ private slots:
         QVERIFY(rig.WaitReady());
     }
 
+    // Yes to the question saves the picture, and afterwards nothing says it
+    // is unsaved: not the document, not its window's title, not the main
+    // window's.
+    void pictureSavedFromTheQuestionIsNoLongerUnsaved() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::Simulated("tz410-3.2.E")));
+        QVERIFY(rig.WaitReady());
+        const QString target = QString::fromStdString(rig.Dir().File("line.mtx"));
+        QString question;
+        AnswerMessageBox(QMessageBox::Yes, &question);
+        AnswerFileDialog(target, nullptr, QString(), 30000);
+        QVERIFY(rig.Frame().ExecuteCommand(ID_GET_PICTURE));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(target), 30000);
+        QVERIFY(question.startsWith("Save changes to MTX"));
+        app::CDataDoc* document = ActiveData(rig);
+        QVERIFY(document);
+        QTRY_VERIFY(!document->IsModified());
+        auto* frame = qobject_cast<QMdiSubWindow*>(document->GetFirstView()->Frame());
+        QVERIFY(frame);
+        QTRY_VERIFY(!frame->isWindowModified());
+        QVERIFY2(frame->windowTitle().startsWith(QStringLiteral("line.mtx[*]")), qPrintable(frame->windowTitle()));
+        QTRY_VERIFY(!rig.Frame().isWindowModified());
+        QVERIFY(rig.WaitReady());
+    }
+
     void checksumErrorIsToldAndThePictureStillOpens() {
         AppRig rig;
         app::AppOptions options = AppRig::Simulated();

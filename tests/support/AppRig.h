@@ -190,7 +190,8 @@ struct FileDialogSeen {
     QSize size;
 };
 // `filter`, when given, is chosen in the dialog's type list before the answer.
-inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr, const QString& filter = QString()) {
+inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr, const QString& filter = QString(),
+                             int timeoutMs = 10000) {
     AnswerNext<QFileDialog>([path, seen, filter](QFileDialog* dialog) {
         if (seen) {
             seen->filters = dialog->nameFilters();
@@ -210,7 +211,7 @@ inline void AnswerFileDialog(const QString& path, FileDialogSeen* seen = nullptr
         dialog->selectFile(path);
         if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(path);
         static_cast<QDialog*>(dialog)->accept();
-    });
+    }, timeoutMs);
 }
 
 // The data document of the active window, if it is one.
