@@ -5,6 +5,8 @@
 // settings file, or opens them after start-up; a plain second start brings
 // the running program's window to the front instead of opening a second one.
 // SIGTERM, SIGHUP and SIGINT end the program as Exit does, without questions.
+// On Windows the close message does what closing the window does, also when
+// it is posted to the program's thread rather than to its window.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -12,7 +14,9 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <QAbstractNativeEventFilter>
+#else
 #include <unistd.h>
 
 #include <csignal>
@@ -28,6 +32,10 @@
 #include "sim/SimulatorRunner.h"
 #else
 #include "app/WindowsArguments.h"
+#endif
+#ifdef _WIN32
+// Last: its message macros would otherwise rename the program's own.
+#include <windows.h>
 #endif
 
 using namespace brelko;
@@ -66,6 +74,28 @@ void EndOnSignals(app::CBrelkoApp& program, QObject* parent) {
     // A launcher may have left them blocked: they would never arrive.
     ::pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
 }
+#else
+// A launcher that ends a program politely (QProcess::terminate, for one)
+// posts the close message to each of its windows and to its main thread;
+// on a platform without native windows only the thread's arrives. Either
+// way the main window closes as its close button does.
+class ThreadCloseMessage : public QAbstractNativeEventFilter {
+public:
+    explicit ThreadCloseMessage(app::CBrelkoApp& program) : m_program(program) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        const auto* msg = static_cast<const MSG*>(message);
+        if (type != "windows_generic_MSG" || msg->hwnd != nullptr || msg->message != WM_CLOSE) return false;
+        // A window's own close message came first and is still asking the
+        // user, or has closed it already: that one decides.
+        app::CMainFrame* frame = m_program.MainFrame();
+        if (!frame) QCoreApplication::quit();
+        else if (!QApplication::activeModalWidget() && frame->isVisible()) frame->close();
+        return true;
+    }
+
+private:
+    app::CBrelkoApp& m_program;
+};
 #endif
 
 }  // namespace
@@ -132,7 +162,10 @@ int main(int argc, char** argv) {
 
     app::CBrelkoApp brelkoApp(options);
     if (!brelkoApp.InitInstance()) return 1;
-#ifndef _WIN32
+#ifdef _WIN32
+    ThreadCloseMessage closeMessage(brelkoApp);
+    application.installNativeEventFilter(&closeMessage);
+#else
     EndOnSignals(brelkoApp, &application);
 #endif
     return QApplication::exec();

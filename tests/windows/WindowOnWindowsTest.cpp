@@ -94,13 +94,15 @@ private slots:
         QProcess first;
         first.setStandardOutputFile(QProcess::nullDevice());
         first.setStandardErrorFile(QProcess::nullDevice());
-        first.start(QStringLiteral(BRELKO_APP_EXE), {"--ini", QString::fromStdString(ini), "--lang", "en"});
+        // The program on the test's own platform, which it takes as an argument.
+        first.start(QStringLiteral(BRELKO_APP_EXE), {"-platform", "offscreen", "--ini", QString::fromStdString(ini), "--lang", "en"});
         QVERIFY(first.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(app::SingleInstance::SendToRunning(ini, {}), 60000);
 
         // A second start with a file hands it over and ends at once.
         QProcess second;
-        second.start(QStringLiteral(BRELKO_APP_EXE), {"--ini", QString::fromStdString(ini), "--open", QString::fromStdString(picture)});
+        second.start(QStringLiteral(BRELKO_APP_EXE),
+                     {"-platform", "offscreen", "--ini", QString::fromStdString(ini), "--open", QString::fromStdString(picture)});
         QVERIFY(second.waitForFinished(30000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(first.state(), QProcess::Running);
