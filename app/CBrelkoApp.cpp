@@ -157,7 +157,10 @@ void CBrelkoApp::LoadQtTranslations() {
     m_translators.clear();
     if (CurrentLanguageName() != "Dansk") return;
     auto translator = std::make_unique<QTranslator>();
-    if (translator->load(QStringLiteral("qtbase_da"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // Qt's own folder, else the copy a program carries where its Qt has none
+    // on the machine (the Windows build).
+    if (translator->load(QStringLiteral("qtbase_da"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        translator->load(QStringLiteral("qtbase_da"), QStringLiteral(":/translations"))) {
         QCoreApplication::installTranslator(translator.get());
         m_translators.push_back(std::move(translator));
     }

@@ -22,14 +22,21 @@ foreach(name ${icon_names})
     string(APPEND qrc_entries "    <file alias=\"${size}/${name}.png\">${png}</file>\n")
   endforeach()
 endforeach()
+# Qt's own texts in Danish (message-box buttons, the toolkit's dialogs): our
+# Qt has no translations folder on the user's machine, so the program carries
+# Debian's (qt6-translations-l10n, the same Qt version).
+find_file(BRELKO_QTBASE_DA qtbase_da.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 # Named as the Linux one, so that the program initialises it by the same name.
 set(qrc ${CMAKE_CURRENT_BINARY_DIR}/brelko.qrc)
-file(WRITE ${qrc}.in "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/icons\">\n${qrc_entries}  </qresource>\n</RCC>\n")
+file(WRITE ${qrc}.in "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/icons\">\n${qrc_entries}  </qresource>\n"
+  "  <qresource prefix=\"/translations\">\n    <file alias=\"qtbase_da.qm\">${BRELKO_QTBASE_DA}</file>\n  </qresource>\n</RCC>\n")
 configure_file(${qrc}.in ${qrc} COPYONLY)
 # The PNGs before the resource compiler reads them.
 add_custom_target(brelko_icon_pngs DEPENDS ${icon_files})
 set_source_files_properties(${qrc} PROPERTIES OBJECT_DEPENDS "${icon_files}")
 target_sources(brelko_app PRIVATE ${qrc})
+# Compressed as our Qt can read it back: it has no zstd, the host's rcc would use it.
+set_source_files_properties(${qrc} PROPERTIES AUTORCC_OPTIONS "--compress-algo;zlib")
 add_dependencies(brelko_app brelko_icon_pngs)
 target_compile_definitions(brelko_app PRIVATE BRELKO_ICONS_AS_PNG)
 
