@@ -72,12 +72,17 @@ CBrelkoApp::~CBrelkoApp() {
     m_pSingleInstance.reset();
     SetChecksumErrorHook(nullptr);
     m_pMainFrame.reset();
-    if (m_pRecentFiles) m_pRecentFiles->WriteList();
-    if (const int pages = Profile::GetInt("Settings", "PreviewPages", 0); pages != 0)
-        Profile::WriteInt("Settings", "PreviewPages", pages);
+    SaveSettings();
     m_templates.clear();
     CDeviceLine::SetPortFactory({});
     m_pSimulator.reset();
+}
+
+void CBrelkoApp::SaveSettings() {
+    if (m_pMainFrame) m_pMainFrame->SaveSettings();
+    if (m_pRecentFiles) m_pRecentFiles->WriteList();
+    if (const int pages = Profile::GetInt("Settings", "PreviewPages", 0); pages != 0)
+        Profile::WriteInt("Settings", "PreviewPages", pages);
 }
 
 QWidget* CBrelkoApp::MainWindow() const { return m_pMainFrame.get(); }

@@ -51,6 +51,10 @@ public:
     // and is sent to the vision system at once; any other opens by its kind.
     CDocument* OpenDocumentFile(const std::string& path);
 
+    // Every setting the program writes as it ends, written now: the session
+    // ends, and the system ends the program without waiting for that.
+    void SaveSettings();
+
     QWidget* MainWindow() const override;
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     void AddToRecentFileList(const std::string& path) override;

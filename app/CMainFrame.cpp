@@ -85,8 +85,7 @@ CMainFrame::CMainFrame() {
 }
 
 CMainFrame::~CMainFrame() {
-    Profile::WriteInt("Custom", "Status", m_bStatusShown == 0 ? 1 : 0);
-    SaveGeometry();
+    SaveSettings();
     // Document windows go before the status window, whose logic owns the line.
     if (m_pMdiArea) {
         const auto windows = m_pMdiArea->subWindowList();

@@ -152,6 +152,10 @@ public:
     // SIGTERM (logout, shutdown): the program ends as Exit does, without
     // questions: a running transfer is stopped, the settings are written.
     void Terminate();
+    // What the window keeps of itself in the settings (the status window
+    // shown or hidden, the geometry); written as it goes, or at once when
+    // the session ends and no one will wait for that.
+    void SaveSettings();
     // A later start on the same settings file asked for this window.
     void RaiseToFront();
     // The device of the port is gone: its port is closed (and reopened at

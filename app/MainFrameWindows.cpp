@@ -118,6 +118,11 @@ void CMainFrame::RestoreGeometry() {
     if (strip >= 50 && strip <= 800) m_fStripShare = strip / 1000.0;
 }
 
+void CMainFrame::SaveSettings() {
+    Profile::WriteInt("Custom", "Status", m_bStatusShown == 0 ? 1 : 0);
+    SaveGeometry();
+}
+
 void CMainFrame::SaveGeometry() {
     if (!m_pClient) return;  // never made
     Profile::WriteString("Window", "Geometry", saveGeometry().toBase64().toStdString());

@@ -6,7 +6,8 @@
 // the running program's window to the front instead of opening a second one.
 // SIGTERM, SIGHUP and SIGINT end the program as Exit does, without questions.
 // On Windows the close message does what closing the window does, also when
-// it is posted to the program's thread rather than to its window.
+// it is posted to the program's thread rather than to its window; the end of
+// the session writes the settings before the system ends the program.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -75,16 +76,26 @@ void EndOnSignals(app::CBrelkoApp& program, QObject* parent) {
     ::pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
 }
 #else
+// The messages by which Windows ends the program from outside.
 // A launcher that ends a program politely (QProcess::terminate, for one)
 // posts the close message to each of its windows and to its main thread;
 // on a platform without native windows only the thread's arrives. Either
 // way the main window closes as its close button does.
-class ThreadCloseMessage : public QAbstractNativeEventFilter {
+// At logout or shutdown the session's end arrives at each window, and the
+// system ends the program as soon as the message is answered: the settings
+// are written first, as Exit would have written them.
+class EndingMessages : public QAbstractNativeEventFilter {
 public:
-    explicit ThreadCloseMessage(app::CBrelkoApp& program) : m_program(program) {}
+    explicit EndingMessages(app::CBrelkoApp& program) : m_program(program) {}
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "windows_generic_MSG") return false;
         const auto* msg = static_cast<const MSG*>(message);
-        if (type != "windows_generic_MSG" || msg->hwnd != nullptr || msg->message != WM_CLOSE) return false;
+        if (msg->message == WM_ENDSESSION && msg->wParam && !m_sessionEnded) {
+            m_sessionEnded = true;
+            m_program.SaveSettings();
+            return false;  // the toolkit's own ending follows
+        }
+        if (msg->hwnd != nullptr || msg->message != WM_CLOSE) return false;
         // A window's own close message came first and is still asking the
         // user, or has closed it already: that one decides.
         app::CMainFrame* frame = m_program.MainFrame();
@@ -95,6 +106,7 @@ public:
 
 private:
     app::CBrelkoApp& m_program;
+    bool m_sessionEnded = false;
 };
 #endif
 
@@ -163,8 +175,8 @@ int main(int argc, char** argv) {
     app::CBrelkoApp brelkoApp(options);
     if (!brelkoApp.InitInstance()) return 1;
 #ifdef _WIN32
-    ThreadCloseMessage closeMessage(brelkoApp);
-    application.installNativeEventFilter(&closeMessage);
+    EndingMessages endingMessages(brelkoApp);
+    application.installNativeEventFilter(&endingMessages);
 #else
     EndOnSignals(brelkoApp, &application);
 #endif
