@@ -19,10 +19,13 @@
 #include "app/CDataView.h"
 #include "data/CText.h"
 #include "app/PortProblem.h"
-#include "tests/support/PtyPeer.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
+#ifndef _WIN32
+// A pseudo-terminal and its lock file: the port taken by another program.
 #include "comlink/UucpLock.h"
+#include "tests/support/PtyPeer.h"
+#endif
 
 using namespace brelko;
 using namespace brelko::test;
@@ -283,6 +286,7 @@ private slots:
         QCOMPARE(rig.Status().Lines()[1], std::string("COM port 1 not open"));
     }
 
+#ifndef _WIN32
     void aPortLockedByAnotherLiveProgramIsBusy() {
         PtyPair pty;
         QVERIFY(pty.Ok());
@@ -299,6 +303,7 @@ private slots:
         rig.Stop();
         UucpLock::SetFolder("");
     }
+#endif
 
     void fileOpenFilterAndAFileThatCannotBeOpened() {
         AppRig rig;

@@ -12,7 +12,6 @@
 
 #include "tests/support/AppRig.h"
 #include "app/COptionsDlg.h"
-#include "comlink/CPosixPort.h"
 #include "res/ResourceIds.h"
 #include "platform/Strings.h"
 
