@@ -256,10 +256,12 @@ void CMainFrame::UpdateRecentFileMenu(QMenu* menu, QAction* placeholder) {
         if (files[i].empty()) continue;
         any = true;
         const unsigned id = ID_FILE_MRU_FILE1 + static_cast<unsigned>(i);
-        QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(Q(files.DisplayName(i, current)).replace('&', QStringLiteral("&&")));
+        // In the system's own form: backslashes on Windows.
+        const QString shown = QDir::toNativeSeparators(Q(files.DisplayName(i, current)));
+        QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(QString(shown).replace('&', QStringLiteral("&&")));
         QAction* action = MakeAction(id, text);
         action->setProperty("recentFile", i);
-        action->setStatusTip(Q(files[i]));
+        action->setStatusTip(QDir::toNativeSeparators(Q(files[i])));
         menu->insertAction(before, action);
     }
     // With files the placeholder gives way to them; without, it shows greyed.

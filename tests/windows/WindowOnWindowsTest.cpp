@@ -4,6 +4,8 @@
 // named pipe, and the window's close message ends the program as Exit does.
 #include <QComboBox>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QStandardItemModel>
 
@@ -83,6 +85,27 @@ private slots:
         }
         // The test prefix maps COM1 to COM6 (scripts/build-windows).
         QVERIFY(known >= 1);
+    }
+
+    void recentFilesShowTheSystemsSeparators() {
+        AppRig rig;
+        QVERIFY(rig.Start(AppRig::OnDevice()));
+        const TempDir elsewhere;
+        const std::string file = elsewhere.File("notes.txt");
+        WriteFile(file, "notes\r\n");
+        QVERIFY(rig.App().OpenDocumentFile(file));
+        // The File menu lists the recent files as it opens.
+        QMenu* fileMenu = rig.Frame().menuBar()->actions().first()->menu();
+        QVERIFY(fileMenu);
+        Q_EMIT fileMenu->aboutToShow();
+        QStringList shown;
+        for (QAction* action : rig.Frame().findChildren<QAction*>())
+            if (action->property("recentFile").isValid()) shown << action->text() << action->statusTip();
+        QCOMPARE(shown.size(), 2);
+        for (const QString& text : shown) {
+            QVERIFY2(text.contains('\\') && !text.contains('/'), qPrintable(text));
+            QVERIFY2(text.endsWith(QStringLiteral("notes.txt")), qPrintable(text));
+        }
     }
 
     void aSecondStartHandsOverAndTheCloseMessageEndsTheProgram() {
