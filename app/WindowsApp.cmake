@@ -33,10 +33,9 @@ file(WRITE ${qrc}.in "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix
 configure_file(${qrc}.in ${qrc} COPYONLY)
 # The PNGs before the resource compiler reads them.
 add_custom_target(brelko_icon_pngs DEPENDS ${icon_files})
-set_source_files_properties(${qrc} PROPERTIES OBJECT_DEPENDS "${icon_files}")
-target_sources(brelko_app PRIVATE ${qrc})
 # Compressed as our Qt can read it back: it has no zstd, the host's rcc would use it.
-set_source_files_properties(${qrc} PROPERTIES AUTORCC_OPTIONS "--compress-algo;zlib")
+set_source_files_properties(${qrc} PROPERTIES OBJECT_DEPENDS "${icon_files}" AUTORCC_OPTIONS "--compress-algo;zlib")
+target_sources(brelko_app PRIVATE ${qrc})
 add_dependencies(brelko_app brelko_icon_pngs)
 target_compile_definitions(brelko_app PRIVATE BRELKO_ICONS_AS_PNG)
 

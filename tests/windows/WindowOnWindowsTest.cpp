@@ -1,7 +1,8 @@
 // The window's Windows parts, under Wine: the icons from the PNG resources,
 // the lock panes from the keys' state, the Options dialog's COM list from the
-// system, and brelko.exe itself: a second start hands its files over the
-// named pipe, and the window's close message ends the program as Exit does.
+// system, the recent files in the system's own form, and brelko.exe itself:
+// a second start hands its files over the named pipe, and the close message
+// ends the program as Exit does.
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMenu>
